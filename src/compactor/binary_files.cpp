@@ -1,0 +1,95 @@
+#include "compactor/binary_files.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "compactor/little_endian.h"
+#include "description/file_system.h"
+
+namespace scenario {
+
+void encode_record(std::string& out, const ScenarioRecord& record) {
+    if (record.text.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+        throw std::length_error("a record text of " + std::to_string(record.text.size()) +
+                                " bytes does not fit its 16-bit length");
+    }
+    put_u8(out, record.tag);
+    put_i32(out, record.long1);
+    put_i32(out, record.long2);
+    put_i32(out, record.long3);
+    put_u8(out, record.byte1);
+    put_u16(out, static_cast<std::uint16_t>(record.text.size()));
+    out += record.text;
+    put_i16(out, record.int1);
+    put_i16(out, record.int2);
+    put_i16(out, record.int3);
+    put_i16(out, record.int4);
+    put_i16(out, record.int5);
+    put_u8(out, record.byte2);
+    put_u8(out, record.byte3);
+    put_u8(out, record.byte4);
+    put_u8(out, record.byte5);
+    put_i32(out, record.long4);
+}
+
+void encode_cell(std::string& out, const RouteCell& cell) {
+    put_u8(out, cell.kind);
+    put_i16(out, cell.data1);
+    put_i16(out, cell.data2);
+    put_i16(out, cell.data3);
+    put_i16(out, cell.data4);
+    put_u8(out, cell.data5);
+    put_u8(out, cell.approachCode);
+    put_u8(out, cell.mountainType);
+    put_u8(out, cell.speedLimit);
+    put_u8(out, cell.gradient);
+    put_u8(out, cell.adhesion);
+}
+
+std::string encode_records(const RouteModel& model) {
+    std::string out;
+    for (const ScenarioRecord& record : model.records) encode_record(out, record);
+    return out;
+}
+
+std::string encode_cells(const RouteModel& model) {
+    std::string out;
+    out.reserve(model.cells.size() * 15);
+    for (const RouteCell& cell : model.cells) encode_cell(out, cell);
+    return out;
+}
+
+void write_line_geometry(const Track& track, const std::string& path) {
+    replace_and_write(path, [&](OutputFile& out) {
+        // x for every metre, then y; each value behind its type tag. Written
+        // in pieces so that the whole file never sits in memory.
+        std::string chunk;
+        constexpr std::size_t chunk_size = 1 << 16;
+        chunk.reserve(chunk_size + 16);
+        for (int coordinate : {Track::x, Track::y}) {
+            for (std::int64_t m = 0; m <= track.last_metre(); ++m) {
+                const TrackValue v = track.at(m, coordinate);
+                put_u16(chunk, static_cast<std::uint16_t>(v.tag));
+                if (v.tag == TrackTag::int16) put_i16(chunk, static_cast<std::int16_t>(v.value));
+                if (v.tag == TrackTag::real) put_f64(chunk, v.value);
+                if (chunk.size() >= chunk_size) {
+                    out.write(chunk);
+                    chunk.clear();
+                }
+            }
+        }
+        out.write(chunk);
+    });
+}
+
+void write_scenario_records(const RouteModel& model, const std::string& path) {
+    const std::string bytes = encode_records(model);
+    replace_and_write(path, [&](OutputFile& out) { out.write(bytes); });
+}
+
+void write_route_cells(const RouteModel& model, const std::string& path) {
+    const std::string bytes = encode_cells(model);
+    replace_and_write(path, [&](OutputFile& out) { out.write(bytes); });
+}
+
+}  // namespace scenario

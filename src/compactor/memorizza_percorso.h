@@ -1,0 +1,23 @@
+// The compactor: prepares the route model, reads both descriptions into it,
+// completes the signalling, stamps the scenario and writes the three binary
+// files.
+#pragma once
+
+#include <cstdint>
+
+#include "compactor/scenario_codes.h"
+#include "model/route_model.h"
+#include "model/scenario_files.h"
+#include "reader/memorizza_dati.h"
+
+namespace scenario {
+
+// `flag` non-zero: the plan geometry is built and written. The outcome of
+// the reading stays in errorCode and errorPosition; the files are written
+// whatever it is. A stamp error is reported through `errore`, and then no
+// file is written. A model without route cells (no route length was read)
+// cannot be written: that is a std::runtime_error.
+void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int32_t& flag,
+                        const StampErrorReport& errore, ReadDiagnostics* diagnostics = nullptr);
+
+}  // namespace scenario

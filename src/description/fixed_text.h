@@ -1,0 +1,32 @@
+// The fixed-text writing steps shared by the five text writers, and the
+// conversion of the embedded texts to single-byte lines.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scenario {
+
+// Reserved line that ends a writer's table; it is never written.
+inline constexpr std::string_view end_marker = "riferimento fine del file";
+
+// A writer's table of literal lines, indexes 0 to 1000.
+using LineTable = std::array<std::string, 1001>;
+
+// Fills a table with the lines followed by the end marker. Throws
+// std::length_error when the lines and the marker do not fit.
+LineTable make_line_table(const std::vector<std::string>& lines);
+
+// Makes the file exist, deletes it, creates it anew and writes every entry
+// before the end marker followed by CR LF (all entries when the table holds
+// no marker). Failures are FileErrors.
+void write_fixed_text(const std::string& path, const LineTable& table);
+
+// Splits an embedded text (UTF-8, lines ended by LF) into single-byte lines:
+// à, è, ì, ò, ù become the bytes 224, 232, 236, 242, 249. Any other byte
+// outside printable ASCII is a std::invalid_argument naming the line.
+std::vector<std::string> single_byte_lines(std::string_view utf8_text, std::string_view name);
+
+}  // namespace scenario

@@ -1,0 +1,34 @@
+#include "model/route_model.h"
+
+#include <string>
+
+namespace scenario {
+
+RouteCell& RouteModel::cell(std::int64_t index) {
+    if (cells.empty()) throw ReadFault("the route cells do not exist yet (no route length was read)");
+    if (index < 0 || index >= static_cast<std::int64_t>(cells.size())) {
+        throw ReadFault("route cell " + std::to_string(index) + " is outside cells 0 to " +
+                        std::to_string(cells.size() - 1));
+    }
+    return cells[static_cast<std::size_t>(index)];
+}
+
+const RouteCell& RouteModel::cell(std::int64_t index) const { return const_cast<RouteModel*>(this)->cell(index); }
+
+ScenarioRecord& RouteModel::record(std::int64_t index) {
+    if (index < 0 || index >= record_count) {
+        throw ReadFault("scenario record " + std::to_string(index) + " is outside records 0 to 86");
+    }
+    return records[static_cast<std::size_t>(index)];
+}
+
+void RouteModel::create_cells(std::int32_t count) {
+    if (count < 0) throw ReadFault("the route cells cannot be created with upper bound " + std::to_string(count));
+    cells.assign(static_cast<std::size_t>(count) + 1, RouteCell{});
+}
+
+void RouteModel::clear_records() {
+    for (ScenarioRecord& r : records) r = ScenarioRecord{};
+}
+
+}  // namespace scenario

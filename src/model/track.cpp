@@ -1,0 +1,50 @@
+#include "model/track.h"
+
+#include <string>
+
+#include "model/route_model.h"
+
+namespace scenario {
+
+void Track::create(std::int32_t last_metre) {
+    if (last_metre < 0) throw ReadFault("the plan geometry cannot be created for route length below -7000");
+    std::size_t entries = 2 * (static_cast<std::size_t>(last_metre) + 1);
+    values_.assign(entries, 0.0);
+    tags_.assign(entries, static_cast<std::uint8_t>(TrackTag::empty));
+}
+
+void Track::clear() {
+    values_.clear();
+    values_.shrink_to_fit();
+    tags_.clear();
+    tags_.shrink_to_fit();
+}
+
+std::size_t Track::slot(std::int64_t metre, int coordinate) const {
+    if (metre < 0 || metre > last_metre() || (coordinate != x && coordinate != y)) {
+        throw ReadFault("plan geometry metre " + std::to_string(metre) + " is outside metres 0 to " +
+                        std::to_string(last_metre()));
+    }
+    return static_cast<std::size_t>(coordinate) * (tags_.size() / 2) + static_cast<std::size_t>(metre);
+}
+
+TrackValue Track::at(std::int64_t metre, int coordinate) const {
+    std::size_t i = slot(metre, coordinate);
+    return {static_cast<TrackTag>(tags_[i]), values_[i]};
+}
+
+double Track::number(std::int64_t metre, int coordinate) const { return values_[slot(metre, coordinate)]; }
+
+void Track::set_int16(std::int64_t metre, int coordinate, std::int16_t value) {
+    std::size_t i = slot(metre, coordinate);
+    values_[i] = value;
+    tags_[i] = static_cast<std::uint8_t>(TrackTag::int16);
+}
+
+void Track::set_real(std::int64_t metre, int coordinate, double value) {
+    std::size_t i = slot(metre, coordinate);
+    values_[i] = value;
+    tags_[i] = static_cast<std::uint8_t>(TrackTag::real);
+}
+
+}  // namespace scenario

@@ -1,0 +1,49 @@
+// The plan geometry of the line: one point per route metre, each coordinate
+// a typed value (empty, 16-bit integer or double) as the line geometry file
+// stores it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace scenario {
+
+// Type tags of a geometry value, as written in front of each value.
+enum class TrackTag : std::uint16_t { empty = 0, int16 = 2, real = 5 };
+
+struct TrackValue {
+    TrackTag tag = TrackTag::empty;
+    double value = 0.0;  // the integer itself for TrackTag::int16
+
+    bool operator==(const TrackValue&) const = default;
+};
+
+// Coordinates are kept in two columns (x, y); each entry costs one double and
+// a one-byte tag.
+class Track {
+public:
+    static constexpr int x = 0;
+    static constexpr int y = 1;
+
+    bool exists() const { return !tags_.empty(); }
+    // Upper bound of the metre index (trackLength); -1 when absent.
+    std::int64_t last_metre() const { return static_cast<std::int64_t>(tags_.size() / 2) - 1; }
+
+    // Creates metres 0 to last_metre with every entry empty.
+    void create(std::int32_t last_metre);
+    void clear();
+
+    // Checked access; a metre outside the table is a ReadFault.
+    TrackValue at(std::int64_t metre, int coordinate) const;
+    double number(std::int64_t metre, int coordinate) const;
+    void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
+    void set_real(std::int64_t metre, int coordinate, double value);
+
+private:
+    std::size_t slot(std::int64_t metre, int coordinate) const;
+
+    std::vector<double> values_;
+    std::vector<std::uint8_t> tags_;
+};
+
+}  // namespace scenario

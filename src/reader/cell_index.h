@@ -1,0 +1,38 @@
+// Turning route positions into cell indexes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/rounding.h"
+#include "model/route_model.h"
+
+namespace scenario {
+
+// round(value) as an index; a value beyond 32 bits is a ReadFault.
+inline std::int64_t rounded_index(double value) {
+    auto rounded = rounded_to_int32(value);
+    if (!rounded) throw ReadFault("a cell index computed from a position does not fit 32 bits");
+    return *rounded;
+}
+
+// The cell of a point item at position p: round(p / 50 + 1).
+inline std::int64_t point_cell(std::int64_t p) { return rounded_index(static_cast<double>(p) / 50.0 + 1.0); }
+
+// The cell from which a running property changing at p takes effect.
+inline std::int64_t property_cell(std::int64_t p) { return rounded_index(static_cast<double>(p) / 50.0); }
+
+// True when a position lies beyond the cells: (p + 100) / 50 > cellCount.
+inline bool beyond_cells(std::int64_t p, std::int32_t cellCount, std::int64_t margin = 100) {
+    return static_cast<double>(p + margin) / 50.0 > static_cast<double>(cellCount);
+}
+
+// A value that must fit a 16-bit field.
+inline std::int16_t fit_int16(double value, const char* what) {
+    if (!(value >= -32768.0 && value <= 32767.0)) {
+        throw ReadFault(std::string(what) + " does not fit a 16-bit field");
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace scenario

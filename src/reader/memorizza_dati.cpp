@@ -1,0 +1,29 @@
+#include "reader/memorizza_dati.h"
+
+#include <exception>
+#include <optional>
+
+#include "description/file_system.h"
+#include "reader/line_reader.h"
+#include "reader/reading.h"
+#include "reader/train_reader.h"
+
+namespace scenario {
+
+void memorizza_dati(RouteModel& model, const ScenarioFiles& files, ReadDiagnostics* diagnostics) {
+    Reading reading(model, files, diagnostics);
+    try {
+        model.records[record_index::identity].text = model.title;
+        model.records[record_index::repetition].text = model.trainCode;
+        std::optional<std::int32_t> next_sign = read_line_description(reading);
+        if (next_sign) read_train_description(reading, *next_sign);
+    } catch (const std::exception& failure) {
+        reading.note_fault(failure.what());
+        reading.close();
+        delete_file_if_present(files.line_description());
+        delete_file_if_present(files.train_description());
+        model.errorCode = 25;
+    }
+}
+
+}  // namespace scenario

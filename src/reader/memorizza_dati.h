@@ -1,0 +1,29 @@
+// Reading both description files into the route model.
+#pragma once
+
+#include <string>
+
+#include "description/field_stream.h"
+#include "model/route_model.h"
+#include "model/scenario_files.h"
+
+namespace scenario {
+
+// Where the reading ended and which field caused errorCode, for an author's
+// diagnostic. Not part of the route model; the run itself never looks at it.
+struct ReadDiagnostics {
+    enum class Source { none, line_description, train_description };
+
+    Source source = Source::none;
+    FieldLocation location;  // the field at fault, or where the reading stopped
+    std::string sourceLine;  // the text of that line
+    std::string fault;       // what failed, for code 25
+};
+
+// Reads the line description and then the train description (names from
+// `files`, title and train code from the model) into the model, deleting each
+// file as it finishes with it. The outcome is left in errorCode and
+// errorPosition; any failure without a code of its own becomes code 25.
+void memorizza_dati(RouteModel& model, const ScenarioFiles& files, ReadDiagnostics* diagnostics = nullptr);
+
+}  // namespace scenario

@@ -1,0 +1,107 @@
+#include "reader/route_recorders.h"
+
+#include <array>
+
+#include "reader/cell_index.h"
+
+namespace scenario {
+
+namespace {
+
+struct Break {
+    std::int32_t position = 0;
+    std::int32_t offset = 0;
+    std::int32_t flag = 0;
+};
+
+Break break_of(const ScenarioRecord& r) { return {r.long1, r.long2, r.long3}; }
+
+}  // namespace
+
+void progressive_ordina(RouteModel& model) {
+    const Break uno = break_of(model.records[record_index::break_uno]);
+    const Break due = break_of(model.records[record_index::break_due]);
+    const Break tre = break_of(model.records[record_index::break_tre]);
+    const Break none{};
+    // New contents of records 81, 82, 83, decided from the old values only.
+    std::array<Break, 3> placed{tre, due, uno};
+
+    std::int64_t sum = std::int64_t{uno.position} + due.position + tre.position;
+    if (sum != 0) {
+        auto greater = [](const Break& a, const Break& b) { return a.position > b.position; };
+        if (greater(tre, uno) && greater(tre, due)) {
+            // Of the other two the strictly greater goes first; a tie keeps "uno" first.
+            placed = greater(due, uno) ? std::array<Break, 3>{tre, due, uno} : std::array<Break, 3>{tre, uno, due};
+        } else if (greater(due, uno) && greater(due, tre)) {
+            placed = greater(tre, uno) ? std::array<Break, 3>{due, tre, uno} : std::array<Break, 3>{due, uno, tre};
+        } else if (greater(uno, due) && greater(uno, tre)) {
+            placed = greater(tre, due) ? std::array<Break, 3>{uno, tre, due} : std::array<Break, 3>{uno, due, tre};
+        } else {
+            placed = {none, none, none};
+        }
+    } else if (uno.offset > 0) {
+        placed = {uno, due, tre};
+    } else if (due.offset > 0) {
+        placed = {due, tre, uno};
+    } else if (tre.offset > 0) {
+        placed = {tre, due, uno};
+    } else {
+        placed = {none, none, none};
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        ScenarioRecord& r = model.records[static_cast<std::size_t>(record_index::break_tre + i)];
+        Break b = placed[static_cast<std::size_t>(i)];
+        if (b.flag == 1) b.offset = static_cast<std::int32_t>(static_cast<std::int64_t>(b.offset) + 100);
+        r.long1 = b.position;
+        r.long2 = b.offset;
+        r.long3 = b.flag;
+    }
+}
+
+void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, std::int32_t& tipo) {
+    bool markers = false;
+    if (tipo > 10) {
+        tipo -= 10;
+        markers = true;
+    }
+    if (model.mountainCount >= mountain_table_last) throw ReadFault("more than 80 mountain spans");
+    model.mountainCount += 1;
+    const auto n = static_cast<std::size_t>(model.mountainCount);
+    model.mountainStart[n] = inizio;
+    model.mountainEnd[n] = fine;
+    if (n > 1 && std::int64_t{model.mountainStart[n]} - model.mountainEnd[n - 1] <= 150) tipo = 3;
+
+    const std::int64_t last = rounded_index(static_cast<double>(fine) / 50.0 - 1.0);
+    const std::int64_t first = rounded_index(static_cast<double>(inizio) / 50.0);
+    std::int64_t count = 0;
+    for (std::int64_t i = first; i <= last; ++i) {
+        RouteCell& cell = model.cell(i);
+        ++count;
+        cell.mountainType = static_cast<std::uint8_t>(tipo & 0xFF);
+        if (markers && count % 4 == 0 && cell.kind == cell_kind::empty) cell.kind = cell_kind::mountain_marker;
+    }
+}
+
+void memo_indicatori_v_max(RouteModel& model, std::int32_t posizione, std::int32_t& vas, std::int32_t& vbs,
+                           std::int32_t& vcs, std::int16_t strisces, std::int32_t& vad, std::int32_t& vbd,
+                           std::int32_t& vcd, std::int16_t strisced) {
+    RouteCell& cell = model.cell(point_cell(posizione));
+    if (!is_free(cell)) {
+        model.errorCode = 21;
+        return;
+    }
+    // Left speed times 20 plus a fifth of the right speed; the sum is
+    // rounded (a fifth never ends in .5) and must fit 16 bits.
+    auto pack = [](std::int32_t left, std::int32_t right) {
+        double packed = static_cast<double>(std::int64_t{left} * 20) + static_cast<double>(right) / 5.0;
+        return fit_int16(round_half_even(packed), "a packed board speed");
+    };
+    cell.kind = cell_kind::speed_boards;
+    cell.data1 = pack(vas, vad);
+    cell.data2 = pack(vbs, vbd);
+    cell.data3 = pack(vcs, vcd);
+    cell.data4 = static_cast<std::int16_t>(static_cast<std::uint16_t>(strisces * 10 + strisced));
+}
+
+}  // namespace scenario

@@ -1,0 +1,97 @@
+#include "reader/signal_recorders.h"
+
+#include "reader/cell_index.h"
+
+namespace scenario {
+
+namespace {
+
+std::int16_t low16(std::int64_t value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF)); }
+std::uint8_t low8(std::int64_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
+
+}  // namespace
+
+void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
+                  std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx, std::int32_t& d1, std::int32_t& d2,
+                  std::int32_t& d3, std::int32_t& tempo) {
+    const std::int64_t c = point_cell(posizione);
+    RouteCell& cell = model.cell(c);
+    if (!is_free(cell)) {
+        model.errorCode = 16;
+        return;
+    }
+    cell.kind = cell_kind::signal;
+    cell.data4 = low16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
+    cell.data1 = low16(std::int64_t{s1} * 10 + d1);
+    cell.data2 = low16(std::int64_t{s2} * 10 + d2);
+    cell.data3 = low16(std::int64_t{s3} * 10 + d3);
+    if (tempo >= 1 && tempo <= 100) tempo = 101;
+    cell.data5 = sx == 2 ? low8(tempo) : 0;
+
+    const auto type = static_cast<std::uint8_t>(low8(sx) * 3 + low8(dx));
+    for (int k = 1; k <= 4; ++k) {
+        const std::int64_t approach = c - 2 * k;
+        if (approach < 0) break;  // a signal this close to the start has no room for them
+        model.cell(approach).approachCode = static_cast<std::uint8_t>(type * 10 + k);
+    }
+}
+
+void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std::int32_t& l, std::int32_t& f_tt,
+                        std::int32_t f_ta, std::int32_t& d_v) {
+    const bool with_warning = x > 1500;
+    if (!with_warning) f_ta = 0;
+    std::int64_t w = 0;
+    if (with_warning) {
+        w = rounded_index((static_cast<double>(x) - 1200.0) / 50.0 + 1.0);
+        if (!is_free(model.cell(w))) {
+            model.errorCode = 17;
+            return;
+        }
+    }
+    const std::int64_t s = point_cell(x);
+    if (!is_free(model.cell(s))) {
+        model.errorCode = 18;
+        return;
+    }
+    const std::int64_t e = point_cell(std::int64_t{x} + l);
+    if (!is_free(model.cell(e))) {
+        model.errorCode = 19;
+        return;
+    }
+
+    RouteCell& end_cell = model.cell(e);
+    end_cell.kind = cell_kind::slowdown_end;
+    if (d_v != 0) end_cell.data2 = low16(d_v);
+    RouteCell& start_cell = model.cell(s);
+    start_cell.kind = cell_kind::slowdown_start;
+    if (d_v != 0) start_cell.data2 = low16(d_v);
+    if (with_warning) {
+        RouteCell& warning = model.cell(w);
+        warning.kind = cell_kind::slowdown_warning;
+        if (d_v != 0) warning.data2 = low16(d_v);
+        warning.data1 = low16(v);
+    }
+    start_cell.data1 = low16(v);
+    end_cell.data1 = low16(v);
+    start_cell.data3 = low16(f_tt);
+    end_cell.data3 = low16(f_tt);
+
+    // The four cells just before the warning cell.
+    const std::int64_t a = rounded_index((static_cast<double>(x) - 1200.0) / 50.0);
+    if (f_ta != 0) {
+        for (int i = 0; i < 4; ++i) {
+            if (!is_free(model.cell(a - i))) {
+                model.errorCode = 20;
+                return;
+            }
+        }
+        for (int i = 0; i < 4; ++i) {
+            RouteCell& approach = model.cell(a - i);
+            approach.kind = cell_kind::slowdown_approach;
+            approach.data1 = static_cast<std::int16_t>(i + 1);
+            if (d_v != 0) approach.data2 = static_cast<std::int16_t>(i + 1);
+        }
+    }
+}
+
+}  // namespace scenario

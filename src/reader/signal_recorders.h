@@ -1,0 +1,25 @@
+// Recorders that the train reader calls to place signals and temporary
+// slowdowns into the route cells.
+#pragma once
+
+#include <cstdint>
+
+#include "model/route_model.h"
+
+namespace scenario {
+
+// Places a signal in cell round(posizione / 50 + 1) with its packed codes and
+// writes approach codes on the 2nd, 4th, 6th and 8th cells before it (those
+// that would fall before cell 0 are not written). A taken signal cell sets
+// errorCode 16 and writes nothing. A tempo from 1 to 100 becomes 101.
+void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
+                  std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx, std::int32_t& d1, std::int32_t& d2,
+                  std::int32_t& d3, std::int32_t& tempo);
+
+// Places a slowdown: end, start and (beyond 1500 m) warning cells and, when
+// f_ta is set, four approach cells before the warning cell. Sets errorCode
+// 17 (warning), 18 (start), 19 (end) or 20 (approach) when a cell is taken.
+void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std::int32_t& l, std::int32_t& f_tt,
+                        std::int32_t f_ta, std::int32_t& d_v);
+
+}  // namespace scenario

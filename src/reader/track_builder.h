@@ -1,0 +1,34 @@
+// Building the plan geometry metre by metre.
+#pragma once
+
+#include <cstdint>
+
+#include "model/track.h"
+
+namespace scenario {
+
+// The direction of the line is the difference of the two metres before the
+// one being built; it is turned by k per metre in a curve and never
+// renormalised.
+class TrackBuilder {
+public:
+    explicit TrackBuilder(Track& track) : track_(track) {}
+
+    // Sets metres 0 and 1: the line starts at (0, 0) heading along +y.
+    void start();
+
+    std::int64_t next_metre() const { return c_; }
+    void straight_step() { step(0.0, false); }
+    void curved_step(double k) { step(k, true); }
+
+private:
+    void step(double k, bool curved);
+
+    Track& track_;
+    std::int64_t c_ = 2;
+};
+
+// Curvature of a curve class 1 to 6 (per metre; left-hand curves negative).
+double curvature_of_class(int curve_class);
+
+}  // namespace scenario
