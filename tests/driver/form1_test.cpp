@@ -81,6 +81,8 @@ TEST(Form1, TheRunShowsTheWindowFirstAndLeavesSixFiles) {
                                   "Valcorvina_IC 318.dat", "Valcorvina_IC 318.sim", "Valcorvina_IC 318_note.txt",
                                   "Valcorvina_IC 318_rallentamenti.txt", "Valcorvina_IC 318_scheda_treno.txt",
                                   "Valcorvina_linea.dat"}));
+    // The embedded scenario reads and completes without any refusal.
+    EXPECT_EQ(form.model().errorCode, 0);
     EXPECT_EQ(form.model().title, "Valcorvina");
     EXPECT_EQ(form.model().trainCode, "IC 318");
 }
