@@ -6,39 +6,24 @@
 #include <algorithm>
 #include <map>
 #include <regex>
-#include <sstream>
 
 #include "description/file_system.h"
 #include "support/description_files.h"
+#include "support/description_rows.h"
 
 namespace scenario {
 namespace {
 
-std::vector<std::string> fields_of(const std::string& row) {
-    std::vector<std::string> fields;
-    std::stringstream in(row);
-    std::string field;
-    while (std::getline(in, field, ',')) {
-        const auto first = field.find_first_not_of(' ');
-        fields.push_back(first == std::string::npos ? "" : field.substr(first));
-    }
-    if (!row.empty() && row.back() == ',') fields.push_back("");
-    return fields;
-}
+using testing::row_fields;
 
-// The rows of one keyword, split into fields after the keyword.
+// The rows of one keyword, split into the fields after the keyword.
 std::vector<std::vector<std::string>> rows_of(const std::vector<std::string>& lines, const std::string& keyword) {
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : lines) {
-        if (line.rfind(keyword + ",", 0) != 0) continue;
-        auto fields = fields_of(line);
-        fields.erase(fields.begin());
-        rows.push_back(fields);
-    }
+    auto rows = testing::keyword_rows(lines, keyword);
+    for (auto& row : rows) row.erase(row.begin());
     return rows;
 }
 
-int number(const std::string& field) { return field.empty() ? 0 : std::stoi(field); }
+int number(const std::string& field) { return testing::field_number(field); }
 
 class EmbeddedLine : public ::testing::Test {
 protected:
@@ -83,7 +68,7 @@ TEST_F(EmbeddedLine, Curves) {
     std::vector<std::pair<int, int>> spans;
     for (const std::string& line : lines) {
         if (line.rfind("curva", 0) != 0) continue;
-        const auto f = fields_of(line);
+        const auto f = row_fields(line);
         ++counts[f[0]];
         spans.emplace_back(number(f[1]), number(f[2]));
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "description/embedded_scenario.h"
+#include "support/description_rows.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -161,29 +162,12 @@ std::string running_text(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::vector<std::string> fields_of(const std::string& row) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = row.find(',', start)) != std::string::npos; start = comma + 1) {
-        fields.push_back(row.substr(start, comma - start));
-    }
-    fields.push_back(row.substr(start));
-    for (std::string& f : fields) {
-        f.erase(0, f.find_first_not_of(' '));
-        f.erase(f.find_last_not_of(' ') + 1);
-    }
-    return fields;
-}
-
 std::string two_digits(const std::string& number) { return number.size() == 1 ? "0" + number : number; }
 
 // The times the notes quote are the timetable times of the train description's stations.
 TEST(ScenarioNotes, QuoteTheTimesOfTheFirstStationTheStopsAndTheLast) {
     const std::string text = running_text(written_lines());
-    std::vector<std::vector<std::string>> stations;
-    for (const std::string& row : embedded_train_description()) {
-        if (row.rfind("stazione,", 0) == 0) stations.push_back(fields_of(row));
-    }
+    const auto stations = testing::keyword_rows(embedded_train_description(), "stazione");
     ASSERT_EQ(stations.size(), 25u);
     for (const auto& s : stations) ASSERT_EQ(s.size(), 18u);
 

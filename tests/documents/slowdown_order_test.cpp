@@ -12,43 +12,26 @@
 #include "description/embedded_scenario.h"
 #include "documents/documents.h"
 #include "driver/program_identity.h"
+#include "support/description_rows.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
 namespace {
 
-std::vector<std::string> fields_of(const std::string& row) {
-    std::vector<std::string> fields;
-    std::stringstream in(row);
-    std::string field;
-    while (std::getline(in, field, ',')) {
-        const auto first = field.find_first_not_of(' ');
-        const auto last = field.find_last_not_of(' ');
-        fields.push_back(first == std::string::npos ? "" : field.substr(first, last - first + 1));
-    }
-    return fields;
-}
-
-int number(const std::string& field) { return field.empty() ? 0 : std::stoi(field); }
-
-std::vector<std::vector<std::string>> rows_of(const std::vector<std::string>& lines, const std::string& keyword) {
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : lines) {
-        if (line.rfind(keyword + ",", 0) == 0) rows.push_back(fields_of(line));
-    }
-    return rows;
-}
+using testing::field_number;
+using testing::keyword_rows;
+using testing::row_fields;
 
 // The kilometre a post shows at a route position, by the breaks of the line.
 int reading_at(int position) {
     int offset = 0, from = -1;
     for (const std::string& line : embedded_line_description()) {
         if (line.rfind("progressiva chilometrica", 0) != 0) continue;
-        const auto f = fields_of(line);
-        const int at = number(f.at(1));
+        const auto f = row_fields(line);
+        const int at = field_number(f.at(1));
         if (at != 0 && at <= position && at > from) {
             from = at;
-            offset = number(f.at(2));
+            offset = field_number(f.at(2));
         }
     }
     return position + offset;
@@ -158,8 +141,8 @@ struct Slowdown {
 
 std::vector<Slowdown> slowdowns_of_the_train() {
     std::vector<Slowdown> slowdowns;
-    for (const auto& f : rows_of(embedded_train_description(), "rallentamento")) {
-        slowdowns.push_back({number(f.at(1)), number(f.at(2)), number(f.at(3))});
+    for (const auto& f : keyword_rows(embedded_train_description(), "rallentamento")) {
+        slowdowns.push_back({field_number(f.at(1)), field_number(f.at(2)), field_number(f.at(3))});
     }
     return slowdowns;
 }
@@ -191,7 +174,7 @@ std::string upper(std::string text) {
 
 TEST(SlowdownOrder, TitleNamesTheLineByTheStationsOfTheRun) {
     std::vector<std::string> names;
-    for (const auto& f : rows_of(embedded_train_description(), "stazione")) names.push_back(upper(f.at(17)));
+    for (const auto& f : keyword_rows(embedded_train_description(), "stazione")) names.push_back(upper(f.at(17)));
     ASSERT_GE(names.size(), 3u);
     const std::string head = "  Linea " + names.front() + " - " + names.back() + " ( via ";
     const std::string& title = line_at(5);
@@ -204,13 +187,13 @@ TEST(SlowdownOrder, TitleNamesTheLineByTheStationsOfTheRun) {
 
 TEST(SlowdownOrder, EachSlowdownLiesWhereItsRowSays) {
     std::vector<std::pair<std::string, int>> stations;
-    for (const auto& f : rows_of(embedded_train_description(), "stazione")) {
-        stations.emplace_back(f.at(17), number(f.at(1)));
+    for (const auto& f : keyword_rows(embedded_train_description(), "stazione")) {
+        stations.emplace_back(f.at(17), field_number(f.at(1)));
     }
     std::map<std::string, int> tunnels;
-    for (const auto& f : rows_of(embedded_line_description(), "cartello_indicatore")) {
+    for (const auto& f : keyword_rows(embedded_line_description(), "cartello_indicatore")) {
         const std::string& text = f.at(2);
-        if (text.rfind("(Galleria)(", 0) == 0) tunnels[text.substr(11, text.size() - 12)] = number(f.at(1));
+        if (text.rfind("(Galleria)(", 0) == 0) tunnels[text.substr(11, text.size() - 12)] = field_number(f.at(1));
     }
     auto station = [&](const std::string& name) -> std::optional<std::size_t> {
         for (std::size_t i = 0; i < stations.size(); ++i) {

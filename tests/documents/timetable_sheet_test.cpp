@@ -16,34 +16,17 @@
 #include "description/embedded_scenario.h"
 #include "documents/documents.h"
 #include "driver/program_identity.h"
+#include "support/description_rows.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
 namespace {
 
+using testing::field_number;
+using testing::keyword_rows;
+using testing::row_fields;
+
 // ---- reading the embedded descriptions ----
-
-std::vector<std::string> fields_of(const std::string& row) {
-    std::vector<std::string> fields;
-    std::stringstream in(row);
-    std::string field;
-    while (std::getline(in, field, ',')) {
-        const auto first = field.find_first_not_of(' ');
-        const auto last = field.find_last_not_of(' ');
-        fields.push_back(first == std::string::npos ? "" : field.substr(first, last - first + 1));
-    }
-    return fields;
-}
-
-int number(const std::string& field) { return field.empty() ? 0 : std::stoi(field); }
-
-std::vector<std::vector<std::string>> rows_of(const std::vector<std::string>& lines, const std::string& keyword) {
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& line : lines) {
-        if (line.rfind(keyword + ",", 0) == 0) rows.push_back(fields_of(line));
-    }
-    return rows;
-}
 
 std::string upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -65,9 +48,9 @@ std::vector<Place> places_of_the_run() {
         if (!line.empty() && line[0] == '[') {
             in_stations = line == "[stazioni]";
         } else if (in_stations && line.rfind("stazione,", 0) == 0) {
-            const auto f = fields_of(line);
+            const auto f = row_fields(line);
             if (f.size() != 18) throw std::runtime_error("station row of " + std::to_string(f.size()) + " fields");
-            places.push_back({f[17], number(f[1]), number(f[13]), number(f[14]), number(f[15]), number(f[16])});
+            places.push_back({f[17], field_number(f[1]), field_number(f[13]), field_number(f[14]), field_number(f[15]), field_number(f[16])});
         } else if (in_stations && !line.empty()) {
             places.push_back({line, std::nullopt});
         }
@@ -86,8 +69,8 @@ std::vector<Break> kilometre_breaks() {
     std::vector<Break> breaks;
     for (const std::string& line : embedded_line_description()) {
         if (line.rfind("progressiva chilometrica", 0) != 0) continue;
-        const auto f = fields_of(line);
-        if (number(f.at(1)) != 0) breaks.push_back({number(f.at(1)), number(f.at(2))});
+        const auto f = row_fields(line);
+        if (field_number(f.at(1)) != 0) breaks.push_back({field_number(f.at(1)), field_number(f.at(2))});
     }
     std::sort(breaks.begin(), breaks.end(), [](Break a, Break b) { return a.position < b.position; });
     return breaks;
@@ -416,7 +399,7 @@ TEST(TimetableSheet, PlacesAndTimesAgreeWithTheStations) {
 TEST(TimetableSheet, BrakedMassIsTheTrainsPercentage) {
     std::string percentage;
     for (const std::string& line : embedded_train_description()) {
-        if (line.rfind("percentuale massa frenata,", 0) == 0) percentage = fields_of(line).at(1);
+        if (line.rfind("percentuale massa frenata,", 0) == 0) percentage = row_fields(line).at(1);
     }
     ASSERT_FALSE(percentage.empty());
     EXPECT_EQ(columns(line_at(45), 21, 42), " Massa Frenata : " + percentage + "% ");
@@ -467,11 +450,11 @@ TEST(TimetableSheet, PanelSpeedsAreTheSpeedBoards) {
     // A board without stripes sets the limits from where it stands.
     std::vector<Change> boards;
     std::array<int, 3> limits{0, 0, 0};
-    for (const auto& f : rows_of(embedded_line_description(), "indicatori_vmax")) {
-        if (number(f.at(5)) != 0) continue;
-        Change change{number(f.at(1)), {}};
+    for (const auto& f : keyword_rows(embedded_line_description(), "indicatori_vmax")) {
+        if (field_number(f.at(5)) != 0) continue;
+        Change change{field_number(f.at(1)), {}};
         for (std::size_t rank = 0; rank < 3; ++rank) {
-            const int speed = number(f.at(2 + rank));
+            const int speed = field_number(f.at(2 + rank));
             if (speed != limits[rank]) change.speeds[rank] = limits[rank] = speed;
         }
         if (change.speeds != decltype(change.speeds){}) boards.push_back(change);
@@ -550,8 +533,8 @@ TEST(TimetableSheet, PanelsListThePlacesInKilometreOrder) {
 
 TEST(TimetableSheet, LandmarksStandWhereTheirSignsAre) {
     std::multimap<std::string, int> signs;
-    for (const auto& f : rows_of(embedded_line_description(), "cartello_indicatore")) {
-        signs.emplace(f.at(2), number(f.at(1)));
+    for (const auto& f : keyword_rows(embedded_line_description(), "cartello_indicatore")) {
+        signs.emplace(f.at(2), field_number(f.at(1)));
     }
     auto sign_at = [&](const std::string& text, int position) {
         const auto [first, last] = signs.equal_range(text);
