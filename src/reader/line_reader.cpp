@@ -97,8 +97,19 @@ LineReader::Outcome LineReader::read_general_item(const std::string& field) {
     auto read_break = [&](int index) {
         ScenarioRecord& rec = m_.records[static_cast<std::size_t>(index)];
         rec.long1 = r_.read_long();
+        const FieldLocation position = r_.last_location();
         rec.long2 = r_.read_long();
+        const FieldLocation offset = r_.last_location();
         rec.long3 = r_.read_long();
+        // Checked only once both files are read (code 2); kept for the diagnostic.
+        std::optional<Reading::Place>& misplaced =
+            r_.misplacedBreaks[static_cast<std::size_t>(index - record_index::break_tre)];
+        misplaced.reset();
+        if (rec.long1 % 50 != 0) {
+            misplaced = r_.place(position);
+        } else if (rec.long2 % 50 != 0) {
+            misplaced = r_.place(offset);
+        }
     };
     ScenarioRecord& identity = m_.records[record_index::identity];
 
@@ -294,9 +305,8 @@ void LineReader::close_and_delete() {
 }
 
 void LineReader::abandon(std::int32_t code, FieldLocation at) {
-    r_.note_location(at);
+    r_.fail(code, at);
     close_and_delete();
-    m_.errorCode = code;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Reading both description files into the route model.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "description/field_stream.h"
 #include "model/route_model.h"
@@ -18,6 +20,10 @@ struct ReadDiagnostics {
     FieldLocation location;  // the field at fault, or where the reading stopped
     std::string sourceLine;  // the text of that line
     std::string fault;       // what failed, for code 25
+    // The item at fault as read, where the model does not keep it: a
+    // slowdown's six values, a station's position and length.
+    std::vector<std::int32_t> values;
+    int record = 0;  // the scenario record of the station at fault
 };
 
 // Reads the line description and then the train description (names from

@@ -38,6 +38,7 @@ private:
     Outcome read_record(const std::string& field);
     Outcome read_station();
     Outcome stop(std::int32_t code, FieldLocation at, std::optional<std::int32_t> position = std::nullopt);
+    void note_pending_speed(FieldLocation fallback);
     bool beyond_route(std::int32_t p, FieldLocation at, std::int64_t margin = 100);
     void end_of_reading();
     void close_and_delete();
@@ -50,6 +51,9 @@ private:
     std::int64_t adhesion_fill_ = 0;
     std::int32_t pending_speed_ = 0;
     std::int32_t pending_adhesion_ = 0;
+    // Where pendingSpeed was read: a speed that does not fit the speed byte
+    // is that field's fault.
+    std::optional<Reading::Place> pending_speed_at_;
 };
 
 void TrainReader::run() {
@@ -90,6 +94,14 @@ TrainReader::Outcome TrainReader::stop(std::int32_t code, FieldLocation at, std:
     return Outcome::returned;
 }
 
+void TrainReader::note_pending_speed(FieldLocation fallback) {
+    if (pending_speed_at_) {
+        r_.note_place(*pending_speed_at_);
+    } else {
+        r_.note_location(fallback);
+    }
+}
+
 TrainReader::Outcome TrainReader::read_record(const std::string& field) {
     if (contains_ignoring_case(field, "frenata") && contains_ignoring_case(field, "massa")) {
         m_.records[record_index::train_sizes].long1 = r_.read_long();
@@ -99,8 +111,9 @@ TrainReader::Outcome TrainReader::read_record(const std::string& field) {
         const std::int32_t p = r_.read_long();
         const FieldLocation at = r_.last_location();
         const std::int32_t s = r_.read_long();
+        const FieldLocation speed_at = r_.last_location();
         if (beyond_route(p, at)) return Outcome::end_of_reading;
-        r_.note_location(at);
+        note_pending_speed(at);
         const std::int64_t n = property_cell(p);
         if (n > 0) {
             do {
@@ -110,6 +123,7 @@ TrainReader::Outcome TrainReader::read_record(const std::string& field) {
             } while (speed_fill_ < n);
         }
         pending_speed_ = s;
+        pending_speed_at_ = r_.place(speed_at);
     }
     if (contains_ignoring_case(field, "aderenza")) {
         const std::int32_t p = r_.read_long();
@@ -148,13 +162,18 @@ TrainReader::Outcome TrainReader::read_record(const std::string& field) {
         const FieldLocation at = r_.last_location();
         std::int32_t v = r_.read_long();
         std::int32_t l = r_.read_long();
+        const FieldLocation length_at = r_.last_location();
         std::int32_t f_tt = r_.read_long();
         const std::int32_t f_ta = r_.read_long();
         std::int32_t d_v = r_.read_long();
         if (beyond_route(x, at)) return Outcome::end_of_reading;
         r_.note_location(at);
         memo_rallentamento(m_, x, v, l, f_tt, f_ta, d_v);
-        if (m_.errorCode > 0) return stop(m_.errorCode, at, x);
+        if (m_.errorCode > 0) {
+            r_.note_item({x, v, l, f_tt, f_ta, d_v});
+            // The end cell is decided by the length.
+            return stop(m_.errorCode, m_.errorCode == 19 ? length_at : at, x);
+        }
     }
     if (contains_ignoring_case(field, "abbattimento")) {
         const std::int32_t p = r_.read_long();
@@ -181,9 +200,11 @@ TrainReader::Outcome TrainReader::read_station() {
     const std::int32_t P = st.long3;
     const FieldLocation at = r_.last_location();
     if (beyond_route(P, at, 800)) return Outcome::end_of_reading;
+    r_.note_item({P}, station_index_);
     if (P % 50 != 0) return stop(8, at, P);
     st.tag = r_.read_byte();
     const std::int32_t L = r_.read_long();
+    r_.note_item({P, L}, station_index_);
     if (L % 100 != 0) return stop(9, r_.last_location(), P);
     st.byte1 = r_.read_byte();
     st.byte5 = r_.read_byte();
@@ -242,24 +263,35 @@ TrainReader::Outcome TrainReader::read_station() {
     }
     ++station_index_;
     if (station_index_ >= next_sign_) return stop(10, at);
+    r_.note_item({});
     return Outcome::go_on;
 }
 
 void TrainReader::end_of_reading() {
     close_and_delete();
+    if (pending_speed_at_) r_.note_place(*pending_speed_at_);
     do {
         m_.cell(speed_fill_).speedLimit = fifth_of_speed(pending_speed_);
         ++speed_fill_;
     } while (speed_fill_ < std::int64_t{m_.cellCount} - 2);
+    r_.forget_item();
     do {
         m_.cell(adhesion_fill_).adhesion = static_cast<std::uint8_t>(pending_adhesion_ & 0xFF);
         ++adhesion_fill_;
     } while (adhesion_fill_ < std::int64_t{m_.cellCount} - 2);
 
+    bool misplaced = false;
     for (int index : {record_index::break_tre, record_index::break_due, record_index::break_uno}) {
         const ScenarioRecord& b = m_.records[static_cast<std::size_t>(index)];
-        if (b.long1 % 50 != 0 || b.long2 % 50 != 0) m_.errorCode = 2;
+        if (b.long1 % 50 != 0 || b.long2 % 50 != 0) misplaced = true;
     }
+    if (!misplaced) return;
+    // The diagnostic points at the first such break in the line description.
+    Reading::Place at{ReadDiagnostics::Source::line_description, {}, {}};
+    for (const std::optional<Reading::Place>& place : r_.misplacedBreaks) {
+        if (place && (at.location.line == 0 || place->location.line < at.location.line)) at = *place;
+    }
+    r_.fail(2, at);
 }
 
 void TrainReader::close_and_delete() {

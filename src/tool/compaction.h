@@ -1,0 +1,71 @@
+// One compaction of an author's descriptions with the program's own
+// compactor, in a private scratch folder, so that the author's files are
+// never changed or deleted.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "model/route_model.h"
+#include "reader/memorizza_dati.h"
+
+namespace scenario::tool {
+
+// A command line that cannot be carried out as given; the tool shows its
+// usage.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A folder of its own inside `parent`, removed with everything in it when
+// the object goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::filesystem::path& parent);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct Sources {
+    std::string line;   // the author's line description (may be missing)
+    std::string train;  // the author's train description (may be missing)
+    std::string title;
+    std::string trainCode;
+};
+
+struct Compaction {
+    RouteModel model;
+    ReadDiagnostics diagnostics;
+    int stamp = 0;  // 1250 or 1251 when the stamp was refused; nothing is then written
+    // Names of the binary files written, in the order written; empty when
+    // nothing was written.
+    std::vector<std::string> written;
+    // Why nothing was written, when the compactor could not write (no route
+    // cells to write).
+    std::string notWritten;
+    // Where the copies of the descriptions stood, to name the author's files
+    // instead in messages.
+    std::string lineCopy;
+    std::string trainCopy;
+};
+
+// Checks that a folder exists and files can be created in it.
+void require_writable_folder(const std::filesystem::path& folder, const std::string& what);
+
+// Copies the descriptions under the names the reader expects into a scratch
+// folder inside `out`, runs memorizza_percorso there and moves the binary
+// files it wrote into `out` (when `keep` is set; otherwise they go with the
+// scratch folder). A file system failure while writing is a FileError.
+Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep);
+
+}  // namespace scenario::tool

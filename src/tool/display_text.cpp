@@ -1,0 +1,166 @@
+#include "tool/display_text.h"
+
+#include <algorithm>
+
+#include "description/field_stream.h"
+
+namespace scenario::tool {
+
+namespace {
+
+bool is_continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Length of the UTF-8 sequence starting at `at`, or 0 when it is not one.
+std::size_t sequence_length(std::string_view s, std::size_t at) {
+    const auto c = static_cast<unsigned char>(s[at]);
+    std::size_t n = 0;
+    std::uint32_t code = 0;
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        code = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (s.size() - at < n) return 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto next = static_cast<unsigned char>(s[at + i]);
+        if (!is_continuation(next)) return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    const bool overlong = (n == 3 && code < 0x800) || (n == 4 && code < 0x10000);
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    if (overlong || surrogate || code > 0x10FFFF) return 0;
+    return n;
+}
+
+}  // namespace
+
+bool is_valid_utf8(std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = sequence_length(bytes, at);
+        if (n == 0) return false;
+        at += n;
+    }
+    return true;
+}
+
+std::string display_text(std::string_view bytes) {
+    if (is_valid_utf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.push_back(ch);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+int character_column(std::string_view line, int byte_column) {
+    if (byte_column <= 1) return byte_column;
+    const std::size_t end = std::min(line.size(), static_cast<std::size_t>(byte_column - 1));
+    const std::size_t beyond = static_cast<std::size_t>(byte_column - 1) - end;
+    if (!is_valid_utf8(line)) return byte_column;
+    const auto continuations = std::count_if(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(end),
+                                             [](char c) { return is_continuation(static_cast<unsigned char>(c)); });
+    return static_cast<int>(end - static_cast<std::size_t>(continuations) + beyond) + 1;
+}
+
+int field_length(std::string_view line, int byte_column) {
+    if (byte_column < 1 || static_cast<std::size_t>(byte_column) > line.size()) return 1;
+    const std::size_t start = static_cast<std::size_t>(byte_column - 1);
+    std::size_t end = start;
+    auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
+    if (digit(start) || (line[start] == '-' && digit(start + 1))) {
+        ++end;
+        while (digit(end)) ++end;
+    } else {
+        end = line.find(',', start);
+        if (end == std::string_view::npos) end = line.size();
+        while (end > start && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+    }
+    return std::max<int>(1, static_cast<int>(end - start));
+}
+
+std::string field_at(std::string_view line, int byte_column) {
+    if (byte_column < 1 || static_cast<std::size_t>(byte_column) > line.size()) return {};
+    return std::string(line.substr(static_cast<std::size_t>(byte_column - 1),
+                                   static_cast<std::size_t>(field_length(line, byte_column))));
+}
+
+std::string kind_name(std::uint8_t kind) {
+    switch (kind) {
+        case cell_kind::empty:
+            return "nothing";
+        case cell_kind::signal:
+            return "signal";
+        case cell_kind::slowdown_end:
+            return "slowdown end";
+        case cell_kind::slowdown_start:
+            return "slowdown start";
+        case cell_kind::slowdown_warning:
+            return "slowdown warning board";
+        case cell_kind::slowdown_approach:
+            return "slowdown approach mark";
+        case cell_kind::speed_boards:
+            return "speed-limit board";
+        case cell_kind::station_stop:
+            return "station stop";
+        case cell_kind::mountain_marker:
+            return "mountain marker";
+        case cell_kind::restriction:
+            return "restriction mark";
+        case cell_kind::restriction_without_speed:
+            return "restriction mark without speed";
+        case cell_kind::roadside_sign:
+            return "roadside sign";
+        default:
+            return "item of kind " + std::to_string(kind);
+    }
+}
+
+std::string cell_holding(const RouteModel& model, const RouteCell& cell) {
+    switch (cell.kind) {
+        case cell_kind::empty:
+            return "nothing";
+        case cell_kind::slowdown_end:
+            return "the end of a slowdown";
+        case cell_kind::slowdown_start:
+            return "the start of a slowdown";
+        case cell_kind::station_stop:
+            if (cell.data1 > 0 && cell.data1 < record_count && !model.records[cell.data1].text.empty()) {
+                return "the stop of station " + display_text(model.records[cell.data1].text);
+            }
+            return "a station stop";
+        case cell_kind::roadside_sign:
+            if (cell.data1 > 0 && cell.data1 < record_count && !model.records[cell.data1].text.empty()) {
+                return "the roadside sign " + display_text(model.records[cell.data1].text);
+            }
+            return "a roadside sign";
+        case cell_kind::speed_boards:
+            return "a speed-limit board";
+        case cell_kind::restriction:
+            return "a restriction mark";
+        case cell_kind::restriction_without_speed:
+            return "a restriction mark without speed";
+        default: {
+            const std::string name = kind_name(cell.kind);
+            return (name.rfind("item", 0) == 0 ? "an " : "a ") + name;
+        }
+    }
+}
+
+bool contains_word(std::string_view text, std::string_view word) { return contains_ignoring_case(text, word); }
+
+}  // namespace scenario::tool

@@ -1,0 +1,78 @@
+// An author's folder with a line and a train description, and runs of the
+// tool on it, in-process or as the built program.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "support/description_files.h"
+#include "support/temp_folder.h"
+#include "tool/commands.h"
+
+namespace scenario::tool::testing {
+
+using scenario::testing::read_file;
+using scenario::testing::TempFolder;
+using scenario::testing::write_file;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+struct Author {
+    TempFolder folder;
+    std::string line = folder.file("my line.txt");
+    std::string train = folder.file("my train.txt");
+    TempFolder out;
+
+    Sources sources() const { return {line, train, "Linea", "T 1"}; }
+
+    Outcome compile(bool json = false, bool no_geometry = false) const {
+        CompileOptions options{sources(), out.path().string(), no_geometry, json};
+        std::ostringstream o;
+        std::ostringstream e;
+        Outcome r;
+        r.status = compile_command(options, o, e);
+        r.out = o.str();
+        r.err = e.str();
+        return r;
+    }
+};
+
+inline Outcome dump(const std::string& file, bool json = false) {
+    std::ostringstream o;
+    std::ostringstream e;
+    Outcome r;
+    r.status = dump_command({file, json}, o, e);
+    r.out = o.str();
+    r.err = e.str();
+    return r;
+}
+
+inline std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// The built tool with (already quoted) arguments, run from the folder `cwd`.
+inline Outcome run_tool(const std::string& arguments, const std::string& cwd) {
+    TempFolder streams;
+    const std::string out = streams.file("out");
+    const std::string err = streams.file("err");
+    const std::string command =
+        "cd " + quoted(cwd) + " && " + quoted(TOOL_PATH) + " " + arguments + " >" + quoted(out) + " 2>" + quoted(err);
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(out), read_file(err)};
+}
+
+// The embedded descriptions, as the program carries them.
+inline std::string embedded_line() { return SOURCE_DIR "/src/description/scenario/line.txt"; }
+inline std::string embedded_train() { return SOURCE_DIR "/src/description/scenario/train.txt"; }
+
+}  // namespace scenario::tool::testing
