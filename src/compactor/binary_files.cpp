@@ -1,6 +1,5 @@
 #include "compactor/binary_files.h"
 
-#include <limits>
 #include <stdexcept>
 
 #include "compactor/little_endian.h"
@@ -9,7 +8,7 @@
 namespace scenario {
 
 void encode_record(std::string& out, const ScenarioRecord& record) {
-    if (record.text.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+    if (record.text.size() > longest_record_text) {
         throw std::length_error("a record text of " + std::to_string(record.text.size()) +
                                 " bytes does not fit its 16-bit length");
     }

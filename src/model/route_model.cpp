@@ -22,6 +22,14 @@ ScenarioRecord& RouteModel::record(std::int64_t index) {
     return records[static_cast<std::size_t>(index)];
 }
 
+void RouteModel::store_text(ScenarioRecord& record, const std::string& text) {
+    if (text.size() > longest_record_text) {
+        throw ReadFault("a text of " + std::to_string(text.size()) + " characters is longer than a record holds (" +
+                        std::to_string(longest_record_text) + ")");
+    }
+    record.text = text;
+}
+
 void RouteModel::create_cells(std::int32_t count) {
     if (count < 0) throw ReadFault("the route cells cannot be created with upper bound " + std::to_string(count));
     cells.assign(static_cast<std::size_t>(count) + 1, RouteCell{});

@@ -99,6 +99,8 @@ inline constexpr int last = 86;
 }  // namespace record_index
 
 inline constexpr int record_count = record_index::last + 1;
+// The longest text a record can carry: its length is written in 16 bits.
+inline constexpr std::size_t longest_record_text = 32767;
 inline constexpr int mountain_table_last = 80;
 
 // The whole route model of one run.
@@ -129,6 +131,9 @@ struct RouteModel {
     RouteCell& cell(std::int64_t index);
     const RouteCell& cell(std::int64_t index) const;
     ScenarioRecord& record(std::int64_t index);
+    // Stores a text read from a description into a record; a text too long
+    // for the records file is a ReadFault.
+    static void store_text(ScenarioRecord& record, const std::string& text);
 
     // Creates the cells 0 to cellCount, all fields 0, discarding any earlier
     // table.

@@ -251,7 +251,7 @@ LineReader::Outcome LineReader::read_item(const std::string& field, FieldLocatio
         if (next_sign_ <= 0) throw ReadFault("more than 80 roadside signs");
         cell.kind = cell_kind::roadside_sign;
         cell.data1 = static_cast<std::int16_t>(next_sign_);
-        m_.records[static_cast<std::size_t>(next_sign_)].text = lettering;
+        RouteModel::store_text(m_.records[static_cast<std::size_t>(next_sign_)], lettering);
         --next_sign_;
     }
     return Outcome::go_on;

@@ -220,7 +220,7 @@ TrainReader::Outcome TrainReader::read_station() {
     const std::int64_t mi = r_.read_long();
     const std::int64_t s = r_.read_long();
     st.long4 = fit_long(static_cast<double>((h * 60 + mi) * 60 + s), "a station's timetable time");
-    st.text = r_.read_field();
+    RouteModel::store_text(st, r_.read_field());
     r_.note_location(at);
 
     // Extent of the station from its kind.

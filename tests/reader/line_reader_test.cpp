@@ -291,6 +291,15 @@ TEST(LineReader, MoreThanEightySignsIsAFailure) {
     EXPECT_EQ(r.model.records[1].text, "(S)");
 }
 
+TEST(LineReader, SignTextTooLongForItsRecordIsAFailure) {
+    LineRun fits;
+    fits.run(line_description(20000, {"cartello_indicatore,  5000,   " + std::string(32767, 'x')}));
+    EXPECT_EQ(fits.model.errorCode, 0);
+    LineRun too_long;
+    too_long.run(line_description(20000, {"cartello_indicatore,  5000,   " + std::string(32768, 'x')}));
+    EXPECT_EQ(too_long.model.errorCode, 25);
+}
+
 TEST(LineReader, ItemPositionsMustLieWithinTheCells) {
     // cellCount 540: the last accepted position is 50 * 540 - 100 = 26900.
     LineRun accepted;
