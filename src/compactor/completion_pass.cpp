@@ -13,8 +13,7 @@ constexpr int signal_search = 12;
 
 class CompletionPass {
 public:
-    explicit CompletionPass(RouteModel& model)
-        : m_(model), last_(static_cast<std::int64_t>(model.cells.size()) - 1) {}
+    explicit CompletionPass(RouteModel& model) : m_(model), last_(static_cast<std::int64_t>(model.cells.size()) - 1) {}
 
     void run();
 

@@ -16,11 +16,16 @@ char lower_single_byte(char c) {
     if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
     if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return static_cast<char>(u + 32);  // À..Þ except ×
     switch (u) {
-        case 0x8A: return static_cast<char>(0x9A);  // Š
-        case 0x8C: return static_cast<char>(0x9C);  // Œ
-        case 0x8E: return static_cast<char>(0x9E);  // Ž
-        case 0x9F: return static_cast<char>(0xFF);  // Ÿ
-        default: return c;
+        case 0x8A:
+            return static_cast<char>(0x9A);  // Š
+        case 0x8C:
+            return static_cast<char>(0x9C);  // Œ
+        case 0x8E:
+            return static_cast<char>(0x9E);  // Ž
+        case 0x9F:
+            return static_cast<char>(0xFF);  // Ÿ
+        default:
+            return c;
     }
 }
 
@@ -46,8 +51,7 @@ std::int32_t codice_gara_st(const RouteModel& model) {
     return sum;
 }
 
-StampError::StampError(int number)
-    : std::runtime_error(" Errore n. " + std::to_string(number)), number_(number) {}
+StampError::StampError(int number) : std::runtime_error(" Errore n. " + std::to_string(number)), number_(number) {}
 
 void stamp_scenario(RouteModel& model, const StampErrorReport& errore) {
     ScenarioRecord& identity = model.records[record_index::identity];

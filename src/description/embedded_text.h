@@ -6,10 +6,10 @@
 
 namespace scenario::embedded_text {
 
-extern const std::string_view line_description;  // src/description/scenario/line.txt
+extern const std::string_view line_description;   // src/description/scenario/line.txt
 extern const std::string_view train_description;  // src/description/scenario/train.txt
-extern const std::string_view notes;  // src/documents/text/notes.txt
-extern const std::string_view slowdown_order;  // src/documents/text/slowdown_order.txt
-extern const std::string_view timetable_sheet;  // src/documents/text/timetable_sheet.txt
+extern const std::string_view notes;              // src/documents/text/notes.txt
+extern const std::string_view slowdown_order;     // src/documents/text/slowdown_order.txt
+extern const std::string_view timetable_sheet;    // src/documents/text/timetable_sheet.txt
 
 }  // namespace scenario::embedded_text

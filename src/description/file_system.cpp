@@ -1,8 +1,8 @@
 #include "description/file_system.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace scenario {
 

@@ -37,12 +37,18 @@ namespace {
 
 char accented_byte(unsigned char second) {
     switch (second) {
-        case 0xA0: return static_cast<char>(0xE0);  // à
-        case 0xA8: return static_cast<char>(0xE8);  // è
-        case 0xAC: return static_cast<char>(0xEC);  // ì
-        case 0xB2: return static_cast<char>(0xF2);  // ò
-        case 0xB9: return static_cast<char>(0xF9);  // ù
-        default: return 0;
+        case 0xA0:
+            return static_cast<char>(0xE0);  // à
+        case 0xA8:
+            return static_cast<char>(0xE8);  // è
+        case 0xAC:
+            return static_cast<char>(0xEC);  // ì
+        case 0xB2:
+            return static_cast<char>(0xF2);  // ò
+        case 0xB9:
+            return static_cast<char>(0xF9);  // ù
+        default:
+            return 0;
     }
 }
 

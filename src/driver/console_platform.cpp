@@ -1,9 +1,9 @@
 #include "driver/console_platform.h"
 
+#include <unistd.h>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "driver/program_identity.h"
 

@@ -228,8 +228,8 @@ LineReader::Outcome LineReader::read_item(const std::string& field, FieldLocatio
         const std::int32_t strisced = r_.read_long();
         if (position_beyond_cells(posizione, at)) return Outcome::finish;
         r_.note_location(at);
-        memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, static_cast<std::int16_t>(strisces & 0xFFFF), vad, vbd,
-                              vcd, static_cast<std::int16_t>(strisced & 0xFFFF));
+        memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, static_cast<std::int16_t>(strisces & 0xFFFF), vad, vbd, vcd,
+                              static_cast<std::int16_t>(strisced & 0xFFFF));
         if (m_.errorCode > 0) {
             r_.fail(m_.errorCode, at, posizione);
             close_and_delete();

@@ -70,7 +70,7 @@ TEST(CompletionPass, ExistingMarksBeforeTheSignalAreLowered) {
     };
     for (const Case& c : cases) {
         Pass p;
-            p.put(100, cell_kind::signal);
+        p.put(100, cell_kind::signal);
         p.put(110, cell_kind::slowdown_warning);
         p.put(99, c.kind99, c.speed99);
         p.put(98, c.kind98, c.speed98);

@@ -22,7 +22,8 @@ struct Compaction : ScenarioFolder {
         write_train(train);
         model.errorCode = 99;
         model.records[5].text = "left from before";
-        memorizza_percorso(model, files, flag, [this](const std::string& n) { reported = n; }, &diagnostics);
+        memorizza_percorso(
+            model, files, flag, [this](const std::string& n) { reported = n; }, &diagnostics);
     }
 };
 

@@ -32,7 +32,7 @@ protected:
 
 TEST_F(EmbeddedLine, SectionsAndGeneralBlock) {
     ASSERT_EQ(lines.size(), 349u);
-    const std::map<int, std::string> headers{{1, "[generale]"}, {10, "[curve]"},     {111, "[pendenze]"},
+    const std::map<int, std::string> headers{{1, "[generale]"},   {10, "[curve]"},     {111, "[pendenze]"},
                                              {270, "[montagne]"}, {279, "[cartelli]"}, {328, "[indicazioni]"},
                                              {349, "[fine]"}};
     for (const auto& [line, header] : headers) EXPECT_EQ(lines[static_cast<std::size_t>(line - 1)], header);
@@ -165,9 +165,9 @@ TEST_F(EmbeddedLine, MountainsBoardsAndSigns) {
     ASSERT_EQ(signs.size(), 20u);
     EXPECT_EQ(number(signs.front()[0]), 10950);
     EXPECT_EQ(number(signs.back()[0]), 211450);
-    for (const char* row : {"cartello_indicatore,  10950,   (Cippo )(  Km  )(11+000)",
-                            "cartello_indicatore,  79900,   (Culmine)",
-                            "cartello_indicatore,  182250,   (Cavalcavia)(    Km    )(   1.900  )"}) {
+    for (const char* row :
+         {"cartello_indicatore,  10950,   (Cippo )(  Km  )(11+000)", "cartello_indicatore,  79900,   (Culmine)",
+          "cartello_indicatore,  182250,   (Cavalcavia)(    Km    )(   1.900  )"}) {
         EXPECT_EQ(std::count(lines.begin(), lines.end(), row), 1) << row;
     }
     for (const auto& s : signs) {
@@ -208,10 +208,9 @@ protected:
 
 TEST_F(EmbeddedTrain, SectionsAndGeneralBlock) {
     ASSERT_EQ(lines.size(), 187u);
-    const std::map<int, std::string> headers{{1, "[generale]"},      {6, "[aderenze]"}, {15, "[vel_limite]"},
-                                             {42, "[stazioni]"},     {69, "[rallentamenti]"},
-                                             {74, "[segnali]"},      {185, "[codici]"},  {186, "[fine]"},
-                                             {187, ""}};
+    const std::map<int, std::string> headers{{1, "[generale]"},  {6, "[aderenze]"},       {15, "[vel_limite]"},
+                                             {42, "[stazioni]"}, {69, "[rallentamenti]"}, {74, "[segnali]"},
+                                             {185, "[codici]"},  {186, "[fine]"},         {187, ""}};
     for (const auto& [line, header] : headers) EXPECT_EQ(lines[static_cast<std::size_t>(line - 1)], header);
     const std::vector<std::string> general{"[generale]", "numero vetture,    13", "percentuale massa frenata,    130",
                                            "sabbia,    200", "orologio,    15              47            30 "};
@@ -275,7 +274,7 @@ TEST_F(EmbeddedTrain, Stations) {
     for (int kind : {2, 4, 12, 28}) EXPECT_GT(kinds[kind], 0) << kind;
     // The place-name line between the stations at 138500 and 153450.
     const auto before = std::find_if(lines.begin(), lines.end(),
-                                      [](const std::string& l) { return l.rfind("stazione,  138500,", 0) == 0; });
+                                     [](const std::string& l) { return l.rfind("stazione,  138500,", 0) == 0; });
     ASSERT_NE(before, lines.end());
     const std::string& name_line = *(before + 1);
     EXPECT_EQ(name_line.find(','), std::string::npos);

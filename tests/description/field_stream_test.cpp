@@ -95,11 +95,14 @@ TEST(FieldStream, NumbersMustBeWholeAndFitTheirWidth) {
         bool fits;
     };
     const Case cases[] = {
-        {"255", 8, true},          {"256", 8, false},       {"-1", 8, false},
-        {"32767", 16, true},       {"32768", 16, false},    {"-32768", 16, true},
-        {"2147483647", 32, true},  {"2147483648", 32, false}, {"-2147483648", 32, true},
-        {"99999999999999999999", 32, false}, {"12a", 32, false}, {"1.5", 32, false},
-        {"-", 32, false},          {"+5", 32, false},       {"\"7\"", 32, false},
+        {"255", 8, true},          {"256", 8, false},
+        {"-1", 8, false},          {"32767", 16, true},
+        {"32768", 16, false},      {"-32768", 16, true},
+        {"2147483647", 32, true},  {"2147483648", 32, false},
+        {"-2147483648", 32, true}, {"99999999999999999999", 32, false},
+        {"12a", 32, false},        {"1.5", 32, false},
+        {"-", 32, false},          {"+5", 32, false},
+        {"\"7\"", 32, false},
     };
     for (const Case& c : cases) {
         FieldStream s(c.text);

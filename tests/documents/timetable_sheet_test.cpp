@@ -50,7 +50,8 @@ std::vector<Place> places_of_the_run() {
         } else if (in_stations && line.rfind("stazione,", 0) == 0) {
             const auto f = row_fields(line);
             if (f.size() != 18) throw std::runtime_error("station row of " + std::to_string(f.size()) + " fields");
-            places.push_back({f[17], field_number(f[1]), field_number(f[13]), field_number(f[14]), field_number(f[15]), field_number(f[16])});
+            places.push_back({f[17], field_number(f[1]), field_number(f[13]), field_number(f[14]), field_number(f[15]),
+                              field_number(f[16])});
         } else if (in_stations && !line.empty()) {
             places.push_back({line, std::nullopt});
         }

@@ -77,10 +77,10 @@ TEST(Form1, TheRunShowsTheWindowFirstAndLeavesSixFiles) {
     EXPECT_EQ(platform.windows_shown, 1);
     EXPECT_TRUE(platform.files_when_shown.empty());
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(folder.files(), (std::vector<std::string>{
-                                  "Valcorvina_IC 318.dat", "Valcorvina_IC 318.sim", "Valcorvina_IC 318_note.txt",
-                                  "Valcorvina_IC 318_rallentamenti.txt", "Valcorvina_IC 318_scheda_treno.txt",
-                                  "Valcorvina_linea.dat"}));
+    EXPECT_EQ(folder.files(),
+              (std::vector<std::string>{"Valcorvina_IC 318.dat", "Valcorvina_IC 318.sim", "Valcorvina_IC 318_note.txt",
+                                        "Valcorvina_IC 318_rallentamenti.txt", "Valcorvina_IC 318_scheda_treno.txt",
+                                        "Valcorvina_linea.dat"}));
     // The embedded scenario reads and completes without any refusal.
     EXPECT_EQ(form.model().errorCode, 0);
     EXPECT_EQ(form.model().title, "Valcorvina");

@@ -1,9 +1,9 @@
 // The built program run as a whole, from a copy in a fresh folder.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 #include "compactor/binary_decoding.h"
 #include "compactor/little_endian.h"

@@ -13,9 +13,9 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
     const Case cases[] = {
         {140.5, 140},  // (25 + 7000) / 50: the cell count of a 25 m route
         {3950.0 / 50, 79},
-        {3975.0 / 50, 80},       // 79.5
-        {3950.0 / 50 + 1, 80},   // a point item at 3950 m
-        {10960.0 / 50 + 1, 220}, // 220.2
+        {3975.0 / 50, 80},        // 79.5
+        {3950.0 / 50 + 1, 80},    // a point item at 3950 m
+        {10960.0 / 50 + 1, 220},  // 220.2
         {8.5, 8},
         {9.5, 10},
         {7.5, 8},

@@ -273,8 +273,8 @@ TEST(LineReader, SignsTakeRecordsFromEightyDown) {
 
 TEST(LineReader, SignOnATakenCellIsCodeSix) {
     LineRun r;
-    r.run(line_description(218000, {"cartello_indicatore,  10950,   (A)", "cartello_indicatore,  10960,   (B)",
-                                    "pendenza,  20000,   5"}));
+    r.run(line_description(
+        218000, {"cartello_indicatore,  10950,   (A)", "cartello_indicatore,  10960,   (B)", "pendenza,  20000,   5"}));
     EXPECT_EQ(r.model.errorCode, 6);
     EXPECT_EQ(r.model.errorPosition, 10960);
     EXPECT_EQ(r.model.cell(401).gradient, 0);  // nothing after the sign was read or finished
@@ -322,9 +322,9 @@ TEST(LineReader, ItemPositionsMustLieWithinTheCells) {
 
 TEST(LineReader, SpeedBoardsAndMountainMarkers) {
     LineRun r;
-    r.run(line_description(218000, {"montagna,   79000,  80550,  12",
-                                    "indicatori_vmax,  1100,  105,  110,  125,  0,  ,  ,  ,  0",
-                                    "indicatori_vmax,  79500,  140,  30,  30,  2,  90,  ,  ,  1"}));
+    r.run(line_description(
+        218000, {"montagna,   79000,  80550,  12", "indicatori_vmax,  1100,  105,  110,  125,  0,  ,  ,  ,  0",
+                 "indicatori_vmax,  79500,  140,  30,  30,  2,  90,  ,  ,  1"}));
     ASSERT_EQ(r.model.errorCode, 0);
     const RouteCell& first = r.model.cell(23);
     EXPECT_EQ(first.kind, cell_kind::speed_boards);
@@ -342,8 +342,8 @@ TEST(LineReader, SpeedBoardsAndMountainMarkers) {
 
 TEST(LineReader, SpeedBoardOnASignIsCodeTwentyOne) {
     LineRun r;
-    r.run(line_description(20000, {"cartello_indicatore,  5000,   (S)",
-                                   "indicatori_vmax,  5000,  100,  100,  100,  0,  ,  ,  ,  0"}));
+    r.run(line_description(
+        20000, {"cartello_indicatore,  5000,   (S)", "indicatori_vmax,  5000,  100,  100,  100,  0,  ,  ,  ,  0"}));
     EXPECT_EQ(r.model.errorCode, 21);
     EXPECT_EQ(r.model.errorPosition, 5000);
     EXPECT_EQ(r.model.cell(101).kind, cell_kind::roadside_sign);
@@ -382,7 +382,8 @@ TEST(LineReader, OutsideTheDesignIsCodeTwentyFive) {
 TEST(LineReader, EightyMountainSpansFitAndTheNextFails) {
     std::vector<std::string> rows;
     for (int i = 0; i < 81; ++i) {
-        rows.push_back("montagna,   " + std::to_string(1000 + 400 * i) + ",  " + std::to_string(1200 + 400 * i) + ",  1");
+        rows.push_back("montagna,   " + std::to_string(1000 + 400 * i) + ",  " + std::to_string(1200 + 400 * i) +
+                       ",  1");
     }
     LineRun r;
     r.run(line_description(40000, std::vector<std::string>(rows.begin(), rows.end() - 1)));

@@ -45,8 +45,8 @@ TEST(TrainReader, GeneralRecords) {
 
 TEST(TrainReader, KeywordMarkers) {
     TrainRun r;
-    r.run({"PERCENTUALE MASSA FRENATA,    120", "percentuale massa,    99", "[stazioni]", "stray line",
-           "a-b", "c-d", "e-f numero vetture,    9"});
+    r.run({"PERCENTUALE MASSA FRENATA,    120", "percentuale massa,    99", "[stazioni]", "stray line", "a-b", "c-d",
+           "e-f numero vetture,    9"});
     ASSERT_EQ(r.model.errorCode, 0);
     EXPECT_EQ(r.model.records[84].long1, 120);
     EXPECT_EQ(r.model.records[84].long3, 9);  // the third hyphenated field is tested
@@ -153,7 +153,8 @@ TEST(TrainReader, StationsAndTheirExtents) {
 
 TEST(TrainReader, StationSpacing) {
     TrainRun apart;  // the first ends at 200, the second starts at 800
-    apart.run({"stazione,  0,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, A", "stazione,  1000,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, B"});
+    apart.run({"stazione,  0,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, A",
+               "stazione,  1000,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, B"});
     EXPECT_EQ(apart.model.errorCode, 0);
 
     TrainRun r300;
@@ -230,8 +231,8 @@ TEST(TrainReader, RestrictionMarks) {
 
 TEST(TrainReader, RecorderRefusalsEndTheReading) {
     TrainRun signal;
-    signal.run({"segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0", "segnale,    1060,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
-                "sabbia,  5"});
+    signal.run({"segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                "segnale,    1060,   2, 4, 1,  1, 0,    2,  2,1,1, 0", "sabbia,  5"});
     EXPECT_EQ(signal.model.errorCode, 16);
     EXPECT_EQ(signal.model.errorPosition, 1060);
     EXPECT_EQ(signal.model.records[86].int1, 0);
@@ -239,7 +240,8 @@ TEST(TrainReader, RecorderRefusalsEndTheReading) {
     EXPECT_FALSE(signal.train_file_left());
 
     TrainRun slowdown;
-    slowdown.run({"segnale,    13500,   2, 4, 1,  1, 0,    2,  2,1,1, 0", "rallentamento,   13500,    60,  500, 0,  1,  60"});
+    slowdown.run(
+        {"segnale,    13500,   2, 4, 1,  1, 0,    2,  2,1,1, 0", "rallentamento,   13500,    60,  500, 0,  1,  60"});
     EXPECT_EQ(slowdown.model.errorCode, 18);
     EXPECT_EQ(slowdown.model.errorPosition, 13500);
 }

@@ -1,11 +1,11 @@
 #include "support/temp_folder.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 #include <vector>
 
 namespace scenario::testing {
