@@ -1,0 +1,203 @@
+#include "fuzz_support.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace scenario::fuzz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path scratch_path;
+
+void remove_scratch_folder() {
+    std::error_code ignored;
+    if (!scratch_path.empty()) fs::remove_all(scratch_path, ignored);
+}
+
+fs::path make_scratch_folder() {
+    const fs::path shm = "/dev/shm";
+    std::error_code error;
+    const fs::path base = fs::is_directory(shm, error) ? shm : fs::temp_directory_path();
+    fs::path folder = base / ("compactor fuzz " + std::to_string(::getpid()));
+    fs::remove_all(folder, error);
+    fs::create_directories(folder);
+    return folder;
+}
+
+}  // namespace
+
+const ScenarioFiles& scratch_files() {
+    static const ScenarioFiles files = [] {
+        scratch_path = make_scratch_folder();
+        std::atexit(remove_scratch_folder);
+        return ScenarioFiles{scratch_path.string(), '/', title, train_code};
+    }();
+    return files;
+}
+
+void empty_scratch_folder() {
+    scratch_files();
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratch_path)) fs::remove_all(entry.path());
+}
+
+void write_bytes(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    FUZZ_CHECK(out.good(), "cannot write %s", path.c_str());
+}
+
+bool exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+std::uintmax_t size_of(const std::string& path) { return fs::file_size(path); }
+
+std::string read_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+RouteModel prepared_model(std::int32_t with_geometry) {
+    RouteModel model;
+    model.title = title;
+    model.trainCode = train_code;
+    model.withGeometry = with_geometry;
+    model.errorCode = 0;
+    model.clear_records();
+    return model;
+}
+
+void report_outcome(const char* outcome, const RouteModel& model, const ReadDiagnostics& diagnostics) {
+    static const bool verbose = std::getenv("COMPACTOR_FUZZ_VERBOSE") != nullptr;
+    if (!verbose) return;
+    std::fprintf(stderr, "%s: errorCode %d, errorPosition %d, cellCount %d, trackLength %d, field %d:%d '%s'%s%s\n",
+                 outcome, model.errorCode, model.errorPosition, model.cellCount, model.trackLength,
+                 diagnostics.location.line, diagnostics.location.column, diagnostics.sourceLine.c_str(),
+                 diagnostics.fault.empty() ? "" : ", fault: ", diagnostics.fault.c_str());
+}
+
+bool is_reader_code(std::int32_t code) {
+    switch (code) {
+        case 0:
+        case 1:    // route length above 1000000
+        case 2:    // kilometre-point break not a multiple of 50
+        case 3:    // first signal-repetition position
+        case 4:    // second signal-repetition position
+        case 5:    // repetition keyword without 4 or 9
+        case 6:    // sign on a taken cell
+        case 7:    // restriction mark on a taken cell
+        case 8:    // station position
+        case 9:    // station length
+        case 10:   // station table full
+        case 15:   // position beyond the cells
+        case 16:   // signal cell taken
+        case 17:   // slowdown warning cell taken
+        case 18:   // slowdown start cell taken
+        case 19:   // slowdown end cell taken
+        case 20:   // slowdown approach cell taken
+        case 21:   // speed boards on a taken cell
+        case 22:   // stations too close
+        case 24:   // station stop cell at cell 1 or lower
+        case 25:   // any other failure
+        case 102:  // no "[generale]" before the end
+        case 103:  // curve without class, or curves past metre 1000000
+            return true;
+        default:
+            return false;  // 101 cannot happen: the line description is always written
+    }
+}
+
+bool is_compactor_code(std::int32_t code) { return is_reader_code(code) || (code >= 11 && code <= 13); }
+
+bool line_half_gave_up(std::int32_t code) {
+    switch (code) {
+        case 1:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 21:
+        case 102:
+        case 103:
+            return true;
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+void check_finished_track(const Track& track, std::int64_t track_length) {
+    FUZZ_CHECK(track.last_metre() == track_length, "track metres 0 to %lld for trackLength %lld",
+               static_cast<long long>(track.last_metre()), static_cast<long long>(track_length));
+    if (track_length < 1) return;
+    FUZZ_CHECK(track.at(0, Track::x) == (TrackValue{TrackTag::int16, 0.0}));
+    FUZZ_CHECK(track.at(0, Track::y) == (TrackValue{TrackTag::int16, 0.0}));
+    FUZZ_CHECK(track.at(1, Track::x) == (TrackValue{TrackTag::int16, 0.0}));
+    FUZZ_CHECK(track.at(1, Track::y) == (TrackValue{TrackTag::int16, 1.0}));
+    for (int coordinate : {Track::x, Track::y}) {
+        for (std::int64_t m = 2; m <= track_length - 2; ++m) {
+            FUZZ_CHECK(track.at(m, coordinate).tag == TrackTag::real, "track metre %lld not built",
+                       static_cast<long long>(m));
+        }
+    }
+}
+
+}  // namespace
+
+void check_after_reading(const RouteModel& model, const ScenarioFiles& files, const ReadDiagnostics& diagnostics) {
+    const std::int32_t code = model.errorCode;
+    FUZZ_CHECK(is_compactor_code(code), "errorCode %d", code);
+    FUZZ_CHECK(!exists(files.line_description()), "the line description survived (errorCode %d)", code);
+    // A failure of the completion pass (11 to 13) hides the reader's code.
+    const bool reader_code_known = !(code >= 11 && code <= 13);
+    if (reader_code_known) {
+        FUZZ_CHECK(exists(files.train_description()) == line_half_gave_up(code),
+                   "train description %s after errorCode %d", exists(files.train_description()) ? "kept" : "deleted",
+                   code);
+    }
+    FUZZ_CHECK(model.records[record_index::identity].text == title);
+    FUZZ_CHECK(model.records[record_index::repetition].text == train_code);
+
+    if (model.has_cells()) {
+        FUZZ_CHECK(model.cells.size() == static_cast<std::size_t>(model.cellCount) + 1, "%zu cells for cellCount %d",
+                   model.cells.size(), model.cellCount);
+    }
+    if (model.track.exists()) {
+        FUZZ_CHECK(model.withGeometry != 0, "a track without withGeometry");
+        FUZZ_CHECK(model.has_cells(), "a track without cells");
+    }
+    // The line half finished (and handed over to the train half) unless it
+    // gave up, or failed with code 25 before the train description was opened.
+    const bool line_half_finished = reader_code_known && !line_half_gave_up(code) &&
+                                    (code != 25 || diagnostics.source == ReadDiagnostics::Source::train_description);
+    if (line_half_finished && model.withGeometry != 0) check_finished_track(model.track, model.trackLength);
+}
+
+std::uintmax_t line_geometry_size(const Track& track) {
+    std::uintmax_t size = 0;
+    for (int coordinate : {Track::x, Track::y}) {
+        for (std::int64_t m = 0; m <= track.last_metre(); ++m) {
+            switch (track.at(m, coordinate).tag) {
+                case TrackTag::empty:
+                    size += 2;
+                    break;
+                case TrackTag::int16:
+                    size += 4;
+                    break;
+                case TrackTag::real:
+                    size += 10;
+                    break;
+            }
+        }
+    }
+    return size;
+}
+
+}  // namespace scenario::fuzz

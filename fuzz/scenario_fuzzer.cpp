@@ -1,0 +1,113 @@
+// Arbitrary line and train descriptions (the input split at its first '~')
+// through the whole compactor: prepare, read, completion pass, stamp, write.
+// Besides never crashing or tripping a sanitizer, every input must end in one
+// of three ways:
+//   - the three binary files are written, with sizes that agree with the
+//     model and with the stamp (5121 and the plain code in cell 1, 610 and
+//     the weighted code in record 85);
+//   - a stamp error 1250 or 1251, reported through errore, and no binary file;
+//   - no route length was read, so there are no route cells to write, and no
+//     binary file.
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "compactor/little_endian.h"
+#include "compactor/memorizza_percorso.h"
+#include "description/file_system.h"
+#include "fuzz_support.h"
+
+namespace {
+
+using namespace scenario;
+
+constexpr char separator = '~';
+constexpr std::size_t longest_input = 16 * 1024;
+
+bool any_binary_file(const ScenarioFiles& files) {
+    return fuzz::exists(files.line_geometry()) || fuzz::exists(files.scenario_records()) ||
+           fuzz::exists(files.route_cells());
+}
+
+void check_written_files(const RouteModel& model, const ScenarioFiles& files) {
+    FUZZ_CHECK(fuzz::exists(files.line_geometry()) == (model.withGeometry != 0));
+    if (model.withGeometry != 0) {
+        FUZZ_CHECK(fuzz::size_of(files.line_geometry()) == fuzz::line_geometry_size(model.track));
+    }
+
+    const std::string cells = fuzz::read_bytes(files.route_cells());
+    FUZZ_CHECK(cells.size() == 15 * model.cells.size(), "%zu bytes for %zu cells", cells.size(), model.cells.size());
+    FUZZ_CHECK(get_i16(cells, 15 + 1) == 5121);
+    FUZZ_CHECK(get_i16(cells, 15 + 3) == fuzz::plain_code);
+
+    // Walk the records file element by element up to element 85.
+    const std::string sim = fuzz::read_bytes(files.scenario_records());
+    std::size_t expected = 0;
+    for (const ScenarioRecord& record : model.records) expected += 34 + record.text.size();
+    FUZZ_CHECK(sim.size() == expected, "%zu bytes of records, %zu expected", sim.size(), expected);
+    std::size_t at = 0;
+    for (int k = 0; k < record_index::identity; ++k) {
+        FUZZ_CHECK(at + 34 <= sim.size(), "record %d begins past the end of the records file", k);
+        at += 34 + get_u16(sim, at + 14);
+    }
+    FUZZ_CHECK(at + 34 <= sim.size());
+    const std::size_t text_length = get_u16(sim, at + 14);
+    FUZZ_CHECK(at + 34 + text_length <= sim.size());
+    FUZZ_CHECK(sim.compare(at + 16, text_length, fuzz::title) == 0);
+    FUZZ_CHECK(get_i16(sim, at + 16 + text_length) == 610);
+    FUZZ_CHECK(get_i32(sim, at + 30 + text_length) == fuzz::weighted_code);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > longest_input) return -1;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = input.find(separator);
+    const std::string_view line = input.substr(0, split);
+    const std::string_view train = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+
+    const ScenarioFiles& files = fuzz::scratch_files();
+    fuzz::empty_scratch_folder();
+    fuzz::write_bytes(files.line_description(), line);
+    fuzz::write_bytes(files.train_description(), train);
+
+    RouteModel model = fuzz::prepared_model(0);  // memorizza_percorso sets withGeometry from the flag
+    ReadDiagnostics diagnostics;
+    std::int32_t flag = 1;
+    std::string reported;
+    try {
+        memorizza_percorso(
+            model, files, flag, [&](const std::string& number) { reported = number; }, &diagnostics);
+    } catch (const StampError& stamp) {
+        fuzz::report_outcome(("stamp error " + reported).c_str(), model, diagnostics);
+        FUZZ_CHECK(stamp.number() == 1250 || stamp.number() == 1251, "stamp error %d", stamp.number());
+        FUZZ_CHECK(reported == std::to_string(stamp.number()), "reported '%s'", reported.c_str());
+        FUZZ_CHECK(!any_binary_file(files), "a binary file after stamp error %d", stamp.number());
+        fuzz::check_after_reading(model, files, diagnostics);
+        if (stamp.number() == 1250) {
+            const bool slot_taken = model.records[record_index::identity].int1 != 0 || model.cells[1].data1 != 0;
+            FUZZ_CHECK(slot_taken);
+        } else {
+            FUZZ_CHECK(model.records[record_index::identity].long4 != 0 || model.cells[1].data2 != 0);
+        }
+        return 0;
+    } catch (const FileError& failure) {
+        FUZZ_CHECK(false, "file failure: %s", failure.what());
+    } catch (const std::runtime_error& failure) {
+        // The only other defined outcome: no route length, no cells.
+        fuzz::report_outcome("no route cells", model, diagnostics);
+        FUZZ_CHECK(model.cells.size() < 2, "unexpected failure: %s", failure.what());
+        FUZZ_CHECK(!any_binary_file(files), "a binary file without route cells");
+        fuzz::check_after_reading(model, files, diagnostics);
+        return 0;
+    }
+    fuzz::report_outcome("written", model, diagnostics);
+    FUZZ_CHECK(reported.empty(), "errore called with '%s' but the run went on", reported.c_str());
+    FUZZ_CHECK(model.withGeometry == flag);
+    fuzz::check_after_reading(model, files, diagnostics);
+    check_written_files(model, files);
+    return 0;
+}
