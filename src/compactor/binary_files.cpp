@@ -62,15 +62,17 @@ void write_line_geometry(const Track& track, const std::string& path) {
     replace_and_write(path, [&](OutputFile& out) {
         // x for every metre, then y; each value behind its type tag. Written
         // in pieces so that the whole file never sits in memory.
+        constexpr std::size_t chunk_size = 1 << 20;
         std::string chunk;
-        constexpr std::size_t chunk_size = 1 << 16;
         chunk.reserve(chunk_size + 16);
         for (int coordinate : {Track::x, Track::y}) {
-            for (std::int64_t m = 0; m <= track.last_metre(); ++m) {
-                const TrackValue v = track.at(m, coordinate);
-                put_u16(chunk, static_cast<std::uint16_t>(v.tag));
-                if (v.tag == TrackTag::int16) put_i16(chunk, static_cast<std::int16_t>(v.value));
-                if (v.tag == TrackTag::real) put_f64(chunk, v.value);
+            const std::span<const std::uint8_t> tags = track.tags(coordinate);
+            const std::span<const double> values = track.values(coordinate);
+            for (std::size_t m = 0; m < tags.size(); ++m) {
+                const auto tag = static_cast<TrackTag>(tags[m]);
+                put_u16(chunk, static_cast<std::uint16_t>(tag));
+                if (tag == TrackTag::int16) put_i16(chunk, static_cast<std::int16_t>(values[m]));
+                if (tag == TrackTag::real) put_f64(chunk, values[m]);
                 if (chunk.size() >= chunk_size) {
                     out.write(chunk);
                     chunk.clear();

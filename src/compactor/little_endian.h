@@ -12,21 +12,25 @@ namespace scenario {
 inline void put_u8(std::string& out, std::uint8_t value) { out.push_back(static_cast<char>(value)); }
 
 inline void put_u16(std::string& out, std::uint16_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8));
+    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+    out.append(bytes, 2);
 }
 
 inline void put_i16(std::string& out, std::int16_t value) { put_u16(out, static_cast<std::uint16_t>(value)); }
 
 inline void put_u32(std::string& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    char bytes[4];
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    out.append(bytes, 4);
 }
 
 inline void put_i32(std::string& out, std::int32_t value) { put_u32(out, static_cast<std::uint32_t>(value)); }
 
 inline void put_f64(std::string& out, double value) {
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+    char bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+    out.append(bytes, 8);
 }
 
 // Decoding counterparts, for readers of the binary files. The caller

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace scenario {
@@ -39,7 +40,16 @@ public:
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
     void set_real(std::int64_t metre, int coordinate, double value);
 
+    // One coordinate of every metre, for writing the table out whole.
+    std::span<const double> values(int coordinate) const { return column(values_, coordinate); }
+    std::span<const std::uint8_t> tags(int coordinate) const { return column(tags_, coordinate); }
+
 private:
+    template <typename T>
+    std::span<const T> column(const std::vector<T>& all, int coordinate) const {
+        const std::size_t half = all.size() / 2;
+        return std::span<const T>(all).subspan(coordinate == y ? half : 0, half);
+    }
     std::size_t slot(std::int64_t metre, int coordinate) const;
 
     std::vector<double> values_;

@@ -8,22 +8,30 @@ void TrackBuilder::start() {
     track_.set_int16(1, Track::x, 0);
     track_.set_int16(1, Track::y, 1);
     c_ = 2;
+    x2_ = track_.number(0, Track::x);
+    y2_ = track_.number(0, Track::y);
+    x1_ = track_.number(1, Track::x);
+    y1_ = track_.number(1, Track::y);
 }
 
 void TrackBuilder::step(double k, bool curved) {
-    const double x1 = track_.number(c_ - 1, Track::x);
-    const double y1 = track_.number(c_ - 1, Track::y);
-    const double x2 = track_.number(c_ - 2, Track::x);
-    const double y2 = track_.number(c_ - 2, Track::y);
-    const double dx = x1 - x2;
-    const double dy = y1 - y2;
+    const double dx = x1_ - x2_;
+    const double dy = y1_ - y2_;
+    double x = 0.0;
+    double y = 0.0;
     if (curved) {
-        track_.set_real(c_, Track::x, x1 + (dx + k * dy));
-        track_.set_real(c_, Track::y, y1 + (dy - k * dx));
+        x = x1_ + (dx + k * dy);
+        y = y1_ + (dy - k * dx);
     } else {
-        track_.set_real(c_, Track::x, x1 + dx);
-        track_.set_real(c_, Track::y, y1 + dy);
+        x = x1_ + dx;
+        y = y1_ + dy;
     }
+    track_.set_real(c_, Track::x, x);
+    track_.set_real(c_, Track::y, y);
+    x2_ = x1_;
+    y2_ = y1_;
+    x1_ = x;
+    y1_ = y;
     ++c_;
 }
 

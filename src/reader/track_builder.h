@@ -26,6 +26,9 @@ private:
 
     Track& track_;
     std::int64_t c_ = 2;
+    // The points of metres c - 1 and c - 2, as stored in the track.
+    double x1_ = 0.0, y1_ = 1.0;
+    double x2_ = 0.0, y2_ = 0.0;
 };
 
 // Curvature of a curve class 1 to 6 (per metre; left-hand curves negative).
