@@ -1,6 +1,7 @@
 #include "compactor/binary_files.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "compactor/little_endian.h"
 #include "description/file_system.h"
@@ -63,23 +64,27 @@ void write_line_geometry(const Track& track, const std::string& path) {
         // x for every metre, then y; each value behind its type tag. Written
         // in pieces so that the whole file never sits in memory.
         constexpr std::size_t chunk_size = 1 << 20;
-        std::string chunk;
-        chunk.reserve(chunk_size + 16);
+        constexpr std::size_t longest_value = 10;
+        std::vector<char> chunk(chunk_size + longest_value);
+        char* const begin = chunk.data();
+        char* at = begin;
         for (int coordinate : {Track::x, Track::y}) {
             const std::span<const std::uint8_t> tags = track.tags(coordinate);
             const std::span<const double> values = track.values(coordinate);
             for (std::size_t m = 0; m < tags.size(); ++m) {
                 const auto tag = static_cast<TrackTag>(tags[m]);
-                put_u16(chunk, static_cast<std::uint16_t>(tag));
-                if (tag == TrackTag::int16) put_i16(chunk, static_cast<std::int16_t>(values[m]));
-                if (tag == TrackTag::real) put_f64(chunk, values[m]);
-                if (chunk.size() >= chunk_size) {
-                    out.write(chunk);
-                    chunk.clear();
+                at = store_u16(at, static_cast<std::uint16_t>(tag));
+                if (tag == TrackTag::int16) {
+                    at = store_u16(at, static_cast<std::uint16_t>(static_cast<std::int16_t>(values[m])));
+                }
+                if (tag == TrackTag::real) at = store_f64(at, values[m]);
+                if (static_cast<std::size_t>(at - begin) >= chunk_size) {
+                    out.write(std::string_view(begin, static_cast<std::size_t>(at - begin)));
+                    at = begin;
                 }
             }
         }
-        out.write(chunk);
+        out.write(std::string_view(begin, static_cast<std::size_t>(at - begin)));
     });
 }
 

@@ -33,6 +33,20 @@ inline void put_f64(std::string& out, double value) {
     out.append(bytes, 8);
 }
 
+// Stores into a buffer the caller has sized; each returns the position after
+// the field.
+inline char* store_u16(char* at, std::uint16_t value) {
+    at[0] = static_cast<char>(value & 0xFF);
+    at[1] = static_cast<char>(value >> 8);
+    return at + 2;
+}
+
+inline char* store_f64(char* at, double value) {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+    for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return at + 8;
+}
+
 // Decoding counterparts, for readers of the binary files. The caller
 // guarantees that the bytes are there.
 inline std::uint8_t get_u8(std::string_view in, std::size_t at) { return static_cast<std::uint8_t>(in[at]); }

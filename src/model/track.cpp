@@ -20,12 +20,9 @@ void Track::clear() {
     tags_.shrink_to_fit();
 }
 
-std::size_t Track::slot(std::int64_t metre, int coordinate) const {
-    if (metre < 0 || metre > last_metre() || (coordinate != x && coordinate != y)) {
-        throw ReadFault("plan geometry metre " + std::to_string(metre) + " is outside metres 0 to " +
-                        std::to_string(last_metre()));
-    }
-    return static_cast<std::size_t>(coordinate) * (tags_.size() / 2) + static_cast<std::size_t>(metre);
+void Track::outside(std::int64_t metre) const {
+    throw ReadFault("plan geometry metre " + std::to_string(metre) + " is outside metres 0 to " +
+                    std::to_string(last_metre()));
 }
 
 TrackValue Track::at(std::int64_t metre, int coordinate) const {
@@ -39,12 +36,6 @@ void Track::set_int16(std::int64_t metre, int coordinate, std::int16_t value) {
     std::size_t i = slot(metre, coordinate);
     values_[i] = value;
     tags_[i] = static_cast<std::uint8_t>(TrackTag::int16);
-}
-
-void Track::set_real(std::int64_t metre, int coordinate, double value) {
-    std::size_t i = slot(metre, coordinate);
-    values_[i] = value;
-    tags_[i] = static_cast<std::uint8_t>(TrackTag::real);
 }
 
 }  // namespace scenario

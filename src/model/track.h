@@ -38,7 +38,11 @@ public:
     TrackValue at(std::int64_t metre, int coordinate) const;
     double number(std::int64_t metre, int coordinate) const;
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
-    void set_real(std::int64_t metre, int coordinate, double value);
+    void set_real(std::int64_t metre, int coordinate, double value) {
+        const std::size_t i = slot(metre, coordinate);
+        values_[i] = value;
+        tags_[i] = static_cast<std::uint8_t>(TrackTag::real);
+    }
 
     // One coordinate of every metre, for writing the table out whole.
     std::span<const double> values(int coordinate) const { return column(values_, coordinate); }
@@ -50,7 +54,14 @@ private:
         const std::size_t half = all.size() / 2;
         return std::span<const T>(all).subspan(coordinate == y ? half : 0, half);
     }
-    std::size_t slot(std::int64_t metre, int coordinate) const;
+    std::size_t slot(std::int64_t metre, int coordinate) const {
+        const std::size_t half = tags_.size() / 2;
+        if (metre < 0 || static_cast<std::uint64_t>(metre) >= half || (coordinate != x && coordinate != y)) {
+            outside(metre);
+        }
+        return static_cast<std::size_t>(coordinate) * half + static_cast<std::size_t>(metre);
+    }
+    [[noreturn]] void outside(std::int64_t metre) const;
 
     std::vector<double> values_;
     std::vector<std::uint8_t> tags_;
