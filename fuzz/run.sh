@@ -26,7 +26,7 @@ for pair in line_description_fuzzer:line scenario_fuzzer:both; do
     cp -r "fuzz/corpus/${pair##*:}" "$corpus"
     echo "-- $target, ${seconds} s"
     # -max_len bounds the text; a route length up to 1000000 still makes one
-    # input cost up to about a second under the sanitizers, hence the
+    # input cost up to a few tenths of a second under the sanitizers, hence the
     # timeout and the preference for fast inputs.
     if ! "$bin/$target" -max_total_time="$seconds" -max_len=4096 -timeout=30 \
             -entropic_scale_per_exec_time=1 -dict=fuzz/description.dict \
