@@ -22,21 +22,6 @@ using testing::field_number;
 using testing::keyword_rows;
 using testing::row_fields;
 
-// The kilometre a post shows at a route position, by the breaks of the line.
-int reading_at(int position) {
-    int offset = 0, from = -1;
-    for (const std::string& line : embedded_line_description()) {
-        if (line.rfind("progressiva chilometrica", 0) != 0) continue;
-        const auto f = row_fields(line);
-        const int at = field_number(f.at(1));
-        if (at != 0 && at <= position && at > from) {
-            from = at;
-            offset = field_number(f.at(2));
-        }
-    }
-    return position + offset;
-}
-
 const std::vector<std::string>& order() {
     static const std::vector<std::string> lines = slowdown_order_lines();
     return lines;
@@ -45,11 +30,6 @@ const std::vector<std::string>& order() {
 const std::string& line_at(int n) {
     static const std::string none;
     return n >= 1 && n <= static_cast<int>(order().size()) ? order()[static_cast<std::size_t>(n - 1)] : none;
-}
-
-std::string columns(const std::string& line, int from, int to) {
-    if (from < 1 || from > static_cast<int>(line.size())) return "";
-    return line.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1));
 }
 
 std::string trim(const std::string& text) {
@@ -126,12 +106,12 @@ TEST(SlowdownOrder, TableLinesKeepTheirCells) {
     // fixed margins, the prescriptions left blank.
     for (int n = 13; n <= 16; ++n) {
         const std::string& line = line_at(n);
-        EXPECT_EQ(columns(line, 3, 5), " " + std::to_string(n - 12) + " ") << "line " << n;
-        EXPECT_NE(columns(line, 7, 7), " ") << "the place starts the cell, line " << n;
-        EXPECT_EQ(columns(line, 45, 47), "   ") << "line " << n;
-        EXPECT_EQ(columns(line, 55, 58), "    ") << "line " << n;
-        EXPECT_EQ(columns(line, 66, 68), "   ") << "line " << n;
-        EXPECT_EQ(columns(line, 70, 81), std::string(12, ' ')) << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 3, 5), " " + std::to_string(n - 12) + " ") << "line " << n;
+        EXPECT_NE(testing::text_columns(line, 7, 7), " ") << "the place starts the cell, line " << n;
+        EXPECT_EQ(testing::text_columns(line, 45, 47), "   ") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 55, 58), "    ") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 66, 68), "   ") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 70, 81), std::string(12, ' ')) << "line " << n;
     }
 }
 
@@ -155,15 +135,15 @@ TEST(SlowdownOrder, RowsAreTheTrainsSlowdownsInOrder) {
         const std::string& line = line_at(13 + static_cast<int>(i));
         SCOPED_TRACE(line);
         // The last whole kilometre post before the start, as the breaks read it.
-        const int post = reading_at(s.x) / 1000;
+        const int post = testing::kilometre_reading(s.x) / 1000;
         char kilometre[16];
         std::snprintf(kilometre, sizeof kilometre, "%8s", (std::to_string(post) + ".000").c_str());
-        EXPECT_EQ(columns(line, 36, 43), kilometre);
+        EXPECT_EQ(testing::text_columns(line, 36, 43), kilometre);
         char speed[8], length[8];
         std::snprintf(speed, sizeof speed, "%6d", s.v);
         std::snprintf(length, sizeof length, "%6d", s.l);
-        EXPECT_EQ(columns(line, 49, 54), speed);
-        EXPECT_EQ(columns(line, 60, 65), length);
+        EXPECT_EQ(testing::text_columns(line, 49, 54), speed);
+        EXPECT_EQ(testing::text_columns(line, 60, 65), length);
     }
 }
 
@@ -205,7 +185,7 @@ TEST(SlowdownOrder, EachSlowdownLiesWhereItsRowSays) {
     const std::vector<Slowdown> slowdowns = slowdowns_of_the_train();
     for (std::size_t i = 0; i < slowdowns.size(); ++i) {
         const Slowdown& s = slowdowns[i];
-        const std::string where = trim(columns(line_at(13 + static_cast<int>(i)), 7, 34));
+        const std::string where = trim(testing::text_columns(line_at(13 + static_cast<int>(i)), 7, 34));
         SCOPED_TRACE(where);
         const std::string inside = "Interno Galleria ";
         const auto dash = where.find('-');

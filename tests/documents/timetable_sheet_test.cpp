@@ -59,24 +59,6 @@ std::vector<Place> places_of_the_run() {
     return places;
 }
 
-// Kilometre readings of the line: from each break's position on, the
-// reading is the position plus the break's offset.
-struct Break {
-    int position;
-    int offset;
-};
-
-std::vector<Break> kilometre_breaks() {
-    std::vector<Break> breaks;
-    for (const std::string& line : embedded_line_description()) {
-        if (line.rfind("progressiva chilometrica", 0) != 0) continue;
-        const auto f = row_fields(line);
-        if (field_number(f.at(1)) != 0) breaks.push_back({field_number(f.at(1)), field_number(f.at(2))});
-    }
-    std::sort(breaks.begin(), breaks.end(), [](Break a, Break b) { return a.position < b.position; });
-    return breaks;
-}
-
 // ---- reading the sheet ----
 
 const std::vector<std::string>& sheet() {
@@ -88,11 +70,6 @@ const std::vector<std::string>& sheet() {
 const std::string& line_at(int n) {
     static const std::string none;
     return n >= 1 && n <= static_cast<int>(sheet().size()) ? sheet()[static_cast<std::size_t>(n - 1)] : none;
-}
-
-std::string columns(const std::string& line, int from, int to) {
-    if (from < 1 || from > static_cast<int>(line.size())) return "";
-    return line.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1));
 }
 
 std::vector<int> bar_columns(const std::string& line) {
@@ -132,9 +109,10 @@ std::vector<StopRow> stop_rows() {
     std::vector<StopRow> rows;
     for (int n = 12; n <= 37; ++n) {
         const std::string& line = line_at(n);
-        std::string place = trim(columns(line, 24, 50), " _");
+        std::string place = trim(testing::text_columns(line, 24, 50), " _");
         std::replace(place.begin(), place.end(), '_', ' ');
-        rows.push_back({place, trim(columns(line, 52, 59), " _"), trim(columns(line, 61, 68), " _")});
+        rows.push_back(
+            {place, trim(testing::text_columns(line, 52, 59), " _"), trim(testing::text_columns(line, 61, 68), " _")});
     }
     return rows;
 }
@@ -172,16 +150,16 @@ std::vector<PanelRow> panel_rows(const Panel& panel) {
         PanelRow row;
         row.line = n;
         for (int rank = 0; rank < 4; ++rank) {
-            const std::string cell = trim(columns(line, 4 + 6 * rank, 8 + 6 * rank));
+            const std::string cell = trim(testing::text_columns(line, 4 + 6 * rank, 8 + 6 * rank));
             if (!cell.empty() && cell != "---") row.speeds[static_cast<std::size_t>(rank)] = std::stoi(cell);
         }
-        const std::string field = trim(columns(line, panel.kilometre_end - 7, panel.kilometre_end));
+        const std::string field = trim(testing::text_columns(line, panel.kilometre_end - 7, panel.kilometre_end));
         std::smatch m;
         if (std::regex_match(field, m, kilometre)) {
             row.kilometre = std::stoi(m[1]) * 1000 + std::stoi(m[2]) * 10;
-            row.name = trim(columns(line, panel.name_start, panel.width - 1));
+            row.name = trim(testing::text_columns(line, panel.name_start, panel.width - 1));
         } else {
-            row.mark = trim(columns(line, panel.kilometre_end - 7, panel.width - 1));
+            row.mark = trim(testing::text_columns(line, panel.kilometre_end - 7, panel.width - 1));
         }
         rows.push_back(row);
     }
@@ -277,18 +255,18 @@ TEST(TimetableSheet, SpacingLinesHoldOnlyTheirSpaces) {
 TEST(TimetableSheet, HeadingBoxIsFramedAndFilled) {
     for (int n = 3; n <= 8; ++n) {
         const std::string& line = line_at(n);
-        EXPECT_EQ(columns(line, 1, 2), " |") << "line " << n;
-        EXPECT_EQ(columns(line, 83, 83), "|") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 1, 2), " |") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 83, 83), "|") << "line " << n;
         EXPECT_EQ(bar_columns(line), (std::vector<int>{2, 83})) << "line " << n;
     }
     EXPECT_EQ(line_at(4), " |Origine Treno: ALDAMARE" + std::string(57, ' ') + "|");
     EXPECT_EQ(line_at(5), " |Destino Treno: OSTREVO" + std::string(58, ' ') + "|");
-    EXPECT_EQ(columns(line_at(7), 1, 33), " |Da: BRENZOLA" + std::string(19, ' '));
-    EXPECT_EQ(trim(columns(line_at(7), 34, 68)), "Denominazione: LUNARO");
-    EXPECT_EQ(columns(line_at(7), 69, 200), "dal 10/06/2001|");
-    EXPECT_EQ(columns(line_at(8), 1, 33), " |A_:_OSTREVO" + std::string(20, '_'));
-    EXPECT_EQ(columns(line_at(8), 34, 69), "Classifica: IC" + std::string(22, '_'));
-    EXPECT_EQ(columns(line_at(8), 70, 200), "al 15/06/2002|" + std::string(14, ' '));
+    EXPECT_EQ(testing::text_columns(line_at(7), 1, 33), " |Da: BRENZOLA" + std::string(19, ' '));
+    EXPECT_EQ(trim(testing::text_columns(line_at(7), 34, 68)), "Denominazione: LUNARO");
+    EXPECT_EQ(testing::text_columns(line_at(7), 69, 200), "dal 10/06/2001|");
+    EXPECT_EQ(testing::text_columns(line_at(8), 1, 33), " |A_:_OSTREVO" + std::string(20, '_'));
+    EXPECT_EQ(testing::text_columns(line_at(8), 34, 69), "Classifica: IC" + std::string(22, '_'));
+    EXPECT_EQ(testing::text_columns(line_at(8), 70, 200), "al 15/06/2002|" + std::string(14, ' '));
 }
 
 TEST(TimetableSheet, StopRowsKeepTheirCellsAndFill) {
@@ -301,13 +279,14 @@ TEST(TimetableSheet, StopRowsKeepTheirCellsAndFill) {
     for (int n = 12; n <= 36; ++n) {
         const std::string& line = line_at(n);
         const int index = n - 11;
-        EXPECT_EQ(columns(line, 3, 6), ("_" + std::to_string(index) + "___").substr(0, 4)) << "line " << n;
-        EXPECT_EQ(columns(line, 8, 14), index == 1 ? "__318__" : "_______") << "line " << n;
-        EXPECT_EQ(columns(line, 16, 22), index == 1 ? "__IC___" : "_______") << "line " << n;
-        EXPECT_EQ(columns(line, 70, 82), "______|______") << "line " << n;
-        EXPECT_TRUE(std::regex_match(columns(line, 24, 50), place_cell)) << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 3, 6), ("_" + std::to_string(index) + "___").substr(0, 4))
+            << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 8, 14), index == 1 ? "__318__" : "_______") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 16, 22), index == 1 ? "__IC___" : "_______") << "line " << n;
+        EXPECT_EQ(testing::text_columns(line, 70, 82), "______|______") << "line " << n;
+        EXPECT_TRUE(std::regex_match(testing::text_columns(line, 24, 50), place_cell)) << "line " << n;
         for (int first : {52, 61}) {
-            const std::string cell = columns(line, first, first + 7);
+            const std::string cell = testing::text_columns(line, first, first + 7);
             const std::string time = trim(cell, "_");
             EXPECT_EQ(cell, time + std::string(8 - time.size(), '_')) << "line " << n;
         }
@@ -325,12 +304,12 @@ TEST(TimetableSheet, PanelsKeepTheirFramesAndCells) {
             if (!side_table) {
                 EXPECT_EQ(line.size(), static_cast<std::size_t>(panel.width) + padding) << "line " << n;
             }
-            EXPECT_EQ(columns(line, panel.width, panel.width), "|") << "line " << n;
-            EXPECT_EQ(columns(line, 1, 3), "  |") << "line " << n;
+            EXPECT_EQ(testing::text_columns(line, panel.width, panel.width), "|") << "line " << n;
+            EXPECT_EQ(testing::text_columns(line, 1, 3), "  |") << "line " << n;
             if (heading && n != panel.first_row - 1) continue;
             for (int rank = 0; rank < 4; ++rank) {
-                const std::string cell = columns(line, 4 + 6 * rank, 8 + 6 * rank);
-                EXPECT_EQ(columns(line, 9 + 6 * rank, 9 + 6 * rank), "|") << "line " << n;
+                const std::string cell = testing::text_columns(line, 4 + 6 * rank, 8 + 6 * rank);
+                EXPECT_EQ(testing::text_columns(line, 9 + 6 * rank, 9 + 6 * rank), "|") << "line " << n;
                 if (!heading && n <= panel.last_row) {
                     EXPECT_TRUE(std::regex_match(cell, speed_cell)) << "line " << n << ": \"" << cell << "\"";
                 }
@@ -343,11 +322,12 @@ TEST(TimetableSheet, PanelsKeepTheirFramesAndCells) {
                                         "|_____|_____|_____|", "|_________________",     "|  30 |  30 |  30 |",
                                         "| ___ | ___ | ___ |", "|  30 |  30 |  30 |",    "|     |     |     |",
                                         "|_____|_____|_____|"};
-    for (int n = 138; n <= 150; ++n) EXPECT_EQ(columns(line_at(n), 65, 200), side[n - 138]) << "line " << n;
+    for (int n = 138; n <= 150; ++n)
+        EXPECT_EQ(testing::text_columns(line_at(n), 65, 200), side[n - 138]) << "line " << n;
     EXPECT_EQ(line_at(59), "  Linea BRENZOLA - PASSO LUNARO ");
     EXPECT_EQ(line_at(60), "   " + std::string(75, '_'));
     EXPECT_EQ(line_at(114), "  Linea PASSO LUNARO - OSTREVO ");
-    EXPECT_EQ(columns(line_at(143), 36, 59), "    0.00   -------------");
+    EXPECT_EQ(testing::text_columns(line_at(143), 36, 59), "    0.00   -------------");
     EXPECT_EQ(line_at(115), "   " + std::string(61, '_'));
 }
 
@@ -359,9 +339,9 @@ TEST(TimetableSheet, PlacesAndTimesAgreeWithTheStations) {
     ASSERT_EQ(places.size(), rows.size());
     ASSERT_EQ(rows.size(), 26u);
     EXPECT_NE(line_at(3).find(" Treno " + std::string(scenario_train_code).substr(3) + " "), std::string::npos);
-    EXPECT_EQ(columns(line_at(12), 10, 12), std::string(scenario_train_code).substr(3));
-    EXPECT_EQ(trim(columns(line_at(7), 7, 33)), upper(places.front().name));
-    EXPECT_EQ(trim(columns(line_at(5), 18, 82)), upper(places.back().name));
+    EXPECT_EQ(testing::text_columns(line_at(12), 10, 12), std::string(scenario_train_code).substr(3));
+    EXPECT_EQ(trim(testing::text_columns(line_at(7), 7, 33)), upper(places.front().name));
+    EXPECT_EQ(trim(testing::text_columns(line_at(5), 18, 82)), upper(places.back().name));
 
     EXPECT_EQ(std::count_if(places.begin(), places.end(), [](const Place& p) { return p.code7 == 60; }), 3);
     int previous = 0;
@@ -403,7 +383,7 @@ TEST(TimetableSheet, BrakedMassIsTheTrainsPercentage) {
         if (line.rfind("percentuale massa frenata,", 0) == 0) percentage = row_fields(line).at(1);
     }
     ASSERT_FALSE(percentage.empty());
-    EXPECT_EQ(columns(line_at(45), 21, 42), " Massa Frenata : " + percentage + "% ");
+    EXPECT_EQ(testing::text_columns(line_at(45), 21, 42), " Massa Frenata : " + percentage + "% ");
 }
 
 // The route position of every panel row: its reading taken back through the
@@ -414,7 +394,7 @@ struct PlacedRow {
 };
 
 std::vector<PlacedRow> placed_rows(const Panel& panel, std::size_t count_in_force) {
-    const std::vector<Break> breaks = kilometre_breaks();
+    const std::vector<testing::KilometreBreak> breaks = testing::kilometre_breaks();
     std::vector<PlacedRow> placed;
     for (const PanelRow& row : panel_rows(panel)) {
         std::optional<int> reading = row.kilometre ? row.kilometre : landmark_reading(row.mark);
@@ -498,13 +478,14 @@ std::vector<StationRow> station_rows(const std::vector<PlacedRow>& rows) {
 }
 
 TEST(TimetableSheet, PanelsListThePlacesInKilometreOrder) {
-    const std::vector<Break> breaks = kilometre_breaks();
+    const std::vector<testing::KilometreBreak> breaks = testing::kilometre_breaks();
     const std::vector<PlacedRow> rows = both_panels();
     for (std::size_t i = 1; i < rows.size(); ++i) {
         EXPECT_GE(rows[i].position, rows[i - 1].position) << "line " << rows[i].row.line;
         if (!is_restart(rows[i].row)) continue;
         // A new count starts where the line description breaks it.
-        EXPECT_TRUE(std::any_of(breaks.begin(), breaks.end(), [&](Break b) { return b.position == rows[i].position; }))
+        EXPECT_TRUE(std::any_of(breaks.begin(), breaks.end(),
+                                [&](testing::KilometreBreak b) { return b.position == rows[i].position; }))
             << "line " << rows[i].row.line;
     }
     std::size_t restarts = 0;

@@ -1,6 +1,9 @@
 #include "support/description_rows.h"
 
+#include <algorithm>
 #include <sstream>
+
+#include "description/embedded_scenario.h"
 
 namespace scenario::testing {
 
@@ -26,5 +29,29 @@ std::vector<std::vector<std::string>> keyword_rows(const std::vector<std::string
 }
 
 int field_number(const std::string& field) { return field.empty() ? 0 : std::stoi(field); }
+
+std::vector<KilometreBreak> kilometre_breaks() {
+    std::vector<KilometreBreak> breaks;
+    for (const std::string& line : embedded_line_description()) {
+        if (line.rfind("progressiva chilometrica", 0) != 0) continue;
+        const auto f = row_fields(line);
+        if (field_number(f.at(1)) != 0) breaks.push_back({field_number(f.at(1)), field_number(f.at(2))});
+    }
+    std::sort(breaks.begin(), breaks.end(), [](KilometreBreak a, KilometreBreak b) { return a.position < b.position; });
+    return breaks;
+}
+
+int kilometre_reading(int position) {
+    int offset = 0;
+    for (const KilometreBreak& b : kilometre_breaks()) {
+        if (b.position <= position) offset = b.offset;
+    }
+    return position + offset;
+}
+
+std::string text_columns(const std::string& line, int from, int to) {
+    if (from < 1 || from > static_cast<int>(line.size())) return "";
+    return line.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from + 1));
+}
 
 }  // namespace scenario::testing
