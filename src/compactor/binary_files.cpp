@@ -1,7 +1,7 @@
 #include "compactor/binary_files.h"
 
+#include <memory>
 #include <stdexcept>
-#include <vector>
 
 #include "compactor/little_endian.h"
 #include "description/file_system.h"
@@ -62,11 +62,12 @@ std::string encode_cells(const RouteModel& model) {
 void write_line_geometry(const Track& track, const std::string& path) {
     replace_and_write(path, [&](OutputFile& out) {
         // x for every metre, then y; each value behind its type tag. Written
-        // in pieces so that the whole file never sits in memory.
-        constexpr std::size_t chunk_size = 1 << 20;
+        // in pieces so that the whole file never sits in memory; the piece
+        // is small and never cleared, as every byte sent is encoded first.
+        constexpr std::size_t chunk_size = 64 << 10;
         constexpr std::size_t longest_value = 10;
-        std::vector<char> chunk(chunk_size + longest_value);
-        char* const begin = chunk.data();
+        const auto chunk = std::make_unique_for_overwrite<char[]>(chunk_size + longest_value);
+        char* const begin = chunk.get();
         char* at = begin;
         for (int coordinate : {Track::x, Track::y}) {
             const std::span<const std::uint8_t> tags = track.tags(coordinate);

@@ -8,17 +8,12 @@ namespace scenario {
 
 void Track::create(std::int32_t last_metre) {
     if (last_metre < 0) throw ReadFault("the plan geometry cannot be created for route length below -7000");
-    std::size_t entries = 2 * (static_cast<std::size_t>(last_metre) + 1);
-    values_.assign(entries, 0.0);
-    tags_.assign(entries, static_cast<std::uint8_t>(TrackTag::empty));
+    static_assert(static_cast<int>(TrackTag::empty) == 0, "an all-zero entry must read as empty");
+    clear();
+    block_ = ZeroedBlock(2 * (static_cast<std::size_t>(last_metre) + 1) * entry_bytes);
 }
 
-void Track::clear() {
-    values_.clear();
-    values_.shrink_to_fit();
-    tags_.clear();
-    tags_.shrink_to_fit();
-}
+void Track::clear() { block_ = ZeroedBlock(); }
 
 void Track::outside(std::int64_t metre) const {
     throw ReadFault("plan geometry metre " + std::to_string(metre) + " is outside metres 0 to " +
@@ -27,15 +22,15 @@ void Track::outside(std::int64_t metre) const {
 
 TrackValue Track::at(std::int64_t metre, int coordinate) const {
     std::size_t i = slot(metre, coordinate);
-    return {static_cast<TrackTag>(tags_[i]), values_[i]};
+    return {static_cast<TrackTag>(tags_data()[i]), values_data()[i]};
 }
 
-double Track::number(std::int64_t metre, int coordinate) const { return values_[slot(metre, coordinate)]; }
+double Track::number(std::int64_t metre, int coordinate) const { return values_data()[slot(metre, coordinate)]; }
 
 void Track::set_int16(std::int64_t metre, int coordinate, std::int16_t value) {
     std::size_t i = slot(metre, coordinate);
-    values_[i] = value;
-    tags_[i] = static_cast<std::uint8_t>(TrackTag::int16);
+    values_data()[i] = value;
+    tags_data()[i] = static_cast<std::uint8_t>(TrackTag::int16);
 }
 
 }  // namespace scenario

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 #include <span>
-#include <vector>
+
+#include "model/zeroed_block.h"
 
 namespace scenario {
 
@@ -20,15 +21,16 @@ struct TrackValue {
 };
 
 // Coordinates are kept in two columns (x, y); each entry costs one double and
-// a one-byte tag.
+// a one-byte tag. Both columns live in one zeroed block: an all-zero entry is
+// an empty one, so creating the table writes nothing.
 class Track {
 public:
     static constexpr int x = 0;
     static constexpr int y = 1;
 
-    bool exists() const { return !tags_.empty(); }
+    bool exists() const { return entries() > 0; }
     // Upper bound of the metre index (trackLength); -1 when absent.
-    std::int64_t last_metre() const { return static_cast<std::int64_t>(tags_.size() / 2) - 1; }
+    std::int64_t last_metre() const { return static_cast<std::int64_t>(entries() / 2) - 1; }
 
     // Creates metres 0 to last_metre with every entry empty.
     void create(std::int32_t last_metre);
@@ -40,22 +42,31 @@ public:
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
     void set_real(std::int64_t metre, int coordinate, double value) {
         const std::size_t i = slot(metre, coordinate);
-        values_[i] = value;
-        tags_[i] = static_cast<std::uint8_t>(TrackTag::real);
+        values_data()[i] = value;
+        tags_data()[i] = static_cast<std::uint8_t>(TrackTag::real);
     }
 
     // One coordinate of every metre, for writing the table out whole.
-    std::span<const double> values(int coordinate) const { return column(values_, coordinate); }
-    std::span<const std::uint8_t> tags(int coordinate) const { return column(tags_, coordinate); }
+    std::span<const double> values(int coordinate) const { return column(values_data(), coordinate); }
+    std::span<const std::uint8_t> tags(int coordinate) const { return column(tags_data(), coordinate); }
 
 private:
+    static constexpr std::size_t entry_bytes = sizeof(double) + sizeof(std::uint8_t);
+
+    // The block holds every value, then every tag; its size gives the count.
+    std::size_t entries() const { return block_.size() / entry_bytes; }
+    double* values_data() const { return reinterpret_cast<double*>(block_.data()); }
+    std::uint8_t* tags_data() const {
+        return reinterpret_cast<std::uint8_t*>(block_.data() + entries() * sizeof(double));
+    }
+
     template <typename T>
-    std::span<const T> column(const std::vector<T>& all, int coordinate) const {
-        const std::size_t half = all.size() / 2;
-        return std::span<const T>(all).subspan(coordinate == y ? half : 0, half);
+    std::span<const T> column(const T* all, int coordinate) const {
+        const std::size_t half = entries() / 2;
+        return std::span<const T>(all + (coordinate == y ? half : 0), half);
     }
     std::size_t slot(std::int64_t metre, int coordinate) const {
-        const std::size_t half = tags_.size() / 2;
+        const std::size_t half = entries() / 2;
         if (metre < 0 || static_cast<std::uint64_t>(metre) >= half || (coordinate != x && coordinate != y)) {
             outside(metre);
         }
@@ -63,8 +74,7 @@ private:
     }
     [[noreturn]] void outside(std::int64_t metre) const;
 
-    std::vector<double> values_;
-    std::vector<std::uint8_t> tags_;
+    ZeroedBlock block_;
 };
 
 }  // namespace scenario

@@ -302,8 +302,11 @@ Diagnosis diagnose(const Compaction& compaction, const Sources& sources) {
         // The reading had failed first; only the last code is kept.
         out.earlierStop = file;
         if (d.location.line > 0) {
-            *out.earlierStop += ":" + std::to_string(d.location.line) + ":" +
-                                std::to_string(character_column(d.sourceLine, d.location.column));
+            std::string& stop = *out.earlierStop;
+            stop += ':';
+            stop += std::to_string(d.location.line);
+            stop += ':';
+            stop += std::to_string(character_column(d.sourceLine, d.location.column));
         }
         return out;
     }
@@ -338,8 +341,12 @@ std::string render(const Diagnosis& diagnosis, const std::string& program) {
     std::string text;
     if (diagnosis.file) {
         text += *diagnosis.file;
-        if (diagnosis.line)
-            text += ":" + std::to_string(*diagnosis.line) + ":" + std::to_string(diagnosis.column.value_or(1));
+        if (diagnosis.line) {
+            text += ':';
+            text += std::to_string(*diagnosis.line);
+            text += ':';
+            text += std::to_string(diagnosis.column.value_or(1));
+        }
     } else {
         text += program;
     }
@@ -365,7 +372,9 @@ std::string render(const Diagnosis& diagnosis, const std::string& program) {
         ++column;
     }
     for (; column < diagnosis.column.value_or(1); ++column) text += ' ';
-    text += "^" + std::string(static_cast<std::size_t>(std::max(0, diagnosis.caretLength - 1)), '~') + "\n";
+    text += '^';
+    text.append(static_cast<std::size_t>(std::max(0, diagnosis.caretLength - 1)), '~');
+    text += '\n';
     return text;
 }
 

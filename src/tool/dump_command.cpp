@@ -221,8 +221,12 @@ void dump_geometry(std::string_view bytes, bool json, Output& out) {
         pad(line, value_text(x(m)), xw);
         line += "  ";
         pad(line, value_text(y(m)), yw);
-        line += "  " + num(tag_of(x(m)));
-        if (tag_of(y(m)) != tag_of(x(m))) line += "/" + num(tag_of(y(m)));
+        line += "  ";
+        line += num(tag_of(x(m)));
+        if (tag_of(y(m)) != tag_of(x(m))) {
+            line += '/';
+            line += num(tag_of(y(m)));
+        }
         out.line(line);
     }
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace scenario {
 namespace {
 
@@ -52,6 +55,35 @@ TEST(Track, EntriesKeepTheirTypeAndIndexesAreChecked) {
     EXPECT_THROW(track.set_real(-1, Track::x, 0), ReadFault);
     EXPECT_THROW(track.at(0, 2), ReadFault);
     EXPECT_THROW(track.create(-1), ReadFault);
+}
+
+// A route long enough for the table to go on huge pages, created twice as a
+// second route length in one description does: the second table starts empty
+// again, and a moved-from table is absent.
+TEST(Track, RecreatedLongTableStartsEmpty) {
+    Track track;
+    track.create(225000);
+    track.set_real(225000, Track::y, 196700.9);
+    track.set_int16(0, Track::x, -7);
+    track.create(300000);
+    EXPECT_EQ(track.last_metre(), 300000);
+    for (std::int64_t metre : {0, 1, 225000, 300000}) {
+        EXPECT_EQ(track.at(metre, Track::x), TrackValue{}) << metre;
+        EXPECT_EQ(track.at(metre, Track::y), TrackValue{}) << metre;
+    }
+    const auto tags = track.tags(Track::y);
+    EXPECT_EQ(tags.size(), 300001u);
+    EXPECT_TRUE(std::all_of(tags.begin(), tags.end(), [](std::uint8_t t) { return t == 0; }));
+
+    track.set_real(300000, Track::y, 1.5);
+    Track moved = std::move(track);
+    EXPECT_FALSE(track.exists());
+    EXPECT_EQ(track.last_metre(), -1);
+    EXPECT_EQ(moved.at(300000, Track::y), (TrackValue{TrackTag::real, 1.5}));
+    EXPECT_EQ(moved.values(Track::y).back(), 1.5);
+    moved.clear();
+    EXPECT_FALSE(moved.exists());
+    EXPECT_THROW(moved.at(0, Track::x), ReadFault);
 }
 
 }  // namespace
