@@ -1,10 +1,10 @@
 #include "compactor/binary_files.h"
 
-#include <memory>
 #include <stdexcept>
 
 #include "compactor/little_endian.h"
 #include "description/file_system.h"
+#include "model/zeroed_block.h"
 
 namespace scenario {
 
@@ -62,12 +62,12 @@ std::string encode_cells(const RouteModel& model) {
 void write_line_geometry(const Track& track, const std::string& path) {
     replace_and_write(path, [&](OutputFile& out) {
         // x for every metre, then y; each value behind its type tag. Written
-        // in pieces so that the whole file never sits in memory; the piece
-        // is small and never cleared, as every byte sent is encoded first.
-        constexpr std::size_t chunk_size = 64 << 10;
+        // in pieces so that the whole file never sits in memory. A piece
+        // fills one huge page: few writes, and a single page fault.
         constexpr std::size_t longest_value = 10;
-        const auto chunk = std::make_unique_for_overwrite<char[]>(chunk_size + longest_value);
-        char* const begin = chunk.get();
+        const ZeroedBlock chunk(std::size_t{2} << 20);
+        const std::size_t chunk_size = chunk.size() - longest_value;
+        char* const begin = reinterpret_cast<char*>(chunk.data());
         char* at = begin;
         for (int coordinate : {Track::x, Track::y}) {
             const std::span<const std::uint8_t> tags = track.tags(coordinate);

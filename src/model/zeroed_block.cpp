@@ -5,8 +5,8 @@
 #include <new>
 #include <utility>
 
-// Under AddressSanitizer every block comes from calloc, so that the
-// sanitizer guards its edges.
+// Under AddressSanitizer blocks are left exactly as calloc gives them, so that
+// the sanitizer guards their edges.
 #if defined(__SANITIZE_ADDRESS__)
 #define COMPACTOR_ADDRESS_SANITIZER 1
 #elif defined(__has_feature)
@@ -22,71 +22,46 @@
 
 namespace scenario {
 
-namespace {
-
-#if defined(COMPACTOR_HUGE_PAGES)
-constexpr std::size_t huge_page = std::size_t{2} << 20;
-#endif
-
-}  // namespace
-
 ZeroedBlock::ZeroedBlock(std::size_t bytes) : size_(bytes) {
     if (bytes == 0) return;
 #if defined(COMPACTOR_HUGE_PAGES)
-    // Huge pages only help a block that fills at least one of them.
+    // calloc hands out a fresh mapping untouched and clears a reused one, so
+    // the block is zero either way. A huge page only backs a 2 MiB-aligned
+    // span, so the block starts on such a boundary inside a slightly larger
+    // allocation, and the whole span is advised before anything touches it.
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
     if (bytes >= huge_page) {
         const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
-        // Map one huge page more than needed, so that a 2 MiB boundary can
-        // start the block; the kernel backs only aligned spans with huge pages.
-        const std::size_t mapped = rounded + huge_page;
-        void* region = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (region == MAP_FAILED) throw std::bad_alloc();
-        auto* start = static_cast<std::byte*>(region);
-        const std::size_t skip = (huge_page - reinterpret_cast<std::uintptr_t>(start) % huge_page) % huge_page;
-        if (skip > 0) munmap(start, skip);
-        const std::size_t tail = mapped - skip - rounded;
-        if (tail > 0) munmap(start + skip + rounded, tail);
-        data_ = start + skip;
-        mapped_ = rounded;
+        allocation_ = std::calloc(rounded + huge_page, 1);
+        if (allocation_ == nullptr) throw std::bad_alloc();
+        const auto address = reinterpret_cast<std::uintptr_t>(allocation_);
+        data_ = static_cast<std::byte*>(allocation_) + (huge_page - address % huge_page) % huge_page;
         // Advice only: without transparent huge pages the block still works
         // on ordinary pages.
-        madvise(data_, mapped_, MADV_HUGEPAGE);
+        madvise(data_, rounded, MADV_HUGEPAGE);
         return;
     }
 #endif
-    data_ = static_cast<std::byte*>(std::calloc(bytes, 1));
-    if (data_ == nullptr) throw std::bad_alloc();
+    allocation_ = std::calloc(bytes, 1);
+    if (allocation_ == nullptr) throw std::bad_alloc();
+    data_ = static_cast<std::byte*>(allocation_);
 }
 
-ZeroedBlock::~ZeroedBlock() { release(); }
+ZeroedBlock::~ZeroedBlock() { std::free(allocation_); }
 
 ZeroedBlock::ZeroedBlock(ZeroedBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapped_(std::exchange(other.mapped_, 0)) {}
+    : allocation_(std::exchange(other.allocation_, nullptr)),
+      data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)) {}
 
 ZeroedBlock& ZeroedBlock::operator=(ZeroedBlock&& other) noexcept {
     if (this != &other) {
-        release();
+        std::free(allocation_);
+        allocation_ = std::exchange(other.allocation_, nullptr);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
-        mapped_ = std::exchange(other.mapped_, 0);
     }
     return *this;
-}
-
-void ZeroedBlock::release() noexcept {
-#if defined(COMPACTOR_HUGE_PAGES)
-    if (mapped_ > 0) {
-        munmap(data_, mapped_);
-        data_ = nullptr;
-        size_ = mapped_ = 0;
-        return;
-    }
-#endif
-    std::free(data_);
-    data_ = nullptr;
-    size_ = 0;
 }
 
 }  // namespace scenario

@@ -1,7 +1,7 @@
 // A block of zero bytes for the large tables of a run (the plan geometry).
-// It is taken straight from the system: pages arrive zeroed, so the block is
-// not cleared a second time, and on Linux it asks for huge pages, so that a
-// table of a few megabytes costs a handful of page faults, not a thousand.
+// Memory fresh from the system is not cleared a second time, and on Linux a
+// block of 2 MiB or more asks for huge pages, so that a table of a few
+// megabytes costs a handful of page faults, not a thousand.
 #pragma once
 
 #include <cstddef>
@@ -23,11 +23,9 @@ public:
     std::size_t size() const { return size_; }
 
 private:
-    void release() noexcept;
-
+    void* allocation_ = nullptr;  // what calloc gave; data_ lies inside it
     std::byte* data_ = nullptr;
     std::size_t size_ = 0;
-    std::size_t mapped_ = 0;  // bytes mapped from the system; 0 for calloc memory
 };
 
 }  // namespace scenario
