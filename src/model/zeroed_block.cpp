@@ -31,6 +31,7 @@ ZeroedBlock::ZeroedBlock(std::size_t bytes) : size_(bytes) {
     // allocation, and the whole span is advised before anything touches it.
     constexpr std::size_t huge_page = std::size_t{2} << 20;
     if (bytes >= huge_page) {
+        if (bytes > SIZE_MAX - 2 * huge_page) throw std::bad_alloc();
         const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
         allocation_ = std::calloc(rounded + huge_page, 1);
         if (allocation_ == nullptr) throw std::bad_alloc();
