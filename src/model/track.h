@@ -28,13 +28,9 @@ public:
     static constexpr int x = 0;
     static constexpr int y = 1;
 
-    Track() = default;
-    Track(Track&& other) noexcept;
-    Track& operator=(Track&& other) noexcept;
-
-    bool exists() const { return metres_ > 0; }
+    bool exists() const { return metres() > 0; }
     // Upper bound of the metre index (trackLength); -1 when absent.
-    std::int64_t last_metre() const { return static_cast<std::int64_t>(metres_) - 1; }
+    std::int64_t last_metre() const { return static_cast<std::int64_t>(metres()) - 1; }
 
     // Creates metres 0 to last_metre with every entry empty.
     void create(std::int32_t last_metre);
@@ -46,34 +42,40 @@ public:
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
     void set_real(std::int64_t metre, int coordinate, double value) {
         const std::size_t i = slot(metre, coordinate);
-        values_[i] = value;
-        tags_[i] = static_cast<std::uint8_t>(TrackTag::real);
+        value_data()[i] = value;
+        tag_data()[i] = static_cast<std::uint8_t>(TrackTag::real);
     }
 
     // One coordinate of every metre, for writing the table out whole.
-    std::span<const double> values(int coordinate) const { return column(values_, coordinate); }
-    std::span<const std::uint8_t> tags(int coordinate) const { return column(tags_, coordinate); }
+    std::span<const double> values(int coordinate) const { return column(value_data(), coordinate); }
+    std::span<const std::uint8_t> tags(int coordinate) const { return column(tag_data(), coordinate); }
 
 private:
+    static constexpr std::size_t metre_bytes = 2 * (sizeof(double) + sizeof(std::uint8_t));
+
+    // The block holds every x value, every y value, then the tags in the
+    // same order; its size gives the number of metres.
+    std::size_t metres() const { return block_.size() / metre_bytes; }
+    double* value_data() const { return reinterpret_cast<double*>(block_.data()); }
+    std::uint8_t* tag_data() const {
+        return reinterpret_cast<std::uint8_t*>(block_.data() + 2 * metres() * sizeof(double));
+    }
+
     template <typename T>
     std::span<const T> column(const T* all, int coordinate) const {
-        return std::span<const T>(all + (coordinate == y ? metres_ : 0), metres_);
+        const std::size_t metres = this->metres();
+        return std::span<const T>(all + (coordinate == y ? metres : 0), metres);
     }
     std::size_t slot(std::int64_t metre, int coordinate) const {
-        if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres_ || (coordinate != x && coordinate != y)) {
+        const std::size_t metres = this->metres();
+        if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres || (coordinate != x && coordinate != y)) {
             outside(metre);
         }
-        return static_cast<std::size_t>(coordinate) * metres_ + static_cast<std::size_t>(metre);
+        return static_cast<std::size_t>(coordinate) * metres + static_cast<std::size_t>(metre);
     }
     [[noreturn]] void outside(std::int64_t metre) const;
 
-    // The block holds every x value, every y value, then the tags in the
-    // same order; the pointers and the count are kept beside it because
-    // every metre built goes through slot().
     ZeroedBlock block_;
-    std::size_t metres_ = 0;
-    double* values_ = nullptr;
-    std::uint8_t* tags_ = nullptr;
 };
 
 }  // namespace scenario
