@@ -83,10 +83,13 @@ std::int64_t FieldStream::read_number(std::int64_t low, std::int64_t high, const
         negative = true;
         ++pos_;
     }
+    // The magnitude stops growing once it is beyond every field's range, so a
+    // long run of digits never overflows; the range is tested on the signed
+    // value, so that both ends of a field fail alike.
+    constexpr std::int64_t beyond_any_field = std::int64_t{1} << 40;
     while (pos_ < text_.size() && is_digit(text_[pos_])) {
         any_digit = true;
-        value = value * 10 + (text_[pos_] - '0');
-        if (value > high + 1) value = high + 1;  // saturate: already out of range
+        if (value < beyond_any_field) value = value * 10 + (text_[pos_] - '0');
         ++pos_;
     }
     if (!any_digit && negative) throw ReadFault("a number field holds a minus sign without digits");

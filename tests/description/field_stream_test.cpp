@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "model/route_model.h"
 
 namespace scenario {
@@ -88,20 +90,39 @@ TEST(FieldStream, ReadingPastTheEndIsAFault) {
     EXPECT_THROW(one.read_long(), ReadFault);
 }
 
-TEST(FieldStream, NumbersMustBeWholeAndFitTheirWidth) {
+TEST(FieldStream, NumbersMustBeWholeAndFitTheirWidthAtBothEnds) {
     struct Case {
         const char* text;
-        int width;  // 8, 16 or 32
+        int width;  // 8 (unsigned), 16 or 32 (signed)
         bool fits;
     };
+    const std::string thirty_digits(30, '9');
+    const std::string minus_thirty_digits = "-" + thirty_digits;
     const Case cases[] = {
-        {"255", 8, true},          {"256", 8, false},
-        {"-1", 8, false},          {"32767", 16, true},
-        {"32768", 16, false},      {"-32768", 16, true},
-        {"2147483647", 32, true},  {"2147483648", 32, false},
-        {"-2147483648", 32, true}, {"99999999999999999999", 32, false},
-        {"12a", 32, false},        {"1.5", 32, false},
-        {"-", 32, false},          {"+5", 32, false},
+        // Each width: the smallest and the largest value, one below, one above.
+        {"0", 8, true},
+        {"255", 8, true},
+        {"-1", 8, false},
+        {"256", 8, false},
+        {"-32768", 16, true},
+        {"32767", 16, true},
+        {"-32769", 16, false},
+        {"32768", 16, false},
+        {"-2147483648", 32, true},
+        {"2147483647", 32, true},
+        {"-2147483649", 32, false},
+        {"2147483648", 32, false},
+        // Far beyond any field, either sign.
+        {thirty_digits.c_str(), 8, false},
+        {thirty_digits.c_str(), 32, false},
+        {minus_thirty_digits.c_str(), 16, false},
+        {minus_thirty_digits.c_str(), 32, false},
+        {"-00000000000000000000000000000032768", 16, true},
+        // Not a whole number.
+        {"12a", 32, false},
+        {"1.5", 32, false},
+        {"-", 32, false},
+        {"+5", 32, false},
         {"\"7\"", 32, false},
     };
     for (const Case& c : cases) {
@@ -112,9 +133,9 @@ TEST(FieldStream, NumbersMustBeWholeAndFitTheirWidth) {
             return static_cast<long long>(s.read_long());
         };
         if (c.fits) {
-            EXPECT_NO_THROW(read()) << c.text;
+            EXPECT_EQ(read(), std::stoll(c.text)) << c.text;
         } else {
-            EXPECT_THROW(read(), ReadFault) << c.text;
+            EXPECT_THROW(read(), ReadFault) << c.width << "-bit " << c.text;
         }
     }
 }

@@ -92,6 +92,28 @@ TEST(TrainReader, SpeedThatDoesNotFitAByteIsAFailure) {
     EXPECT_FALSE(r.train_file_left());
 }
 
+TEST(TrainReader, GeneralValuesOutsideTheirFieldAreFailuresAtBothEnds) {
+    struct Case {
+        const char* row;
+        std::int32_t code;
+    };
+    const Case cases[] = {
+        {"sabbia, -32768", 0},
+        {"sabbia, 32767", 0},
+        {"sabbia, -32769", 25},
+        {"sabbia, 32768", 25},
+        {"numero vetture, -2147483648", 0},
+        {"numero vetture, 2147483647", 0},
+        {"numero vetture, -2147483649", 25},
+        {"numero vetture, 2147483648", 25},
+    };
+    for (const Case& c : cases) {
+        TrainRun r;
+        r.run({c.row, "velocita, 0, 100", "aderenza, 0, 90"});
+        EXPECT_EQ(r.model.errorCode, c.code) << c.row;
+    }
+}
+
 TEST(TrainReader, PositionBeyondTheRouteEndsTheReading) {
     TrainRun r;
     // cellCount 4500: 224900 is the last accepted position.
