@@ -16,7 +16,7 @@
 
 #include "compactor/binary_files.h"
 #include "compactor/memorizza_percorso.h"
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "max_scenario.h"
 #include "reader/memorizza_dati.h"
 

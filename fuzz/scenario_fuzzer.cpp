@@ -16,8 +16,8 @@
 
 #include "compactor/little_endian.h"
 #include "compactor/memorizza_percorso.h"
-#include "description/file_system.h"
 #include "fuzz_support.h"
+#include "io/file_system.h"
 
 namespace {
 

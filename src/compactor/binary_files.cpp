@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "compactor/little_endian.h"
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "model/zeroed_block.h"
 
 namespace scenario {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "model/route_model.h"
+#include "model/read_fault.h"
 
 namespace scenario {
 
@@ -48,7 +48,7 @@ void FieldStream::skip_blanks() {
 void FieldStream::begin_field() {
     if (at_end()) {
         last_ = location_of(pos_);
-        throw ReadFault("reading past the end of the file");
+        throw ReadFault(Fault::past_end_of_file, "reading past the end of the file");
     }
     skip_blanks();
     last_ = location_of(pos_);
@@ -58,7 +58,7 @@ std::string FieldStream::read_text() {
     begin_field();
     if (pos_ < text_.size() && text_[pos_] == '"') {
         std::size_t close = text_.find('"', pos_ + 1);
-        if (close == std::string::npos) throw ReadFault("a quoted field has no closing quote");
+        if (close == std::string::npos) throw ReadFault(Fault::unclosed_quote, "a quoted field has no closing quote");
         std::string field = text_.substr(pos_ + 1, close - pos_ - 1);
         pos_ = close + 1;
         skip_blanks();
@@ -92,12 +92,15 @@ std::int64_t FieldStream::read_number(std::int64_t low, std::int64_t high, const
         if (value < beyond_any_field) value = value * 10 + (text_[pos_] - '0');
         ++pos_;
     }
-    if (!any_digit && negative) throw ReadFault("a number field holds a minus sign without digits");
+    if (!any_digit && negative)
+        throw ReadFault(Fault::not_a_number, "a number field holds a minus sign without digits");
     if (!at_separator() && !is_blank(text_[pos_])) {
-        throw ReadFault(std::string("a number field holds '") + text_[pos_] + "', not a whole number");
+        throw ReadFault(Fault::not_a_number,
+                        std::string("a number field holds '") + text_[pos_] + "', not a whole number");
     }
     if (negative) value = -value;
-    if (value < low || value > high) throw ReadFault(std::string("the number does not fit a ") + width);
+    if (value < low || value > high)
+        throw ReadFault(Fault::number_out_of_range, std::string("the number does not fit a ") + width);
     // Blanks that only lead up to the separator belong to this field.
     std::size_t after = pos_;
     while (after < text_.size() && is_blank(text_[after])) ++after;

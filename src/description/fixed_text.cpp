@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 
 namespace scenario {
 

@@ -5,22 +5,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "model/read_fault.h"
 #include "model/track.h"
 
 namespace scenario {
-
-// A failure inside the reading of the descriptions that has no error code of
-// its own: an index outside a table, a value that does not fit its field, a
-// table that cannot be created. The reader's failure handler turns it into
-// code 25.
-class ReadFault : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // One 50 m cell of the route. Field order and widths are those of the route
 // cells file.

@@ -2,12 +2,14 @@
 
 #include <string>
 
-#include "model/route_model.h"
+#include "model/read_fault.h"
 
 namespace scenario {
 
 void Track::create(std::int32_t last_metre) {
-    if (last_metre < 0) throw ReadFault("the plan geometry cannot be created for route length below -7000");
+    if (last_metre < 0)
+        throw ReadFault(Fault::negative_route_length,
+                        "the plan geometry cannot be created for route length below -7000");
     static_assert(static_cast<int>(TrackTag::empty) == 0, "an all-zero entry must read as empty");
     clear();
     block_ = ZeroedBlock((static_cast<std::size_t>(last_metre) + 1) * metre_bytes);
@@ -16,8 +18,11 @@ void Track::create(std::int32_t last_metre) {
 void Track::clear() { block_ = ZeroedBlock(); }
 
 void Track::outside(std::int64_t metre) const {
-    throw ReadFault("plan geometry metre " + std::to_string(metre) + " is outside metres 0 to " +
-                    std::to_string(last_metre()));
+    if (!exists()) {
+        throw ReadFault(Fault::no_route_length, "the plan geometry does not exist yet (no route length was read)");
+    }
+    throw ReadFault(Fault::metre_outside_geometry, "plan geometry metre " + std::to_string(metre) +
+                                                       " is outside metres 0 to " + std::to_string(last_metre()));
 }
 
 TrackValue Track::at(std::int64_t metre, int coordinate) const {

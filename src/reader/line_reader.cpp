@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "description/file_system.h"
-#include "reader/cell_index.h"
+#include "io/file_system.h"
+#include "model/placement.h"
 #include "reader/route_recorders.h"
 #include "reader/track_builder.h"
 
@@ -248,7 +248,7 @@ LineReader::Outcome LineReader::read_item(const std::string& field, FieldLocatio
             close_and_delete();
             return Outcome::abandoned;
         }
-        if (next_sign_ <= 0) throw ReadFault("more than 80 roadside signs");
+        if (next_sign_ <= 0) throw ReadFault(Fault::too_many_signs, "more than 80 roadside signs");
         cell.kind = cell_kind::roadside_sign;
         cell.data1 = static_cast<std::int16_t>(next_sign_);
         RouteModel::store_text(m_.records[static_cast<std::size_t>(next_sign_)], lettering);

@@ -3,7 +3,7 @@
 #include <exception>
 #include <optional>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "reader/line_reader.h"
 #include "reader/reading.h"
 #include "reader/train_reader.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 
 namespace scenario {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "reader/cell_index.h"
+#include "model/placement.h"
 
 namespace scenario {
 
@@ -65,7 +65,8 @@ void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, 
         tipo -= 10;
         markers = true;
     }
-    if (model.mountainCount >= mountain_table_last) throw ReadFault("more than 80 mountain spans");
+    if (model.mountainCount >= mountain_table_last)
+        throw ReadFault(Fault::too_many_mountain_spans, "more than 80 mountain spans");
     model.mountainCount += 1;
     const auto n = static_cast<std::size_t>(model.mountainCount);
     model.mountainStart[n] = inizio;

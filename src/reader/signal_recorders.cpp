@@ -1,6 +1,6 @@
 #include "reader/signal_recorders.h"
 
-#include "reader/cell_index.h"
+#include "model/placement.h"
 
 namespace scenario {
 

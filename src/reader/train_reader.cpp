@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "description/file_system.h"
-#include "reader/cell_index.h"
+#include "io/file_system.h"
+#include "model/placement.h"
 #include "reader/signal_recorders.h"
 
 namespace scenario {
@@ -15,14 +15,15 @@ bool has_hyphen(const std::string& field) { return field.find('-') != std::strin
 std::uint8_t fifth_of_speed(std::int32_t speed) {
     const double fifth = round_half_even(static_cast<double>(speed) / 5.0);
     if (!(fifth >= 0.0 && fifth <= 255.0)) {
-        throw ReadFault("a line speed of " + std::to_string(speed) + " km/h does not fit the speed byte");
+        throw ReadFault(Fault::value_out_of_range,
+                        "a line speed of " + std::to_string(speed) + " km/h does not fit the speed byte");
     }
     return static_cast<std::uint8_t>(fifth);
 }
 
 std::int32_t fit_long(double value, const char* what) {
     auto fitted = rounded_to_int32(value);
-    if (!fitted) throw ReadFault(std::string(what) + " does not fit a 32-bit field");
+    if (!fitted) throw ReadFault(Fault::value_out_of_range, std::string(what) + " does not fit a 32-bit field");
     return *fitted;
 }
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "compactor/memorizza_percorso.h"
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "model/scenario_files.h"
 
 namespace scenario::tool {

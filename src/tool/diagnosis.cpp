@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "reader/cell_index.h"
+#include "model/placement.h"
 #include "tool/display_text.h"
 
 namespace scenario::tool {

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "compactor/binary_decoding.h"
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "tool/commands.h"
 #include "tool/display_text.h"
 

@@ -5,7 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "tool/commands.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // scenario-tool plot: the line's plan and profile on one SVG page.
 #include <filesystem>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "tool/commands.h"
 #include "tool/diagnosis.h"
 #include "tool/plot.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "compactor/little_endian.h"
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "support/description_files.h"
 
 namespace scenario {

@@ -7,7 +7,7 @@
 #include <map>
 #include <regex>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "support/description_files.h"
 #include "support/description_rows.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

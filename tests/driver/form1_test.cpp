@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "description/file_system.h"
 #include "driver/console_platform.h"
+#include "io/file_system.h"
 #include "support/temp_folder.h"
 
 namespace scenario {

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "support/description_files.h"
 
 namespace scenario {

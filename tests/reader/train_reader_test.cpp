@@ -1,7 +1,7 @@
 // The train half of the reading, after a small line description.
 #include <gtest/gtest.h>
 
-#include "description/file_system.h"
+#include "io/file_system.h"
 #include "support/description_files.h"
 
 namespace scenario {

@@ -1,4 +1,4 @@
-#include "description/file_system.h"
+#include "io/file_system.h"
 
 #include <sys/stat.h>
 #include <cerrno>

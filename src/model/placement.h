@@ -1,18 +1,19 @@
-// Turning route positions into cell indexes.
+// The placement rules: how a route position becomes a cell index.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "model/read_fault.h"
 #include "model/rounding.h"
-#include "model/route_model.h"
 
 namespace scenario {
 
 // round(value) as an index; a value beyond 32 bits is a ReadFault.
 inline std::int64_t rounded_index(double value) {
     auto rounded = rounded_to_int32(value);
-    if (!rounded) throw ReadFault("a cell index computed from a position does not fit 32 bits");
+    if (!rounded)
+        throw ReadFault(Fault::value_out_of_range, "a cell index computed from a position does not fit 32 bits");
     return *rounded;
 }
 
@@ -30,7 +31,7 @@ inline bool beyond_cells(std::int64_t p, std::int32_t cellCount, std::int64_t ma
 // A value that must fit a 16-bit field.
 inline std::int16_t fit_int16(double value, const char* what) {
     if (!(value >= -32768.0 && value <= 32767.0)) {
-        throw ReadFault(std::string(what) + " does not fit a 16-bit field");
+        throw ReadFault(Fault::value_out_of_range, std::string(what) + " does not fit a 16-bit field");
     }
     return static_cast<std::int16_t>(value);
 }
