@@ -1,5 +1,7 @@
 #include "fuzz_support.h"
 
+#include "model/error_codes.h"
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -83,52 +85,20 @@ void report_outcome(const char* outcome, const RouteModel& model, const ReadDiag
 }
 
 bool is_reader_code(std::int32_t code) {
-    switch (code) {
-        case 0:
-        case 1:    // route length above 1000000
-        case 2:    // kilometre-point break not a multiple of 50
-        case 3:    // first signal-repetition position
-        case 4:    // second signal-repetition position
-        case 5:    // repetition keyword without 4 or 9
-        case 6:    // sign on a taken cell
-        case 7:    // restriction mark on a taken cell
-        case 8:    // station position
-        case 9:    // station length
-        case 10:   // station table full
-        case 15:   // position beyond the cells
-        case 16:   // signal cell taken
-        case 17:   // slowdown warning cell taken
-        case 18:   // slowdown start cell taken
-        case 19:   // slowdown end cell taken
-        case 20:   // slowdown approach cell taken
-        case 21:   // speed boards on a taken cell
-        case 22:   // stations too close
-        case 24:   // station stop cell at cell 1 or lower
-        case 25:   // any other failure
-        case 102:  // no "[generale]" before the end
-        case 103:  // curve without class, or curves past metre 1000000
-            return true;
-        default:
-            return false;  // 101 cannot happen: the line description is always written
-    }
+    // 101 cannot happen here: the line description is always written.
+    const ErrorCodeInfo* info = error_code_info(code);
+    return info != nullptr && code != value_of(ErrorCode::line_description_missing) &&
+           (info->stage == Stage::line_half || info->stage == Stage::train_half || info->stage == Stage::either_half);
 }
 
-bool is_compactor_code(std::int32_t code) { return is_reader_code(code) || (code >= 11 && code <= 13); }
+bool is_compactor_code(std::int32_t code) {
+    const ErrorCodeInfo* info = error_code_info(code);
+    return is_reader_code(code) || (info != nullptr && info->stage == Stage::completion_pass);
+}
 
 bool line_half_gave_up(std::int32_t code) {
-    switch (code) {
-        case 1:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 21:
-        case 102:
-        case 103:
-            return true;
-        default:
-            return false;
-    }
+    const ErrorCodeInfo* info = error_code_info(code);
+    return info != nullptr && info->endsLineHalf;
 }
 
 namespace {
@@ -155,8 +125,8 @@ void check_after_reading(const RouteModel& model, const ScenarioFiles& files, co
     const std::int32_t code = model.errorCode;
     FUZZ_CHECK(is_compactor_code(code), "errorCode %d", code);
     FUZZ_CHECK(!exists(files.line_description()), "the line description survived (errorCode %d)", code);
-    // A failure of the completion pass (11 to 13) hides the reader's code.
-    const bool reader_code_known = !(code >= 11 && code <= 13);
+    // A failure of the completion pass hides the reader's code.
+    const bool reader_code_known = error_code_info(code)->stage != Stage::completion_pass;
     if (reader_code_known) {
         FUZZ_CHECK(exists(files.train_description()) == line_half_gave_up(code),
                    "train description %s after errorCode %d", exists(files.train_description()) ? "kept" : "deleted",

@@ -1,15 +1,10 @@
 #include "compactor/completion_pass.h"
 
+#include "model/error_codes.h"
+
 namespace scenario {
 
 namespace {
-
-constexpr std::int16_t mark_speed = 180;
-constexpr int look_back = 20;
-constexpr std::int64_t lowest_signal_cell = 3;
-constexpr int slow_slowdown = 110;
-constexpr int interval = 8;
-constexpr int signal_search = 12;
 
 class CompletionPass {
 public:
@@ -27,8 +22,8 @@ private:
         at(i).data1 = mark_speed;
     }
     void lower_mark(std::int64_t i) { at(i).data1 = minimo<std::int16_t>(mark_speed, at(i).data1); }
-    void failure(std::int32_t code, std::int64_t cell) {
-        m_.errorCode = code;
+    void failure(ErrorCode code, std::int64_t cell) {
+        m_.errorCode = value_of(code);
         m_.errorPosition = static_cast<std::int32_t>(cell * 50);
     }
 
@@ -58,7 +53,7 @@ void CompletionPass::run() {
 // A: every signal within 20 cells before a warning board gets a mark of at
 // most 180 one or two cells before it.
 void CompletionPass::signals_before_warning(std::int64_t i) {
-    for (int j = 1; j <= look_back; ++j) {
+    for (int j = 1; j <= warning_look_back; ++j) {
         const std::int64_t d = i - j;
         if (d < lowest_signal_cell) break;
         if (at(d).kind != cell_kind::signal) continue;
@@ -71,7 +66,7 @@ void CompletionPass::signals_before_warning(std::int64_t i) {
         } else if (at(d - 2).kind == cell_kind::restriction) {
             lower_mark(d - 2);
         } else {
-            failure(11, d);
+            failure(ErrorCode::no_mark_before_signal, d);
         }
     }
 }
@@ -79,8 +74,7 @@ void CompletionPass::signals_before_warning(std::int64_t i) {
 // B: three marks before a slowdown start, each on the first free cell of its
 // group.
 void CompletionPass::marks_before_start(std::int64_t i) {
-    static constexpr int groups[3][3] = {{5, 6, 7}, {11, 12, 13}, {18, 19, 20}};
-    for (const auto& group : groups) {
+    for (const auto& group : start_mark_groups) {
         if (i <= group[2]) continue;
         bool placed = false;
         for (int back : group) {
@@ -90,7 +84,7 @@ void CompletionPass::marks_before_start(std::int64_t i) {
                 break;
             }
         }
-        if (!placed) failure(12, i);
+        if (!placed) failure(ErrorCode::no_mark_before_slowdown, i);
     }
 }
 
@@ -101,7 +95,7 @@ std::int64_t CompletionPass::interval_marks(std::int64_t i, bool place) {
     int c = 0;
     for (std::int64_t j = i + 1; j <= last_; ++j) {
         ++c;
-        if (place && c == interval) {
+        if (place && c == interval_cells) {
             if (free_at(j)) {
                 place_mark(j);
                 c = 0;
@@ -112,7 +106,7 @@ std::int64_t CompletionPass::interval_marks(std::int64_t i, bool place) {
                 place_mark(j + 1);
                 c = -1;
             } else {
-                failure(13, j);
+                failure(ErrorCode::no_mark_through_slowdown, j);
             }
         }
         if (at(j).kind == cell_kind::slowdown_end) return j;
@@ -123,7 +117,7 @@ std::int64_t CompletionPass::interval_marks(std::int64_t i, bool place) {
 // D: a mark just before the first signal within 12 cells after the end.
 void CompletionPass::mark_before_next_signal(std::int64_t end) {
     std::int64_t k = 0;
-    for (std::int64_t m = end; m <= end + signal_search && m <= last_; ++m) {
+    for (std::int64_t m = end; m <= end + signal_search_cells && m <= last_; ++m) {
         if (at(m).kind == cell_kind::signal) {
             k = m - 1;
             break;
@@ -135,7 +129,7 @@ void CompletionPass::mark_before_next_signal(std::int64_t end) {
     } else if (free_at(k - 1)) {
         place_mark(k - 1);
     } else {
-        failure(13, end);
+        failure(ErrorCode::no_mark_through_slowdown, end);
     }
 }
 

@@ -15,7 +15,7 @@ void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int3
     memorizza_dati(model, files, diagnostics);
 
     if (model.cells.size() < 2) {
-        throw std::runtime_error("the line description gave no route length, so there are no route cells to write");
+        throw NothingToWrite("the line description gave no route length, so there are no route cells to write");
     }
     complete_signalling(model);
     stamp_scenario(model, errore);

@@ -1,5 +1,7 @@
 #include "compactor/scenario_codes.h"
 
+#include "model/error_codes.h"
+
 namespace scenario {
 
 namespace {
@@ -57,14 +59,14 @@ void stamp_scenario(RouteModel& model, const StampErrorReport& errore) {
     ScenarioRecord& identity = model.records[record_index::identity];
     RouteCell& cell1 = model.cells.at(1);
     if (identity.int1 != 0 || cell1.data1 != 0) {
-        errore("1250");
-        throw StampError(1250);
+        errore(std::to_string(value_of(ErrorCode::stamp_marker_taken)));
+        throw StampError(value_of(ErrorCode::stamp_marker_taken));
     }
     identity.int1 = record_marker;
     cell1.data1 = cell_marker;
     if (identity.long4 != 0 || cell1.data2 != 0) {
-        errore("1251");
-        throw StampError(1251);
+        errore(std::to_string(value_of(ErrorCode::stamp_code_taken)));
+        throw StampError(value_of(ErrorCode::stamp_code_taken));
     }
     identity.long4 = codice_gara_st(model);
     cell1.data2 = codice_gara_og(model);

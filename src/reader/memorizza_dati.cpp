@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "io/file_system.h"
+#include "model/error_codes.h"
 #include "reader/line_reader.h"
 #include "reader/reading.h"
 #include "reader/train_reader.h"
@@ -22,7 +23,7 @@ void memorizza_dati(RouteModel& model, const ScenarioFiles& files, ReadDiagnosti
         reading.close();
         delete_file_if_present(files.line_description());
         delete_file_if_present(files.train_description());
-        model.errorCode = 25;
+        model.errorCode = value_of(ErrorCode::run_time_fault);
     }
 }
 

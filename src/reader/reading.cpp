@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "io/file_system.h"
+#include "reader/keywords.h"
 
 namespace scenario {
 
@@ -10,7 +11,24 @@ void Reading::open(const std::string& path, ReadDiagnostics::Source source) {
     stream_.reset();
     item_.reset();
     source_ = source;
+    path_ = path;
     stream_.emplace(read_whole_file(path));
+}
+
+void Reading::close_and_delete() {
+    close();
+    delete_file(path_);
+}
+
+std::optional<std::string> Reading::next_keyword_candidate() {
+    if (at_end()) return std::nullopt;
+    std::string field = read_field();
+    if (at_end()) return std::nullopt;
+    for (int i = 0; i < item_hyphen_skips && has_hyphen(field); ++i) {
+        field = read_field();
+        if (at_end()) return std::nullopt;
+    }
+    return field;
 }
 
 const std::string& Reading::read_field() {
@@ -28,12 +46,12 @@ Reading::Place Reading::place(FieldLocation at) const {
     return p;
 }
 
-void Reading::fail(std::int32_t code, FieldLocation at, std::optional<std::int32_t> position) {
+void Reading::fail(ErrorCode code, FieldLocation at, std::optional<std::int32_t> position) {
     fail(code, place(at), position);
 }
 
-void Reading::fail(std::int32_t code, const Place& at, std::optional<std::int32_t> position) {
-    model.errorCode = code;
+void Reading::fail(ErrorCode code, const Place& at, std::optional<std::int32_t> position) {
+    model.errorCode = value_of(code);
     if (position) model.errorPosition = *position;
     point_at(at);
 }

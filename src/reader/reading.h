@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "description/field_stream.h"
+#include "model/error_codes.h"
 #include "model/route_model.h"
 #include "model/scenario_files.h"
 #include "reader/memorizza_dati.h"
@@ -42,11 +43,18 @@ public:
         stream_.reset();
         item_.reset();
     }
+    // Closes the description file and deletes it.
+    void close_and_delete();
     FieldStream& stream() { return *stream_; }
     bool at_end() const { return stream_->at_end(); }
 
     // Reads the next field as text into currentField.
     const std::string& read_field();
+    // The next field to test against the keywords, outside the line's general
+    // section: up to two hyphenated fields in a row are passed over. Nothing
+    // when the file ends first (the last field of a file is never
+    // interpreted).
+    std::optional<std::string> next_keyword_candidate();
     std::int32_t read_long() {
         item_.reset();
         return stream_->read_long();
@@ -64,8 +72,8 @@ public:
 
     // Records errorCode (and errorPosition when given) with the field at
     // fault for the diagnostics.
-    void fail(std::int32_t code, FieldLocation at, std::optional<std::int32_t> position = std::nullopt);
-    void fail(std::int32_t code, const Place& at, std::optional<std::int32_t> position = std::nullopt);
+    void fail(ErrorCode code, FieldLocation at, std::optional<std::int32_t> position = std::nullopt);
+    void fail(ErrorCode code, const Place& at, std::optional<std::int32_t> position = std::nullopt);
     // The item about to be recorded: a failure without a code of its own
     // (code 25) that happens before the next field is read is its fault.
     void note_location(FieldLocation at) { item_ = place(at); }
@@ -82,6 +90,7 @@ private:
     void point_at(const Place& at);
 
     std::optional<FieldStream> stream_;
+    std::string path_;
     ReadDiagnostics::Source source_ = ReadDiagnostics::Source::none;
     std::optional<Place> item_;
     ReadDiagnostics* diagnostics_;

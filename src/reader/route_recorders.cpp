@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "model/error_codes.h"
 #include "model/placement.h"
 
 namespace scenario {
@@ -71,16 +72,17 @@ void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, 
     const auto n = static_cast<std::size_t>(model.mountainCount);
     model.mountainStart[n] = inizio;
     model.mountainEnd[n] = fine;
-    if (n > 1 && std::int64_t{model.mountainStart[n]} - model.mountainEnd[n - 1] <= 150) tipo = 3;
+    if (n > 1 && std::int64_t{model.mountainStart[n]} - model.mountainEnd[n - 1] <= mountain_span_gap) tipo = 3;
 
-    const std::int64_t last = rounded_index(static_cast<double>(fine) / 50.0 - 1.0);
-    const std::int64_t first = rounded_index(static_cast<double>(inizio) / 50.0);
+    const std::int64_t last = rounded_index(static_cast<double>(fine) / cell_length - 1.0);
+    const std::int64_t first = rounded_index(static_cast<double>(inizio) / cell_length);
     std::int64_t count = 0;
     for (std::int64_t i = first; i <= last; ++i) {
         RouteCell& cell = model.cell(i);
         ++count;
         cell.mountainType = static_cast<std::uint8_t>(tipo & 0xFF);
-        if (markers && count % 4 == 0 && cell.kind == cell_kind::empty) cell.kind = cell_kind::mountain_marker;
+        if (markers && count % mountain_marker_spacing == 0 && cell.kind == cell_kind::empty)
+            cell.kind = cell_kind::mountain_marker;
     }
 }
 
@@ -89,7 +91,7 @@ void memo_indicatori_v_max(RouteModel& model, std::int32_t posizione, std::int32
                            std::int32_t& vcd, std::int16_t strisced) {
     RouteCell& cell = model.cell(point_cell(posizione));
     if (!is_free(cell)) {
-        model.errorCode = 21;
+        model.errorCode = value_of(ErrorCode::speed_boards_cell_taken);
         return;
     }
     // Left speed times 20 plus a fifth of the right speed; the sum is

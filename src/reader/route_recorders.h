@@ -9,6 +9,11 @@
 
 namespace scenario {
 
+// A mountain span that begins within this many metres of the previous
+// span's end becomes type 3; markers stand in every 4th cell of a span.
+inline constexpr std::int64_t mountain_span_gap = 150;
+inline constexpr int mountain_marker_spacing = 4;
+
 // Reorders the three kilometre-point breaks (records 81 to 83) so that 81
 // holds the greatest position, and adds 100 to the offset of every break
 // whose flag is 1.

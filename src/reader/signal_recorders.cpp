@@ -1,5 +1,6 @@
 #include "reader/signal_recorders.h"
 
+#include "model/error_codes.h"
 #include "model/placement.h"
 
 namespace scenario {
@@ -17,7 +18,7 @@ void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, s
     const std::int64_t c = point_cell(posizione);
     RouteCell& cell = model.cell(c);
     if (!is_free(cell)) {
-        model.errorCode = 16;
+        model.errorCode = value_of(ErrorCode::signal_cell_taken);
         return;
     }
     cell.kind = cell_kind::signal;
@@ -29,8 +30,8 @@ void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, s
     cell.data5 = sx == 2 ? low8(tempo) : 0;
 
     const auto type = static_cast<std::uint8_t>(low8(sx) * 3 + low8(dx));
-    for (int k = 1; k <= 4; ++k) {
-        const std::int64_t approach = c - 2 * k;
+    for (int k = 1; k <= approach_cells; ++k) {
+        const std::int64_t approach = c - signal_approach_spacing * k;
         if (approach < 0) break;  // a signal this close to the start has no room for them
         model.cell(approach).approachCode = static_cast<std::uint8_t>(type * 10 + k);
     }
@@ -38,24 +39,24 @@ void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, s
 
 void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std::int32_t& l, std::int32_t& f_tt,
                         std::int32_t f_ta, std::int32_t& d_v) {
-    const bool with_warning = x > 1500;
+    const bool with_warning = x > warning_board_from;
     if (!with_warning) f_ta = 0;
     std::int64_t w = 0;
     if (with_warning) {
-        w = rounded_index((static_cast<double>(x) - 1200.0) / 50.0 + 1.0);
+        w = point_cell(std::int64_t{x} - warning_distance);
         if (!is_free(model.cell(w))) {
-            model.errorCode = 17;
+            model.errorCode = value_of(ErrorCode::warning_board_cell_taken);
             return;
         }
     }
     const std::int64_t s = point_cell(x);
     if (!is_free(model.cell(s))) {
-        model.errorCode = 18;
+        model.errorCode = value_of(ErrorCode::slowdown_start_cell_taken);
         return;
     }
     const std::int64_t e = point_cell(std::int64_t{x} + l);
     if (!is_free(model.cell(e))) {
-        model.errorCode = 19;
+        model.errorCode = value_of(ErrorCode::slowdown_end_cell_taken);
         return;
     }
 
@@ -77,15 +78,15 @@ void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std:
     end_cell.data3 = low16(f_tt);
 
     // The four cells just before the warning cell.
-    const std::int64_t a = rounded_index((static_cast<double>(x) - 1200.0) / 50.0);
+    const std::int64_t a = property_cell(std::int64_t{x} - warning_distance);
     if (f_ta != 0) {
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < approach_cells; ++i) {
             if (!is_free(model.cell(a - i))) {
-                model.errorCode = 20;
+                model.errorCode = value_of(ErrorCode::slowdown_approach_cell_taken);
                 return;
             }
         }
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < approach_cells; ++i) {
             RouteCell& approach = model.cell(a - i);
             approach.kind = cell_kind::slowdown_approach;
             approach.data1 = static_cast<std::int16_t>(i + 1);

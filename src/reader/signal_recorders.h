@@ -8,6 +8,15 @@
 
 namespace scenario {
 
+// A slowdown's warning board stands this far before its start, and only for
+// slowdowns that start beyond warning_board_from.
+inline constexpr std::int64_t warning_distance = 1200;
+inline constexpr std::int64_t warning_board_from = 1500;
+// Signals and slowdowns mark four approach cells: a signal every second cell
+// before its own, a slowdown the four cells just before its warning board.
+inline constexpr int approach_cells = 4;
+inline constexpr int signal_approach_spacing = 2;
+
 // Places a signal in cell round(posizione / 50 + 1) with its packed codes and
 // writes approach codes on the 2nd, 4th, 6th and 8th cells before it (those
 // that would fall before cell 0 are not written). A taken signal cell sets

@@ -77,9 +77,7 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     } catch (const StampError& refused) {
         result.stamp = refused.number();
         return result;
-    } catch (const FileError&) {
-        throw;
-    } catch (const std::runtime_error& cannot_write) {
+    } catch (const NothingToWrite& cannot_write) {
         result.notWritten = cannot_write.what();
         return result;
     }

@@ -5,7 +5,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "compactor/completion_pass.h"
+#include "model/error_codes.h"
 #include "model/placement.h"
+#include "reader/line_reader.h"
+#include "reader/signal_recorders.h"
+#include "reader/train_reader.h"
 #include "tool/display_text.h"
 
 namespace scenario::tool {
@@ -27,26 +32,8 @@ std::string listing(const std::vector<std::string>& items) {
 }
 
 bool carries_position(std::int32_t code) {
-    switch (code) {
-        case 6:
-        case 7:
-        case 8:
-        case 9:
-        case 11:
-        case 12:
-        case 13:
-        case 15:
-        case 16:
-        case 17:
-        case 18:
-        case 19:
-        case 20:
-        case 21:
-        case 22:
-            return true;
-        default:
-            return false;
-    }
+    const ErrorCodeInfo* info = error_code_info(code);
+    return info != nullptr && info->hasPosition;
 }
 
 class Explainer {
@@ -100,108 +87,114 @@ std::string Explainer::message() const {
     const ScenarioRecord& sizes = m_.records[record_index::train_sizes];
     const ScenarioRecord& repetition = m_.records[record_index::repetition];
     const std::int32_t p = position();
-    switch (m_.errorCode) {
-        case 101:
+    switch (static_cast<ErrorCode>(m_.errorCode)) {
+        case ErrorCode::line_description_missing:
             return "line description not found, so nothing was read";
-        case 102:
+        case ErrorCode::general_header_missing:
             return contains_word(field(), "[generale]") ? "nothing follows the \"[generale]\" header"
                                                         : "the file ends without a \"[generale]\" header";
-        case 1:
-            return "route length " + metres(sizes.long2) + " is longer than the longest route, 1000000 m";
-        case 2:
+        case ErrorCode::route_too_long:
+            return "route length " + metres(sizes.long2) + " is longer than the longest route, " +
+                   metres(longest_route);
+        case ErrorCode::break_not_on_50:
             return "kilometre-point break value " + field() + " m is not a multiple of 50";
-        case 3:
+        case ErrorCode::repetition_start_not_on_50:
             return "first signal-repetition position " + metres(repetition.long1) + " is not a multiple of 50";
-        case 4:
+        case ErrorCode::repetition_end_not_on_50:
             return "second signal-repetition position " + metres(repetition.long2) + " is not a multiple of 50";
-        case 5:
+        case ErrorCode::repetition_without_codes:
             return "signal-repetition keyword \"" + display_text(m_.currentField) + "\" names neither 4 nor 9 codes";
-        case 103: {
+        case ErrorCode::curve_without_class: {
             const std::string& keyword = m_.currentField;
             const bool has_class =
                 std::any_of(keyword.begin(), keyword.end(), [](char ch) { return ch >= '1' && ch <= '6'; });
-            if (has_class) return "the plan geometry passes metre 1000000 within this curve";
+            if (has_class) {
+                return "the plan geometry passes metre " + std::to_string(last_metre_of_curves) + " within this curve";
+            }
             return "curve keyword \"" + display_text(keyword) + "\" names no curve class (a digit 1 to 6)";
         }
-        case 6:
+        case ErrorCode::sign_cell_taken:
             return taken_cell("roadside sign", point_cell(p));
-        case 21:
+        case ErrorCode::speed_boards_cell_taken:
             return taken_cell("speed-limit board", point_cell(p));
-        case 15:
+        case ErrorCode::item_beyond_route:
             return beyond_route();
-        case 25:
+        case ErrorCode::run_time_fault:
             return unreadable();
-        case 16:
+        case ErrorCode::signal_cell_taken:
             return taken_cell("signal", point_cell(p));
-        case 17:
-            return taken_cell("slowdown warning board", point_cell(std::int64_t{p} - 1200),
-                              ", 1200 m before the slowdown,");
-        case 18:
+        case ErrorCode::warning_board_cell_taken:
+            return taken_cell("slowdown warning board", point_cell(std::int64_t{p} - warning_distance),
+                              ", " + metres(warning_distance) + " before the slowdown,");
+        case ErrorCode::slowdown_start_cell_taken:
             return taken_cell("slowdown start", point_cell(p));
-        case 19: {
+        case ErrorCode::slowdown_end_cell_taken: {
             const std::int64_t end = std::int64_t{p} + value(2);
             return taken_cell("slowdown end", point_cell(end), ", at " + metres(end) + ",");
         }
-        case 20: {
-            const std::int64_t before_warning = property_cell(std::int64_t{p} - 1200);
+        case ErrorCode::slowdown_approach_cell_taken: {
+            const std::int64_t before_warning = property_cell(std::int64_t{p} - warning_distance);
             std::int64_t cell = before_warning;
-            for (std::int64_t i = 0; i < 4; ++i) {
+            for (std::int64_t i = 0; i < approach_cells; ++i) {
                 if (taken(before_warning - i)) {
                     cell = before_warning - i;
                     break;
                 }
             }
             return taken_cell("slowdown approach", cell) + ": the four cells before the warning board in cell " +
-                   std::to_string(point_cell(std::int64_t{p} - 1200)) + " must be free";
+                   std::to_string(point_cell(std::int64_t{p} - warning_distance)) + " must be free";
         }
-        case 7:
+        case ErrorCode::restriction_cell_taken:
             return taken_cell("restriction mark", property_cell(p));
-        case 8:
+        case ErrorCode::station_position_not_on_50:
             return "station position " + metres(p) + " is not a multiple of 50";
-        case 9:
+        case ErrorCode::station_length_not_on_100:
             return "station length " + metres(value(1)) + " is not a multiple of 100";
-        case 24: {
+        case ErrorCode::stop_cell_too_early: {
             const ScenarioRecord& st =
                 m_.records[static_cast<std::size_t>(std::clamp(d_.record, 0, record_index::last))];
             return station_name(d_.record) + " ends at " + metres(st.long2) +
                    ", too near the start for its stop cell: a station must end beyond 100 m";
         }
-        case 22: {
+        case ErrorCode::stations_too_close: {
             const int k = std::clamp(d_.record, 2, record_index::last);
             const ScenarioRecord& st = m_.records[static_cast<std::size_t>(k)];
             const ScenarioRecord& previous = m_.records[static_cast<std::size_t>(k - 1)];
-            return station_name(k) + " starts at " + metres(st.long1) + ", less than 350 m after " +
-                   station_name(k - 1) + " ends at " + metres(previous.long2);
+            return station_name(k) + " starts at " + metres(st.long1) + ", less than " + metres(station_gap) +
+                   " after " + station_name(k - 1) + " ends at " + metres(previous.long2);
         }
-        case 10: {
+        case ErrorCode::station_table_full: {
             const int k = d_.record;
             if (k < 2) return station_name(k) + " does not fit: the roadside signs fill the scenario records";
             return station_name(k) + " is one station too many: stations and roadside signs share the records 1 to " +
                    "80, and with " + std::to_string(79 - k) + " roadside signs at most " + std::to_string(k - 1) +
                    " stations fit";
         }
-        case 11: {
+        case ErrorCode::no_mark_before_signal: {
             const std::int64_t signal = p / 50;
             return "no free cell for a restriction mark before the signal in cell " + std::to_string(signal) +
                    " near a slowdown warning board: " + cells_hold({signal - 1, signal - 2});
         }
-        case 12:
+        case ErrorCode::no_mark_before_slowdown:
             return marks_before_start();
-        case 13:
+        case ErrorCode::no_mark_through_slowdown:
             return mark_after_slowdown();
-        default:
-            return "the reading ended with code " + std::to_string(m_.errorCode);
+        case ErrorCode::none:
+        case ErrorCode::stamp_marker_taken:
+        case ErrorCode::stamp_code_taken:
+            break;
     }
+    return "the reading ended with code " + std::to_string(m_.errorCode);
 }
 
 std::string Explainer::beyond_route() const {
-    const std::int64_t last_item = std::int64_t{50} * m_.cellCount - 100;
-    const std::int64_t last_station = std::int64_t{50} * m_.cellCount - 800;
+    const std::int64_t last_item = last_position(m_.cellCount);
+    const std::int64_t last_station = last_position(m_.cellCount, station_margin);
     const std::int32_t p = position();
     const bool in_train = d_.source == Source::train_description;
     const std::string rest =
         in_train ? "the rest of the train description was not read" : "the rest of the line description was skipped";
-    if (in_train && contains_word(d_.sourceLine, "stazione") && beyond_cells(p, m_.cellCount, 800)) {
+    if (in_train && contains_word(d_.sourceLine, "stazione") && beyond_cells(p, m_.cellCount, station_margin)) {
         return "station position " + metres(p) + " lies beyond the route: a station must stand at " +
                metres(last_station) + " or before; " + rest;
     }
@@ -232,11 +225,10 @@ std::string Explainer::unreadable() const {
 }
 
 std::string Explainer::marks_before_start() const {
-    static constexpr std::array<std::array<int, 3>, 3> groups{{{5, 6, 7}, {11, 12, 13}, {18, 19, 20}}};
     const std::int64_t start = position() / 50;
     const std::string what =
         "no free cell for a restriction mark before the slowdown start in cell " + std::to_string(start);
-    for (const auto& group : groups) {
+    for (const auto& group : start_mark_groups) {
         if (start <= group[2]) continue;
         std::vector<std::int64_t> cells;
         bool all_taken = true;
@@ -256,12 +248,12 @@ std::string Explainer::mark_after_slowdown() const {
     const std::int64_t j = position() / 50;
     const std::int64_t last = static_cast<std::int64_t>(m_.cells.size()) - 1;
     if (j >= 0 && j <= last && m_.cells[static_cast<std::size_t>(j)].kind == cell_kind::slowdown_end) {
-        for (std::int64_t s = j; s <= j + 12 && s <= last; ++s) {
+        for (std::int64_t s = j; s <= j + signal_search_cells && s <= last; ++s) {
             if (m_.cells[static_cast<std::size_t>(s)].kind != cell_kind::signal) continue;
             auto refused = [&](std::int64_t i) {
                 if (!taken(i)) return false;
                 const RouteCell& cell = m_.cells[static_cast<std::size_t>(i)];
-                return !(cell.kind == cell_kind::restriction && cell.data1 == 180);
+                return !(cell.kind == cell_kind::restriction && cell.data1 == mark_speed);
             };
             if (refused(s - 1) && refused(s - 2)) {
                 return "no free cell for a restriction mark before the signal in cell " + std::to_string(s) +
@@ -291,8 +283,9 @@ Diagnosis diagnose(const Compaction& compaction, const Sources& sources) {
     out.message = Explainer(compaction, sources).message();
     if (carries_position(m.errorCode)) out.position = m.errorPosition;
 
-    const bool completion_pass = m.errorCode >= 11 && m.errorCode <= 13;
-    if (m.errorCode == 101) {
+    const ErrorCodeInfo* info = error_code_info(m.errorCode);
+    const bool completion_pass = info != nullptr && info->stage == Stage::completion_pass;
+    if (m.errorCode == value_of(ErrorCode::line_description_missing)) {
         out.file = sources.line;
         return out;
     }
