@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "compactor/file_layout.h"
 #include "compactor/little_endian.h"
 #include "compactor/memorizza_percorso.h"
 #include "fuzz_support.h"
@@ -38,26 +39,34 @@ void check_written_files(const RouteModel& model, const ScenarioFiles& files) {
     }
 
     const std::string cells = fuzz::read_bytes(files.route_cells());
-    FUZZ_CHECK(cells.size() == 15 * model.cells.size(), "%zu bytes for %zu cells", cells.size(), model.cells.size());
-    FUZZ_CHECK(get_i16(cells, 15 + 1) == 5121);
-    FUZZ_CHECK(get_i16(cells, 15 + 3) == fuzz::plain_code);
+    FUZZ_CHECK(cells.size() == layout::cell_size * model.cells.size(), "%zu bytes for %zu cells", cells.size(),
+               model.cells.size());
+    // Cell 1: kind, then data1 (the marker) and data2 (the plain code).
+    FUZZ_CHECK(get_i16(cells, layout::cell_size + 1) == cell_marker);
+    FUZZ_CHECK(get_i16(cells, layout::cell_size + 3) == fuzz::plain_code);
 
     // Walk the records file element by element up to element 85.
     const std::string sim = fuzz::read_bytes(files.scenario_records());
     std::size_t expected = 0;
-    for (const ScenarioRecord& record : model.records) expected += 34 + record.text.size();
+    for (const ScenarioRecord& record : model.records)
+        expected += layout::record_size_without_text + record.text.size();
     FUZZ_CHECK(sim.size() == expected, "%zu bytes of records, %zu expected", sim.size(), expected);
     std::size_t at = 0;
     for (int k = 0; k < record_index::identity; ++k) {
-        FUZZ_CHECK(at + 34 <= sim.size(), "record %d begins past the end of the records file", k);
-        at += 34 + get_u16(sim, at + 14);
+        FUZZ_CHECK(at + layout::record_size_without_text <= sim.size(),
+                   "record %d begins past the end of the records file", k);
+        at += layout::record_size_without_text + get_u16(sim, at + layout::record_text_length_at);
     }
-    FUZZ_CHECK(at + 34 <= sim.size());
-    const std::size_t text_length = get_u16(sim, at + 14);
-    FUZZ_CHECK(at + 34 + text_length <= sim.size());
-    FUZZ_CHECK(sim.compare(at + 16, text_length, fuzz::title) == 0);
-    FUZZ_CHECK(get_i16(sim, at + 16 + text_length) == 610);
-    FUZZ_CHECK(get_i32(sim, at + 30 + text_length) == fuzz::weighted_code);
+    // Record 85: the title after its length, then int1 (the marker); long4
+    // (the weighted code) is the record's last field.
+    FUZZ_CHECK(at + layout::record_size_without_text <= sim.size());
+    const std::size_t text_at = at + layout::record_text_length_at + 2;
+    const std::size_t text_length = get_u16(sim, at + layout::record_text_length_at);
+    const std::size_t end = at + layout::record_size_without_text + text_length;
+    FUZZ_CHECK(end <= sim.size());
+    FUZZ_CHECK(sim.compare(text_at, text_length, fuzz::title) == 0);
+    FUZZ_CHECK(get_i16(sim, text_at + text_length) == record_marker);
+    FUZZ_CHECK(get_i32(sim, end - 4) == fuzz::weighted_code);
 }
 
 }  // namespace

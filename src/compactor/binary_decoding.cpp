@@ -2,14 +2,12 @@
 
 #include <string>
 
+#include "compactor/file_layout.h"
 #include "compactor/little_endian.h"
 
 namespace scenario {
 
 namespace {
-
-constexpr std::size_t cell_size = 15;
-constexpr std::size_t record_fixed_size = 34;
 
 // Reads fields one after the other, refusing to go past the end.
 class Cursor {
@@ -29,6 +27,9 @@ public:
     std::int32_t i32() { return get_i32(bytes_, advance(4)); }
     double f64() { return get_f64(bytes_, advance(8)); }
     std::string_view take(std::size_t n) { return bytes_.substr(advance(n), n); }
+    void get(std::uint8_t& field) { field = u8(); }
+    void get(std::int16_t& field) { field = i16(); }
+    void get(std::int32_t& field) { field = i32(); }
 
 private:
     std::size_t advance(std::size_t n) {
@@ -51,26 +52,17 @@ std::vector<ScenarioRecord> decode_records(std::string_view bytes) {
     Cursor in(bytes);
     for (int index = 0; index < record_count; ++index) {
         const std::string element = "record " + std::to_string(index);
-        in.need(16, element.c_str());
+        in.need(layout::record_text_length_at + 2, element.c_str());
         ScenarioRecord r;
-        r.tag = in.u8();
-        r.long1 = in.i32();
-        r.long2 = in.i32();
-        r.long3 = in.i32();
-        r.byte1 = in.u8();
-        const std::size_t length = in.u16();
-        in.need(length + record_fixed_size - 16, element.c_str());
-        r.text = std::string(in.take(length));
-        r.int1 = in.i16();
-        r.int2 = in.i16();
-        r.int3 = in.i16();
-        r.int4 = in.i16();
-        r.int5 = in.i16();
-        r.byte2 = in.u8();
-        r.byte3 = in.u8();
-        r.byte4 = in.u8();
-        r.byte5 = in.u8();
-        r.long4 = in.i32();
+        layout::record_fields(r, [&]<typename Field>(const char*, Field& field) {
+            if constexpr (std::is_same_v<Field, std::string>) {
+                const std::size_t length = in.u16();
+                in.need(length + layout::record_size_without_text - layout::record_text_length_at - 2, element.c_str());
+                field = std::string(in.take(length));
+            } else {
+                in.get(field);
+            }
+        });
         records.push_back(std::move(r));
     }
     if (!in.done()) throw DecodeError(in.offset(), "bytes follow the 87th record");
@@ -78,25 +70,15 @@ std::vector<ScenarioRecord> decode_records(std::string_view bytes) {
 }
 
 std::vector<RouteCell> decode_cells(std::string_view bytes) {
-    if (bytes.size() % cell_size != 0) {
-        throw DecodeError(bytes.size() - bytes.size() % cell_size, "the file ends inside a cell");
+    if (bytes.size() % layout::cell_size != 0) {
+        throw DecodeError(bytes.size() - bytes.size() % layout::cell_size, "the file ends inside a cell");
     }
     std::vector<RouteCell> cells;
-    cells.reserve(bytes.size() / cell_size);
+    cells.reserve(bytes.size() / layout::cell_size);
     Cursor in(bytes);
     while (!in.done()) {
         RouteCell c;
-        c.kind = in.u8();
-        c.data1 = in.i16();
-        c.data2 = in.i16();
-        c.data3 = in.i16();
-        c.data4 = in.i16();
-        c.data5 = in.u8();
-        c.approachCode = in.u8();
-        c.mountainType = in.u8();
-        c.speedLimit = in.u8();
-        c.gradient = in.u8();
-        c.adhesion = in.u8();
+        layout::cell_fields(c, [&in](const char*, auto& field) { in.get(field); });
         cells.push_back(c);
     }
     return cells;
@@ -106,16 +88,16 @@ std::vector<TrackValue> decode_line_geometry(std::string_view bytes, std::size_t
     std::vector<TrackValue> values;
     Cursor in(bytes);
     while (!in.done()) {
-        in.need(2, "a type tag");
+        in.need(layout::geometry_tag_size, "a type tag");
         const std::size_t tag_offset = in.offset();
         const std::uint16_t tag = in.u16();
         if (tag == static_cast<std::uint16_t>(TrackTag::empty)) {
             values.push_back({TrackTag::empty, 0.0});
         } else if (tag == static_cast<std::uint16_t>(TrackTag::int16)) {
-            in.need(2, "a 16-bit value");
+            in.need(layout::geometry_value_size(TrackTag::int16), "a 16-bit value");
             values.push_back({TrackTag::int16, static_cast<double>(in.i16())});
         } else if (tag == static_cast<std::uint16_t>(TrackTag::real)) {
-            in.need(8, "a double value");
+            in.need(layout::geometry_value_size(TrackTag::real), "a double value");
             values.push_back({TrackTag::real, in.f64()});
         } else {
             throw DecodeError(tag_offset, "unknown type tag " + std::to_string(tag));

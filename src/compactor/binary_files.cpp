@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "compactor/file_layout.h"
 #include "compactor/little_endian.h"
 #include "io/file_system.h"
 #include "model/zeroed_block.h"
@@ -9,41 +10,22 @@
 namespace scenario {
 
 void encode_record(std::string& out, const ScenarioRecord& record) {
-    if (record.text.size() > longest_record_text) {
-        throw std::length_error("a record text of " + std::to_string(record.text.size()) +
-                                " bytes does not fit its 16-bit length");
-    }
-    put_u8(out, record.tag);
-    put_i32(out, record.long1);
-    put_i32(out, record.long2);
-    put_i32(out, record.long3);
-    put_u8(out, record.byte1);
-    put_u16(out, static_cast<std::uint16_t>(record.text.size()));
-    out += record.text;
-    put_i16(out, record.int1);
-    put_i16(out, record.int2);
-    put_i16(out, record.int3);
-    put_i16(out, record.int4);
-    put_i16(out, record.int5);
-    put_u8(out, record.byte2);
-    put_u8(out, record.byte3);
-    put_u8(out, record.byte4);
-    put_u8(out, record.byte5);
-    put_i32(out, record.long4);
+    layout::record_fields(record, [&out]<typename Field>(const char*, const Field& field) {
+        if constexpr (std::is_same_v<Field, std::string>) {
+            if (field.size() > layout::longest_text) {
+                throw std::length_error("a record text of " + std::to_string(field.size()) +
+                                        " bytes does not fit its 16-bit length");
+            }
+            put_u16(out, static_cast<std::uint16_t>(field.size()));
+            out += field;
+        } else {
+            put(out, field);
+        }
+    });
 }
 
 void encode_cell(std::string& out, const RouteCell& cell) {
-    put_u8(out, cell.kind);
-    put_i16(out, cell.data1);
-    put_i16(out, cell.data2);
-    put_i16(out, cell.data3);
-    put_i16(out, cell.data4);
-    put_u8(out, cell.data5);
-    put_u8(out, cell.approachCode);
-    put_u8(out, cell.mountainType);
-    put_u8(out, cell.speedLimit);
-    put_u8(out, cell.gradient);
-    put_u8(out, cell.adhesion);
+    layout::cell_fields(cell, [&out](const char*, auto field) { put(out, field); });
 }
 
 std::string encode_records(const RouteModel& model) {
@@ -54,7 +36,7 @@ std::string encode_records(const RouteModel& model) {
 
 std::string encode_cells(const RouteModel& model) {
     std::string out;
-    out.reserve(model.cells.size() * 15);
+    out.reserve(model.cells.size() * layout::cell_size);
     for (const RouteCell& cell : model.cells) encode_cell(out, cell);
     return out;
 }
@@ -64,7 +46,7 @@ void write_line_geometry(const Track& track, const std::string& path) {
         // x for every metre, then y; each value behind its type tag. Written
         // in pieces so that the whole file never sits in memory. A piece
         // fills one huge page: few writes, and a single page fault.
-        constexpr std::size_t longest_value = 10;
+        constexpr std::size_t longest_value = layout::geometry_tag_size + layout::geometry_value_size(TrackTag::real);
         const ZeroedBlock chunk(std::size_t{2} << 20);
         const std::size_t chunk_size = chunk.size() - longest_value;
         char* const begin = reinterpret_cast<char*>(chunk.data());

@@ -33,6 +33,11 @@ inline void put_f64(std::string& out, double value) {
     out.append(bytes, 8);
 }
 
+// One field of any width the binary files use.
+inline void put(std::string& out, std::uint8_t value) { put_u8(out, value); }
+inline void put(std::string& out, std::int16_t value) { put_i16(out, value); }
+inline void put(std::string& out, std::int32_t value) { put_i32(out, value); }
+
 // Stores into a buffer the caller has sized; each returns the position after
 // the field.
 inline char* store_u16(char* at, std::uint16_t value) {

@@ -8,8 +8,6 @@ namespace {
 
 constexpr std::string_view padding = "aabbccddeeffgghhiillmmnnoo";
 constexpr std::size_t code_length = 25;
-constexpr std::int16_t record_marker = 610;
-constexpr std::int16_t cell_marker = 5121;
 
 }  // namespace
 

@@ -10,6 +10,10 @@
 
 namespace scenario {
 
+// The marker values of the stamp: records(85).int1 and cells(1).data1.
+inline constexpr std::int16_t record_marker = 610;
+inline constexpr std::int16_t cell_marker = 5121;
+
 // The text the codes are computed from: train code and title as stored in
 // records(86) and (85), lower-cased, then the padding; 25 characters.
 std::string code_text(const RouteModel& model);

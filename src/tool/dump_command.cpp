@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "compactor/binary_decoding.h"
+#include "compactor/file_layout.h"
 #include "io/file_system.h"
 #include "tool/commands.h"
 #include "tool/display_text.h"
@@ -100,72 +101,80 @@ std::string real(double value) {
     return std::string(buffer, result.ptr);
 }
 
+// The headers of a table, one a field of the file's layout.
+template <typename Element, typename Fields>
+std::vector<std::string> field_names(Fields fields) {
+    std::vector<std::string> names;
+    Element element{};
+    fields(element, [&names](const char* name, const auto&) { names.push_back(name); });
+    return names;
+}
+
+std::string field_text(const std::string& text) { return "\"" + display_text(text) + "\""; }
+template <typename T>
+std::string field_text(T value) {
+    return num(value);
+}
+Json field_json(const std::string& text) { return display_text(text); }
+template <typename T>
+Json field_json(T value) {
+    return value;
+}
+
 void dump_records(std::string_view bytes, bool json, Output& out) {
     const std::vector<ScenarioRecord> records = decode_records(bytes);
-    Table table({"index", "offset", "tag", "long1", "long2", "long3", "byte1", "int1", "int2", "int3", "int4", "int5",
-                 "byte2", "byte3", "byte4", "byte5", "long4", "text"});
+    std::vector<std::string> headers{"index", "offset"};
+    for (std::string& name : field_names<ScenarioRecord>([](auto&r, auto&&v) { layout::record_fields(r, v); })) {
+        // The text goes last: the one column left aligned.
+        if (name != "text") headers.push_back(std::move(name));
+    }
+    headers.push_back("text");
+    Table table(headers);
     std::size_t offset = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const ScenarioRecord& r = records[i];
-        const std::string text = display_text(r.text);
         if (json) {
             Json j;
             j["index"] = i;
             j["offset"] = offset;
-            j["tag"] = r.tag;
-            j["long1"] = r.long1;
-            j["long2"] = r.long2;
-            j["long3"] = r.long3;
-            j["byte1"] = r.byte1;
-            j["text"] = text;
-            j["int1"] = r.int1;
-            j["int2"] = r.int2;
-            j["int3"] = r.int3;
-            j["int4"] = r.int4;
-            j["int5"] = r.int5;
-            j["byte2"] = r.byte2;
-            j["byte3"] = r.byte3;
-            j["byte4"] = r.byte4;
-            j["byte5"] = r.byte5;
-            j["long4"] = r.long4;
+            layout::record_fields(r, [&j](const char* name, const auto& field) { j[name] = field_json(field); });
             out.line(dumped(j));
         } else {
-            table.add({num(i), num(offset), num(r.tag), num(r.long1), num(r.long2), num(r.long3), num(r.byte1),
-                       num(r.int1), num(r.int2), num(r.int3), num(r.int4), num(r.int5), num(r.byte2), num(r.byte3),
-                       num(r.byte4), num(r.byte5), num(r.long4), "\"" + text + "\""});
+            std::vector<std::string> row{num(i), num(offset)};
+            layout::record_fields(r, [&row](const char* name, const auto& field) {
+                if (std::string_view(name) != "text") row.push_back(field_text(field));
+            });
+            row.push_back(field_text(r.text));
+            table.add(std::move(row));
         }
-        offset += 34 + r.text.size();
+        offset += layout::record_size_without_text + r.text.size();
     }
     if (!json) table.write(out);
 }
 
 void dump_cells(std::string_view bytes, bool json, Output& out) {
     const std::vector<RouteCell> cells = decode_cells(bytes);
-    Table table({"cell", "from", "to", "kind", "data1", "data2", "data3", "data4", "data5", "approachCode",
-                 "mountainType", "speedLimit", "gradient", "adhesion", "item"});
+    std::vector<std::string> headers{"cell", "from", "to"};
+    for (std::string& name : field_names<RouteCell>([](auto&c, auto&&v) { layout::cell_fields(c, v); })) {
+        headers.push_back(std::move(name));
+    }
+    headers.push_back("item");
+    Table table(headers);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const RouteCell& c = cells[i];
+        const std::string item = c.kind == cell_kind::empty ? "" : kind_name(c.kind);
         if (json) {
             Json j;
             j["index"] = i;
             j["from"] = 50 * i;
             j["to"] = 50 * i + 50;
-            j["kind"] = c.kind;
-            j["data1"] = c.data1;
-            j["data2"] = c.data2;
-            j["data3"] = c.data3;
-            j["data4"] = c.data4;
-            j["data5"] = c.data5;
-            j["approachCode"] = c.approachCode;
-            j["mountainType"] = c.mountainType;
-            j["speedLimit"] = c.speedLimit;
-            j["gradient"] = c.gradient;
-            j["adhesion"] = c.adhesion;
+            layout::cell_fields(c, [&j](const char* name, const auto& field) { j[name] = field_json(field); });
             out.line(dumped(j));
         } else {
-            table.add({num(i), num(50 * i), num(50 * i + 50), num(c.kind), num(c.data1), num(c.data2), num(c.data3),
-                       num(c.data4), num(c.data5), num(c.approachCode), num(c.mountainType), num(c.speedLimit),
-                       num(c.gradient), num(c.adhesion), c.kind == cell_kind::empty ? "" : kind_name(c.kind)});
+            std::vector<std::string> row{num(i), num(50 * i), num(50 * i + 50)};
+            layout::cell_fields(c, [&row](const char*, const auto& field) { row.push_back(field_text(field)); });
+            row.push_back(item);
+            table.add(std::move(row));
         }
     }
     if (!json) table.write(out);
