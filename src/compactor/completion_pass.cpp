@@ -8,7 +8,8 @@ namespace {
 
 class CompletionPass {
 public:
-    explicit CompletionPass(RouteModel& model) : m_(model), last_(static_cast<std::int64_t>(model.cells.size()) - 1) {}
+    CompletionPass(RouteModel& model, ReadObserver* observer)
+        : m_(model), observer_(observer), last_(static_cast<std::int64_t>(model.cells.size()) - 1) {}
 
     void run();
 
@@ -17,22 +18,27 @@ private:
     bool inside(std::int64_t i) const { return i >= 0 && i <= last_; }
     bool free_at(std::int64_t i) { return inside(i) && is_free(at(i)); }
     std::uint8_t kind_at(std::int64_t i) { return inside(i) ? at(i).kind : cell_kind::empty; }
-    void place_mark(std::int64_t i) {
+    // Every mark is placed because of the item in cell `cause`: the signal or
+    // the slowdown start being completed.
+    void place_mark(std::int64_t i, std::int64_t cause) {
         at(i).kind = cell_kind::restriction;
         at(i).data1 = mark_speed;
+        if (observer_ != nullptr) observer_->pass_mark(i, cause);
     }
     void lower_mark(std::int64_t i) { at(i).data1 = minimo<std::int16_t>(mark_speed, at(i).data1); }
-    void failure(ErrorCode code, std::int64_t cell) {
+    void failure(ErrorCode code, std::int64_t cell, std::int64_t cause) {
         m_.errorCode = value_of(code);
         m_.errorPosition = static_cast<std::int32_t>(cell * 50);
+        if (observer_ != nullptr) observer_->pass_failed(code, cell, cause);
     }
 
     void signals_before_warning(std::int64_t i);
     void marks_before_start(std::int64_t i);
     std::int64_t interval_marks(std::int64_t i, bool place);
-    void mark_before_next_signal(std::int64_t end);
+    void mark_before_next_signal(std::int64_t start, std::int64_t end);
 
     RouteModel& m_;
+    ReadObserver* observer_;
     const std::int64_t last_;  // U, the upper index of the cells
 };
 
@@ -45,7 +51,7 @@ void CompletionPass::run() {
             marks_before_start(i);
             const bool slow = at(i).data1 < slow_slowdown;
             const std::int64_t end = interval_marks(i, slow);
-            if (end > 0) mark_before_next_signal(end);
+            if (end > 0) mark_before_next_signal(i, end);
         }
     }
 }
@@ -58,15 +64,15 @@ void CompletionPass::signals_before_warning(std::int64_t i) {
         if (d < lowest_signal_cell) break;
         if (at(d).kind != cell_kind::signal) continue;
         if (free_at(d - 1)) {
-            place_mark(d - 1);
+            place_mark(d - 1, d);
         } else if (free_at(d - 2)) {
-            place_mark(d - 2);
+            place_mark(d - 2, d);
         } else if (at(d - 1).kind == cell_kind::restriction) {
             lower_mark(d - 1);
         } else if (at(d - 2).kind == cell_kind::restriction) {
             lower_mark(d - 2);
         } else {
-            failure(ErrorCode::no_mark_before_signal, d);
+            failure(ErrorCode::no_mark_before_signal, d, i);
         }
     }
 }
@@ -79,12 +85,12 @@ void CompletionPass::marks_before_start(std::int64_t i) {
         bool placed = false;
         for (int back : group) {
             if (free_at(i - back)) {
-                place_mark(i - back);
+                place_mark(i - back, i);
                 placed = true;
                 break;
             }
         }
-        if (!placed) failure(ErrorCode::no_mark_before_slowdown, i);
+        if (!placed) failure(ErrorCode::no_mark_before_slowdown, i, i);
     }
 }
 
@@ -97,16 +103,16 @@ std::int64_t CompletionPass::interval_marks(std::int64_t i, bool place) {
         ++c;
         if (place && c == interval_cells) {
             if (free_at(j)) {
-                place_mark(j);
+                place_mark(j, i);
                 c = 0;
             } else if (free_at(j - 1)) {
-                place_mark(j - 1);
+                place_mark(j - 1, i);
                 c = 1;
             } else if (free_at(j + 1)) {
-                place_mark(j + 1);
+                place_mark(j + 1, i);
                 c = -1;
             } else {
-                failure(ErrorCode::no_mark_through_slowdown, j);
+                failure(ErrorCode::no_mark_through_slowdown, j, i);
             }
         }
         if (at(j).kind == cell_kind::slowdown_end) return j;
@@ -115,7 +121,7 @@ std::int64_t CompletionPass::interval_marks(std::int64_t i, bool place) {
 }
 
 // D: a mark just before the first signal within 12 cells after the end.
-void CompletionPass::mark_before_next_signal(std::int64_t end) {
+void CompletionPass::mark_before_next_signal(std::int64_t start, std::int64_t end) {
     std::int64_t k = 0;
     for (std::int64_t m = end; m <= end + signal_search_cells && m <= last_; ++m) {
         if (at(m).kind == cell_kind::signal) {
@@ -125,19 +131,19 @@ void CompletionPass::mark_before_next_signal(std::int64_t end) {
     }
     if (k <= 0) return;
     if (free_at(k)) {
-        place_mark(k);
+        place_mark(k, start);
     } else if (free_at(k - 1)) {
-        place_mark(k - 1);
+        place_mark(k - 1, start);
     } else {
-        failure(ErrorCode::no_mark_through_slowdown, end);
+        failure(ErrorCode::no_mark_through_slowdown, end, start);
     }
 }
 
 }  // namespace
 
-void complete_signalling(RouteModel& model) {
+void complete_signalling(RouteModel& model, ReadObserver* observer) {
     if (model.cells.empty()) return;
-    CompletionPass(model).run();
+    CompletionPass(model, observer).run();
 }
 
 }  // namespace scenario

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/route_model.h"
+#include "reader/read_observer.h"
 
 namespace scenario {
 
@@ -32,6 +33,7 @@ T minimo(const T& a, const T& b) {
 
 // One forward pass over the cells 1 to cellCount - 2. A mark that cannot be
 // placed sets errorCode 11, 12 or 13 and errorPosition, and the pass goes on.
-void complete_signalling(RouteModel& model);
+// The observer, when given, is told of every mark placed and every failure.
+void complete_signalling(RouteModel& model, ReadObserver* observer = nullptr);
 
 }  // namespace scenario

@@ -17,7 +17,7 @@ void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int3
     if (model.cells.size() < 2) {
         throw NothingToWrite("the line description gave no route length, so there are no route cells to write");
     }
-    complete_signalling(model);
+    complete_signalling(model, diagnostics != nullptr ? diagnostics->observer : nullptr);
     stamp_scenario(model, errore);
     if (model.withGeometry != 0) {
         if (!model.track.exists()) throw std::runtime_error("the plan geometry was not created");

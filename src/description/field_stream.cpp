@@ -48,10 +48,12 @@ void FieldStream::skip_blanks() {
 void FieldStream::begin_field() {
     if (at_end()) {
         last_ = location_of(pos_);
+        last_start_ = last_end_ = pos_;
         throw ReadFault(Fault::past_end_of_file, "reading past the end of the file");
     }
     skip_blanks();
     last_ = location_of(pos_);
+    last_start_ = last_end_ = pos_;
 }
 
 std::string FieldStream::read_text() {
@@ -61,6 +63,7 @@ std::string FieldStream::read_text() {
         if (close == std::string::npos) throw ReadFault(Fault::unclosed_quote, "a quoted field has no closing quote");
         std::string field = text_.substr(pos_ + 1, close - pos_ - 1);
         pos_ = close + 1;
+        last_end_ = pos_;
         skip_blanks();
         consume_separator();
         return field;
@@ -70,6 +73,7 @@ std::string FieldStream::read_text() {
     std::size_t end = pos_;
     while (end > start && is_blank(text_[end - 1])) --end;
     std::string field = text_.substr(start, end - start);
+    last_end_ = end;
     consume_separator();
     return field;
 }
@@ -92,15 +96,24 @@ std::int64_t FieldStream::read_number(std::int64_t low, std::int64_t high, const
         if (value < beyond_any_field) value = value * 10 + (text_[pos_] - '0');
         ++pos_;
     }
-    if (!any_digit && negative)
-        throw ReadFault(Fault::not_a_number, "a number field holds a minus sign without digits");
-    if (!at_separator() && !is_blank(text_[pos_])) {
+    last_end_ = pos_;
+    if ((!any_digit && negative) || (!at_separator() && !is_blank(text_[pos_]))) {
+        // The whole field is at fault, up to its separator.
+        const char offending = pos_ < text_.size() ? text_[pos_] : '-';
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != ',' && text_[end] != '\r' && text_[end] != '\n') ++end;
+        while (end > last_start_ && is_blank(text_[end - 1])) --end;
+        last_end_ = end;
+        if (!any_digit && negative) {
+            throw ReadFault(Fault::not_a_number, "a number field holds a minus sign without digits");
+        }
         throw ReadFault(Fault::not_a_number,
-                        std::string("a number field holds '") + text_[pos_] + "', not a whole number");
+                        std::string("a number field holds '") + offending + "', not a whole number");
     }
     if (negative) value = -value;
-    if (value < low || value > high)
+    if (value < low || value > high) {
         throw ReadFault(Fault::number_out_of_range, std::string("the number does not fit a ") + width);
+    }
     // Blanks that only lead up to the separator belong to this field.
     std::size_t after = pos_;
     while (after < text_.size() && is_blank(text_[after])) ++after;

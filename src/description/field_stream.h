@@ -27,6 +27,13 @@ struct FieldLocation {
     bool operator==(const FieldLocation&) const = default;
 };
 
+// A field's extent on its line: where it begins and the column just past its
+// last character.
+struct FieldSpan {
+    FieldLocation at;
+    int endColumn = 0;
+};
+
 class FieldStream {
 public:
     explicit FieldStream(std::string content);
@@ -39,8 +46,15 @@ public:
     std::int16_t read_integer();
     std::uint8_t read_byte();
 
-    // Where the field read last began.
+    // Where the field read last began, where it ended (the column just past
+    // its last character; a quoted field's closing quote included) and its
+    // text as written (a number's digits, a quoted field with its quotes).
     FieldLocation last_location() const { return last_; }
+    int last_end_column() const { return last_.column + static_cast<int>(last_end_ - last_start_); }
+    FieldSpan last_span() const { return {last_, last_end_column()}; }
+    std::string_view last_text() const { return std::string_view(text_).substr(last_start_, last_end_ - last_start_); }
+    // The whole text read.
+    std::string_view text() const { return text_; }
     // Where the next field would begin (the end of the file when at end).
     FieldLocation next_location() const;
     // The text of a line (1-based), without its line end.
@@ -58,6 +72,8 @@ private:
     std::vector<std::size_t> line_starts_;  // offset of the first character of each line
     std::size_t pos_ = 0;
     FieldLocation last_;
+    std::size_t last_start_ = 0;  // offsets of the field read last
+    std::size_t last_end_ = 0;
 };
 
 // Substring tests used to recognise keywords inside a field.

@@ -22,6 +22,8 @@ enum class Fault {
     too_many_mountain_spans,  // an 81st mountain span
     text_too_long,            // a text longer than a record holds
     record_outside_table,
+    unreadable_file,  // a description that cannot be opened or read
+    other,            // anything else (memory, for one)
 };
 
 class ReadFault : public std::runtime_error {

@@ -40,8 +40,6 @@ private:
     Outcome read_general_item(const std::string& field);
     Outcome read_items();
     Outcome read_item(const std::string& field);
-    static Outcome apply(LineReader& reader, const std::string& field,
-                         std::span<const std::pair<const Keyword*, Read>> table);
 
     // The general section, one method a keyword.
     Outcome read_route_length(const std::string& field);
@@ -68,17 +66,17 @@ private:
     Outcome read_speed_boards(const std::string& field);
     Outcome read_sign(const std::string& field);
 
-    Outcome build_curve(const std::string& field, FieldLocation keyword, std::int32_t p, std::int32_t len);
+    Outcome build_curve(const std::string& field, FieldSpan keyword, std::int32_t p, std::int32_t len);
     void finish();
-    Outcome abandon(ErrorCode code, FieldLocation at);
-    bool position_beyond_cells(std::int32_t p, FieldLocation at);
+    Outcome abandon(ErrorCode code, FieldSpan at);
+    bool position_beyond_cells(std::int32_t p, FieldSpan at);
 
     Reading& r_;
     RouteModel& m_;
     TrackBuilder builder_;
     RunningProperty gradients_;
     std::int32_t next_sign_ = record_index::first_sign;
-    FieldLocation keyword_;  // where the keyword of the row being read stands
+    FieldSpan keyword_;  // where the keyword of the row being read stands
 };
 
 std::optional<std::int32_t> LineReader::run() {
@@ -86,17 +84,19 @@ std::optional<std::int32_t> LineReader::run() {
         m_.errorCode = value_of(ErrorCode::line_description_missing);
         return std::nullopt;
     }
-    r_.open(r_.files.line_description(), ReadDiagnostics::Source::line_description);
+    r_.open(r_.files.line_description(), Source::line_description);
 
     // Everything before the first "[generale]" field is ignored.
     for (;;) {
         const std::string& field = r_.read_field();
         if (r_.at_end()) {
-            abandon(ErrorCode::general_header_missing, r_.last_location());
+            abandon(ErrorCode::general_header_missing, r_.last_span());
             return std::nullopt;
         }
         if (keyword::general_header.matches(field)) break;
+        r_.prologue_field();
     }
+    r_.header_found();
 
     if (read_general_section() == Outcome::abandoned) return std::nullopt;
 
@@ -109,20 +109,6 @@ std::optional<std::int32_t> LineReader::run() {
     return next_sign_;
 }
 
-// Applies every keyword of the table that the field holds, in the table's
-// order, each reading its own values; stops at the first that ends the
-// reading.
-LineReader::Outcome LineReader::apply(LineReader& reader, const std::string& field,
-                                      std::span<const std::pair<const Keyword*, Read>> table) {
-    reader.keyword_ = reader.r_.last_location();
-    for (const auto& [keyword, read] : table) {
-        if (!keyword->matches(field)) continue;
-        const Outcome outcome = (reader.*read)(field);
-        if (outcome != Outcome::go_on) return outcome;
-    }
-    return Outcome::go_on;
-}
-
 LineReader::Outcome LineReader::read_general_section() {
     for (;;) {
         if (r_.at_end()) return Outcome::go_on;
@@ -130,7 +116,10 @@ LineReader::Outcome LineReader::read_general_section() {
         if (r_.at_end()) return Outcome::go_on;  // the last field is not interpreted
         // A field with a hyphen (a comment) is passed over; no end test here,
         // so reading past the end of the file is a failure.
-        for (int i = 0; i < general_hyphen_skips && has_hyphen(field); ++i) field = r_.read_field();
+        for (int i = 0; i < general_hyphen_skips && has_hyphen(field); ++i) {
+            r_.skipped_for_hyphen(Part::line_general);
+            field = r_.read_field();
+        }
         if (read_general_item(field) == Outcome::abandoned) return Outcome::abandoned;
         if (ends_general_section(field)) return Outcome::go_on;
     }
@@ -147,13 +136,14 @@ LineReader::Outcome LineReader::read_general_item(const std::string& field) {
         {&keyword::background_tre, &LineReader::read_background_tre},
         {&keyword::repetition, &LineReader::read_repetition},
     }};
-    return apply(*this, field, table);
+    keyword_ = r_.last_span();
+    return r_.apply(*this, Part::line_general, field, table, Outcome::go_on);
 }
 
 LineReader::Outcome LineReader::read_route_length(const std::string&) {
     const std::int32_t length = r_.read_long();
     m_.records[record_index::train_sizes].long2 = length;
-    if (length > longest_route) return abandon(ErrorCode::route_too_long, r_.last_location());
+    if (length > longest_route) return abandon(ErrorCode::route_too_long, r_.last_span());
     m_.trackLength = length + geometry_beyond_route;
     m_.cellCount = static_cast<std::int32_t>(rounded_index(static_cast<double>(m_.trackLength) / cell_length));
     m_.cells.clear();
@@ -166,9 +156,9 @@ LineReader::Outcome LineReader::read_route_length(const std::string&) {
 LineReader::Outcome LineReader::read_break(int index) {
     ScenarioRecord& rec = m_.records[static_cast<std::size_t>(index)];
     rec.long1 = r_.read_long();
-    const FieldLocation position = r_.last_location();
+    const FieldSpan position = r_.last_span();
     rec.long2 = r_.read_long();
-    const FieldLocation offset = r_.last_location();
+    const FieldSpan offset = r_.last_span();
     rec.long3 = r_.read_long();
     // Checked only once both files are read (code 2); kept for the diagnostic.
     std::optional<Reading::Place>& misplaced =
@@ -190,9 +180,9 @@ LineReader::Outcome LineReader::read_background(std::int32_t& slot) {
 LineReader::Outcome LineReader::read_repetition(const std::string& field) {
     ScenarioRecord& rep = m_.records[record_index::repetition];
     rep.long1 = r_.read_long();
-    const FieldLocation first = r_.last_location();
+    const FieldSpan first = r_.last_span();
     rep.long2 = r_.read_long();
-    const FieldLocation second = r_.last_location();
+    const FieldSpan second = r_.last_span();
     if (rep.long1 % repetition_multiple != 0) return abandon(ErrorCode::repetition_start_not_on_50, first);
     if (rep.long2 % repetition_multiple != 0) return abandon(ErrorCode::repetition_end_not_on_50, second);
     if (contains_exact(field, "4")) {
@@ -208,7 +198,7 @@ LineReader::Outcome LineReader::read_repetition(const std::string& field) {
 
 LineReader::Outcome LineReader::read_items() {
     for (;;) {
-        const std::optional<std::string> field = r_.next_keyword_candidate();
+        const std::optional<std::string> field = r_.next_keyword_candidate(Part::line_items);
         if (!field) return Outcome::finish;
         const Outcome outcome = read_item(*field);
         if (outcome != Outcome::go_on) return outcome;
@@ -223,10 +213,11 @@ LineReader::Outcome LineReader::read_item(const std::string& field) {
         {&keyword::speed_boards, &LineReader::read_speed_boards},
         {&keyword::sign, &LineReader::read_sign},
     }};
-    return apply(*this, field, table);
+    keyword_ = r_.last_span();
+    return r_.apply(*this, Part::line_items, field, table, Outcome::go_on);
 }
 
-bool LineReader::position_beyond_cells(std::int32_t p, FieldLocation at) {
+bool LineReader::position_beyond_cells(std::int32_t p, FieldSpan at) {
     if (!beyond_cells(p, m_.cellCount)) return false;
     r_.fail(ErrorCode::item_beyond_route, at, p);
     return true;
@@ -234,7 +225,7 @@ bool LineReader::position_beyond_cells(std::int32_t p, FieldLocation at) {
 
 LineReader::Outcome LineReader::read_gradient(const std::string&) {
     const std::int32_t p = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     const std::int32_t g = r_.read_long();
     if (position_beyond_cells(p, at)) return Outcome::finish;
     const std::int64_t n = property_cell(p);
@@ -246,7 +237,7 @@ LineReader::Outcome LineReader::read_gradient(const std::string&) {
 LineReader::Outcome LineReader::read_curve(const std::string& field) {
     if (m_.withGeometry == 0) return Outcome::go_on;
     const std::int32_t p = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     const std::int32_t len = r_.read_long();
     if (position_beyond_cells(p, at)) return Outcome::finish;
     return build_curve(field, keyword_, p, len);
@@ -254,18 +245,18 @@ LineReader::Outcome LineReader::read_curve(const std::string& field) {
 
 LineReader::Outcome LineReader::read_mountain(const std::string&) {
     std::int32_t inizio = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     std::int32_t fine = r_.read_long();
     std::int32_t tipo = r_.read_long();
     if (position_beyond_cells(inizio, at)) return Outcome::finish;
     r_.note_location(at);
-    memo_montagna(m_, inizio, fine, tipo);
+    memo_montagna(m_, inizio, fine, tipo, r_.observer());
     return Outcome::go_on;
 }
 
 LineReader::Outcome LineReader::read_speed_boards(const std::string&) {
     const std::int32_t posizione = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     std::int32_t vas = r_.read_long();
     std::int32_t vbs = r_.read_long();
     std::int32_t vcs = r_.read_long();
@@ -277,7 +268,7 @@ LineReader::Outcome LineReader::read_speed_boards(const std::string&) {
     if (position_beyond_cells(posizione, at)) return Outcome::finish;
     r_.note_location(at);
     memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, static_cast<std::int16_t>(strisces & 0xFFFF), vad, vbd, vcd,
-                          static_cast<std::int16_t>(strisced & 0xFFFF));
+                          static_cast<std::int16_t>(strisced & 0xFFFF), r_.observer());
     if (m_.errorCode > 0) {
         r_.fail(static_cast<ErrorCode>(m_.errorCode), at, posizione);
         r_.close_and_delete();
@@ -288,7 +279,7 @@ LineReader::Outcome LineReader::read_speed_boards(const std::string&) {
 
 LineReader::Outcome LineReader::read_sign(const std::string&) {
     const std::int32_t p = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     const std::string& lettering = r_.read_field();
     if (position_beyond_cells(p, at)) return Outcome::finish;
     r_.note_location(at);
@@ -301,12 +292,13 @@ LineReader::Outcome LineReader::read_sign(const std::string&) {
     if (next_sign_ <= 0) throw ReadFault(Fault::too_many_signs, "more than 80 roadside signs");
     cell.kind = cell_kind::roadside_sign;
     cell.data1 = static_cast<std::int16_t>(next_sign_);
+    r_.placed(point_cell(p), cell_kind::roadside_sign);
     RouteModel::store_text(m_.records[static_cast<std::size_t>(next_sign_)], lettering);
     --next_sign_;
     return Outcome::go_on;
 }
 
-LineReader::Outcome LineReader::build_curve(const std::string& field, FieldLocation keyword, std::int32_t p,
+LineReader::Outcome LineReader::build_curve(const std::string& field, FieldSpan keyword, std::int32_t p,
                                             std::int32_t len) {
     double k = 0.0;
     for (int curve_class = 1; curve_class <= 6; ++curve_class) {
@@ -339,7 +331,7 @@ void LineReader::finish() {
     }
 }
 
-LineReader::Outcome LineReader::abandon(ErrorCode code, FieldLocation at) {
+LineReader::Outcome LineReader::abandon(ErrorCode code, FieldSpan at) {
     r_.fail(code, at);
     r_.close_and_delete();
     return Outcome::abandoned;

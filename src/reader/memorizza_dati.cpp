@@ -19,7 +19,13 @@ void memorizza_dati(RouteModel& model, const ScenarioFiles& files, ReadDiagnosti
         std::optional<std::int32_t> next_sign = read_line_description(reading);
         if (next_sign) read_train_description(reading, *next_sign);
     } catch (const std::exception& failure) {
-        reading.note_fault(failure.what());
+        Fault kind = Fault::other;
+        if (const auto* fault = dynamic_cast<const ReadFault*>(&failure)) {
+            kind = fault->kind();
+        } else if (dynamic_cast<const FileError*>(&failure) != nullptr) {
+            kind = Fault::unreadable_file;
+        }
+        reading.note_fault(kind, failure.what());
         reading.close();
         delete_file_if_present(files.line_description());
         delete_file_if_present(files.train_description());

@@ -8,13 +8,14 @@
 #include "description/field_stream.h"
 #include "model/route_model.h"
 #include "model/scenario_files.h"
+#include "reader/read_observer.h"
 
 namespace scenario {
 
 // Where the reading ended and which field caused errorCode, for an author's
 // diagnostic. Not part of the route model; the run itself never looks at it.
 struct ReadDiagnostics {
-    enum class Source { none, line_description, train_description };
+    using Source = scenario::Source;
 
     Source source = Source::none;
     FieldLocation location;  // the field at fault, or where the reading stopped
@@ -24,6 +25,10 @@ struct ReadDiagnostics {
     // slowdown's six values, a station's position and length.
     std::vector<std::int32_t> values;
     int record = 0;  // the scenario record of the station at fault
+
+    // Told of every field, row and cell as the reading and the completion
+    // pass go; none in the program's own run.
+    ReadObserver* observer = nullptr;
 };
 
 // Reads the line description and then the train description (names from

@@ -3,16 +3,25 @@
 #include <utility>
 
 #include "io/file_system.h"
-#include "reader/keywords.h"
 
 namespace scenario {
 
-void Reading::open(const std::string& path, ReadDiagnostics::Source source) {
+void Reading::open(const std::string& path, Source source) {
     stream_.reset();
     item_.reset();
     source_ = source;
     path_ = path;
     stream_.emplace(read_whole_file(path));
+    if (observer_ != nullptr) observer_->opened(source, stream_->text());
+}
+
+void Reading::close() {
+    if (stream_ && observer_ != nullptr) {
+        end_row();
+        observer_->ended(source_);
+    }
+    stream_.reset();
+    item_.reset();
 }
 
 void Reading::close_and_delete() {
@@ -20,33 +29,83 @@ void Reading::close_and_delete() {
     delete_file(path_);
 }
 
-std::optional<std::string> Reading::next_keyword_candidate() {
+const std::string& Reading::read_field() {
+    item_.reset();
+    model.currentField = stream_->read_text();
+    if (observer_ != nullptr && row_open_) row_values_.push_back(last_field(false));
+    return model.currentField;
+}
+
+std::optional<std::string> Reading::next_keyword_candidate(Part part) {
     if (at_end()) return std::nullopt;
     std::string field = read_field();
     if (at_end()) return std::nullopt;
     for (int i = 0; i < item_hyphen_skips && has_hyphen(field); ++i) {
+        skipped_for_hyphen(part);
         field = read_field();
         if (at_end()) return std::nullopt;
     }
     return field;
 }
 
-const std::string& Reading::read_field() {
-    item_.reset();
-    model.currentField = stream_->read_text();
-    return model.currentField;
+void Reading::skipped_for_hyphen(Part part) {
+    if (observer_ != nullptr) observer_->hyphen_skipped(source_, part, last_field(false));
 }
 
-Reading::Place Reading::place(FieldLocation at) const {
-    Place p{source_, at, stream_ ? std::string(stream_->line_text(at.line)) : std::string()};
+void Reading::prologue_field() {
+    if (observer_ != nullptr) observer_->candidate(source_, Part::prologue, last_field(false), false);
+}
+
+void Reading::header_found() {
+    if (observer_ != nullptr) observer_->header(source_, last_field(false));
+}
+
+ReadField Reading::last_field(bool is_number, std::int64_t number) const {
+    ReadField field;
+    const FieldSpan span = stream_->last_span();
+    field.at = span.at;
+    field.endColumn = span.endColumn;
+    field.text = std::string(stream_->last_text());
+    field.isNumber = is_number;
+    field.number = number;
+    return field;
+}
+
+ReadField Reading::field_of(const Place& at) const {
+    ReadField field;
+    field.at = at.location;
+    field.endColumn = at.endColumn;
+    const auto from = static_cast<std::size_t>(std::max(0, at.location.column - 1));
+    if (at.endColumn > at.location.column && from < at.line.size()) {
+        field.text = at.line.substr(from, static_cast<std::size_t>(at.endColumn - at.location.column));
+    }
+    return field;
+}
+
+void Reading::begin_row(const Keyword& keyword) {
+    if (observer_ == nullptr) return;
+    row_keyword_ = &keyword;
+    row_values_.clear();
+    row_open_ = true;
+}
+
+void Reading::end_row() {
+    if (!row_open_) return;
+    row_open_ = false;
+    observer_->row(source_, *row_keyword_, candidate_, row_values_);
+}
+
+Reading::Place Reading::place(FieldSpan at) const {
+    Place p{source_, at.at, stream_ ? std::string(stream_->line_text(at.at.line)) : std::string(), at.endColumn};
     // The end of the file lies just after the last character of its last
     // line, not after its line end.
     const int past_line = static_cast<int>(p.line.size()) + 1;
     if (p.location.column > past_line) p.location.column = past_line;
+    if (p.endColumn > past_line) p.endColumn = past_line;
     return p;
 }
 
-void Reading::fail(ErrorCode code, FieldLocation at, std::optional<std::int32_t> position) {
+void Reading::fail(ErrorCode code, FieldSpan at, std::optional<std::int32_t> position) {
     fail(code, place(at), position);
 }
 
@@ -54,6 +113,7 @@ void Reading::fail(ErrorCode code, const Place& at, std::optional<std::int32_t> 
     model.errorCode = value_of(code);
     if (position) model.errorPosition = *position;
     point_at(at);
+    if (observer_ != nullptr) observer_->failed(code, at.source, field_of(at), position ? &*position : nullptr);
 }
 
 void Reading::point_at(const Place& at) {
@@ -69,15 +129,20 @@ void Reading::note_item(std::vector<std::int32_t> values, int record) {
     diagnostics_->record = record;
 }
 
-void Reading::note_fault(const std::string& what) {
-    if (diagnostics_ == nullptr) return;
-    diagnostics_->fault = what;
+void Reading::note_fault(Fault kind, const std::string& what) {
+    Place at{source_, {}, {}, 0};
     if (item_) {
-        point_at(*item_);
+        at = *item_;
     } else if (stream_) {
-        point_at(place(stream_->last_location()));
-    } else {
-        point_at(Place{source_, {}, {}});
+        at = place(stream_->last_span());
+    }
+    if (diagnostics_ != nullptr) {
+        diagnostics_->fault = what;
+        point_at(at);
+    }
+    if (observer_ != nullptr) {
+        if (stream_) end_row();
+        observer_->fault(kind, what, at.source, field_of(at));
     }
 }
 

@@ -1,5 +1,5 @@
 // The state shared by the two halves of one reading: the open description
-// file and the diagnostics of the outcome.
+// file, the row being read and the diagnostics of the outcome.
 #pragma once
 
 #include <array>
@@ -12,7 +12,9 @@
 #include "model/error_codes.h"
 #include "model/route_model.h"
 #include "model/scenario_files.h"
+#include "reader/keywords.h"
 #include "reader/memorizza_dati.h"
+#include "reader/read_observer.h"
 
 namespace scenario {
 
@@ -21,13 +23,17 @@ public:
     // A field of a description file, kept with its line's text so that it
     // can still be shown after the file is closed.
     struct Place {
-        ReadDiagnostics::Source source = ReadDiagnostics::Source::none;
+        Source source = Source::none;
         FieldLocation location;
         std::string line;
+        int endColumn = 0;  // just past the field's last character; 0 when not known
     };
 
     Reading(RouteModel& model, const ScenarioFiles& files, ReadDiagnostics* diagnostics)
-        : model(model), files(files), diagnostics_(diagnostics) {}
+        : model(model),
+          files(files),
+          diagnostics_(diagnostics),
+          observer_(diagnostics != nullptr ? diagnostics->observer : nullptr) {}
 
     RouteModel& model;
     const ScenarioFiles& files;
@@ -37,46 +43,51 @@ public:
     // multiple of 50; the train half reports code 2 there.
     std::array<std::optional<Place>, 3> misplacedBreaks;
 
+    ReadObserver* observer() const { return observer_; }
+
     // Opens a description file for reading (the whole text is taken in).
-    void open(const std::string& path, ReadDiagnostics::Source source);
-    void close() {
-        stream_.reset();
-        item_.reset();
-    }
+    void open(const std::string& path, Source source);
+    void close();
     // Closes the description file and deletes it.
     void close_and_delete();
-    FieldStream& stream() { return *stream_; }
     bool at_end() const { return stream_->at_end(); }
 
     // Reads the next field as text into currentField.
     const std::string& read_field();
+    std::int32_t read_long() { return value_read(stream_->read_long()); }
+    std::int16_t read_integer() { return value_read(stream_->read_integer()); }
+    std::uint8_t read_byte() { return value_read(stream_->read_byte()); }
+
     // The next field to test against the keywords, outside the line's general
     // section: up to two hyphenated fields in a row are passed over. Nothing
     // when the file ends first (the last field of a file is never
     // interpreted).
-    std::optional<std::string> next_keyword_candidate();
-    std::int32_t read_long() {
-        item_.reset();
-        return stream_->read_long();
-    }
-    std::int16_t read_integer() {
-        item_.reset();
-        return stream_->read_integer();
-    }
-    std::uint8_t read_byte() {
-        item_.reset();
-        return stream_->read_byte();
-    }
+    std::optional<std::string> next_keyword_candidate(Part part);
+    // Tell the observer of a field passed over for its hyphen, of a field
+    // before the first "[generale]", and of that header (the field read last).
+    void skipped_for_hyphen(Part part);
+    void prologue_field();
+    void header_found();
+
+    // Tests a keyword candidate against a table of keywords and reads the
+    // values of every one it holds, in the table's order, each with its own
+    // method; stops at the first method that does not return `go_on`.
+    template <typename Reader, typename Outcome, std::size_t N>
+    Outcome apply(Reader& reader, Part part, const std::string& field,
+                  const std::array<std::pair<const Keyword*, Outcome (Reader::*)(const std::string&)>, N>& table,
+                  Outcome go_on);
+
     FieldLocation last_location() const { return stream_->last_location(); }
-    Place place(FieldLocation at) const;
+    FieldSpan last_span() const { return stream_->last_span(); }
+    Place place(FieldSpan at) const;
 
     // Records errorCode (and errorPosition when given) with the field at
     // fault for the diagnostics.
-    void fail(ErrorCode code, FieldLocation at, std::optional<std::int32_t> position = std::nullopt);
+    void fail(ErrorCode code, FieldSpan at, std::optional<std::int32_t> position = std::nullopt);
     void fail(ErrorCode code, const Place& at, std::optional<std::int32_t> position = std::nullopt);
     // The item about to be recorded: a failure without a code of its own
     // (code 25) that happens before the next field is read is its fault.
-    void note_location(FieldLocation at) { item_ = place(at); }
+    void note_location(FieldSpan at) { item_ = place(at); }
     void note_place(const Place& at) { item_ = at; }
     void forget_item() { item_.reset(); }
     // The values of the item at fault (in file order) and, for a station,
@@ -84,16 +95,60 @@ public:
     void note_item(std::vector<std::int32_t> values, int record = 0);
     // The text of a failure that became code 25; it points at the noted
     // item, else at the field read last.
-    void note_fault(const std::string& what);
+    void note_fault(Fault kind, const std::string& what);
+
+    // Told to the observer, when there is one.
+    void placed(std::int64_t cell, std::uint8_t kind) {
+        if (observer_ != nullptr) observer_->placed(cell, kind);
+    }
+    void approach_code(std::int64_t cell, std::uint8_t code) {
+        if (observer_ != nullptr) observer_->approach_code(cell, code);
+    }
 
 private:
+    template <typename T>
+    T value_read(T value) {
+        item_.reset();
+        if (observer_ != nullptr && row_open_) row_values_.push_back(last_field(true, value));
+        return value;
+    }
+    ReadField last_field(bool is_number, std::int64_t number = 0) const;
+    ReadField field_of(const Place& at) const;
+    void begin_row(const Keyword& keyword);
+    void end_row();
     void point_at(const Place& at);
 
     std::optional<FieldStream> stream_;
     std::string path_;
-    ReadDiagnostics::Source source_ = ReadDiagnostics::Source::none;
+    Source source_ = Source::none;
     std::optional<Place> item_;
     ReadDiagnostics* diagnostics_;
+    ReadObserver* observer_;
+    // The keyword candidate and the row being read, for the observer.
+    ReadField candidate_;
+    const Keyword* row_keyword_ = nullptr;
+    bool row_open_ = false;
+    std::vector<ReadField> row_values_;
 };
+
+template <typename Reader, typename Outcome, std::size_t N>
+Outcome Reading::apply(Reader& reader, Part part, const std::string& field,
+                       const std::array<std::pair<const Keyword*, Outcome (Reader::*)(const std::string&)>, N>& table,
+                       Outcome go_on) {
+    if (observer_ != nullptr) {
+        candidate_ = last_field(false);
+        bool matched = false;
+        for (const auto& entry : table) matched = matched || entry.first->matches(field);
+        observer_->candidate(source_, part, candidate_, matched);
+    }
+    for (const auto& [keyword, read] : table) {
+        if (!keyword->matches(field)) continue;
+        begin_row(*keyword);
+        const Outcome outcome = (reader.*read)(field);
+        end_row();
+        if (outcome != go_on) return outcome;
+    }
+    return go_on;
+}
 
 }  // namespace scenario

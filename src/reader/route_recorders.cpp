@@ -60,7 +60,8 @@ void progressive_ordina(RouteModel& model) {
     }
 }
 
-void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, std::int32_t& tipo) {
+void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, std::int32_t& tipo,
+                   ReadObserver* observer) {
     bool markers = false;
     if (tipo > 10) {
         tipo -= 10;
@@ -81,14 +82,16 @@ void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, 
         RouteCell& cell = model.cell(i);
         ++count;
         cell.mountainType = static_cast<std::uint8_t>(tipo & 0xFF);
-        if (markers && count % mountain_marker_spacing == 0 && cell.kind == cell_kind::empty)
+        if (markers && count % mountain_marker_spacing == 0 && cell.kind == cell_kind::empty) {
             cell.kind = cell_kind::mountain_marker;
+            if (observer != nullptr) observer->placed(i, cell_kind::mountain_marker);
+        }
     }
 }
 
 void memo_indicatori_v_max(RouteModel& model, std::int32_t posizione, std::int32_t& vas, std::int32_t& vbs,
                            std::int32_t& vcs, std::int16_t strisces, std::int32_t& vad, std::int32_t& vbd,
-                           std::int32_t& vcd, std::int16_t strisced) {
+                           std::int32_t& vcd, std::int16_t strisced, ReadObserver* observer) {
     RouteCell& cell = model.cell(point_cell(posizione));
     if (!is_free(cell)) {
         model.errorCode = value_of(ErrorCode::speed_boards_cell_taken);
@@ -105,6 +108,7 @@ void memo_indicatori_v_max(RouteModel& model, std::int32_t posizione, std::int32
     cell.data2 = pack(vbs, vbd);
     cell.data3 = pack(vcs, vcd);
     cell.data4 = static_cast<std::int16_t>(static_cast<std::uint16_t>(strisces * 10 + strisced));
+    if (observer != nullptr) observer->placed(point_cell(posizione), cell_kind::speed_boards);
 }
 
 }  // namespace scenario

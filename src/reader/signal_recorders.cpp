@@ -14,7 +14,7 @@ std::uint8_t low8(std::int64_t value) { return static_cast<std::uint8_t>(value &
 
 void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
                   std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx, std::int32_t& d1, std::int32_t& d2,
-                  std::int32_t& d3, std::int32_t& tempo) {
+                  std::int32_t& d3, std::int32_t& tempo, ReadObserver* observer) {
     const std::int64_t c = point_cell(posizione);
     RouteCell& cell = model.cell(c);
     if (!is_free(cell)) {
@@ -28,17 +28,19 @@ void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, s
     cell.data3 = low16(std::int64_t{s3} * 10 + d3);
     if (tempo >= 1 && tempo <= 100) tempo = 101;
     cell.data5 = sx == 2 ? low8(tempo) : 0;
+    if (observer != nullptr) observer->placed(c, cell_kind::signal);
 
     const auto type = static_cast<std::uint8_t>(low8(sx) * 3 + low8(dx));
     for (int k = 1; k <= approach_cells; ++k) {
         const std::int64_t approach = c - signal_approach_spacing * k;
         if (approach < 0) break;  // a signal this close to the start has no room for them
         model.cell(approach).approachCode = static_cast<std::uint8_t>(type * 10 + k);
+        if (observer != nullptr) observer->approach_code(approach, static_cast<std::uint8_t>(type * 10 + k));
     }
 }
 
 void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std::int32_t& l, std::int32_t& f_tt,
-                        std::int32_t f_ta, std::int32_t& d_v) {
+                        std::int32_t f_ta, std::int32_t& d_v, ReadObserver* observer) {
     const bool with_warning = x > warning_board_from;
     if (!with_warning) f_ta = 0;
     std::int64_t w = 0;
@@ -76,6 +78,11 @@ void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std:
     end_cell.data1 = low16(v);
     start_cell.data3 = low16(f_tt);
     end_cell.data3 = low16(f_tt);
+    if (observer != nullptr) {
+        observer->placed(e, cell_kind::slowdown_end);
+        observer->placed(s, cell_kind::slowdown_start);
+        if (with_warning) observer->placed(w, cell_kind::slowdown_warning);
+    }
 
     // The four cells just before the warning cell.
     const std::int64_t a = property_cell(std::int64_t{x} - warning_distance);
@@ -91,6 +98,7 @@ void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std:
             approach.kind = cell_kind::slowdown_approach;
             approach.data1 = static_cast<std::int16_t>(i + 1);
             if (d_v != 0) approach.data2 = static_cast<std::int16_t>(i + 1);
+            if (observer != nullptr) observer->placed(a - i, cell_kind::slowdown_approach);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/route_model.h"
+#include "reader/read_observer.h"
 
 namespace scenario {
 
@@ -23,12 +24,12 @@ inline constexpr int signal_approach_spacing = 2;
 // errorCode 16 and writes nothing. A tempo from 1 to 100 becomes 101.
 void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
                   std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx, std::int32_t& d1, std::int32_t& d2,
-                  std::int32_t& d3, std::int32_t& tempo);
+                  std::int32_t& d3, std::int32_t& tempo, ReadObserver* observer = nullptr);
 
 // Places a slowdown: end, start and (beyond 1500 m) warning cells and, when
 // f_ta is set, four approach cells before the warning cell. Sets errorCode
 // 17 (warning), 18 (start), 19 (end) or 20 (approach) when a cell is taken.
 void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std::int32_t& l, std::int32_t& f_tt,
-                        std::int32_t f_ta, std::int32_t& d_v);
+                        std::int32_t f_ta, std::int32_t& d_v, ReadObserver* observer = nullptr);
 
 }  // namespace scenario

@@ -1,7 +1,6 @@
 #include "reader/train_reader.h"
 
 #include <array>
-#include <span>
 #include <string>
 #include <utility>
 
@@ -49,24 +48,24 @@ public:
 
 private:
     enum class Outcome { go_on, end_of_reading, returned };
-    using Read = Outcome (TrainReader::*)();
+    using Read = Outcome (TrainReader::*)(const std::string& field);
 
     Outcome read_record(const std::string& field);
 
     // One method a keyword.
-    Outcome read_braked_mass();
-    Outcome read_coaches();
-    Outcome read_speed();
-    Outcome read_adhesion();
-    Outcome read_clock();
-    Outcome read_sand();
-    Outcome read_signal();
-    Outcome read_slowdown();
-    Outcome read_restriction();
-    Outcome read_station();
+    Outcome read_braked_mass(const std::string&);
+    Outcome read_coaches(const std::string&);
+    Outcome read_speed(const std::string&);
+    Outcome read_adhesion(const std::string&);
+    Outcome read_clock(const std::string&);
+    Outcome read_sand(const std::string&);
+    Outcome read_signal(const std::string&);
+    Outcome read_slowdown(const std::string&);
+    Outcome read_restriction(const std::string&);
+    Outcome read_station(const std::string&);
 
-    Outcome stop(ErrorCode code, FieldLocation at, std::optional<std::int32_t> position = std::nullopt);
-    bool beyond_route(std::int32_t p, FieldLocation at, std::int64_t margin = item_margin);
+    Outcome stop(ErrorCode code, FieldSpan at, std::optional<std::int32_t> position = std::nullopt);
+    bool beyond_route(std::int32_t p, FieldSpan at, std::int64_t margin = item_margin);
     void end_of_reading();
 
     Reading& r_;
@@ -81,12 +80,16 @@ private:
 };
 
 void TrainReader::run() {
-    r_.open(r_.files.train_description(), ReadDiagnostics::Source::train_description);
+    r_.open(r_.files.train_description(), Source::train_description);
     // Everything before the first "[generale]" field is skipped.
     while (!r_.at_end()) {
-        if (keyword::general_header.matches(r_.read_field())) break;
+        if (keyword::general_header.matches(r_.read_field())) {
+            r_.header_found();
+            break;
+        }
+        r_.prologue_field();
     }
-    while (const std::optional<std::string> field = r_.next_keyword_candidate()) {
+    while (const std::optional<std::string> field = r_.next_keyword_candidate(Part::train)) {
         const Outcome outcome = read_record(*field);
         if (outcome == Outcome::returned) return;
         if (outcome == Outcome::end_of_reading) break;
@@ -94,8 +97,6 @@ void TrainReader::run() {
     end_of_reading();
 }
 
-// Every keyword the field holds is read, in the table's order, each with its
-// own values; the first that ends the reading stops it.
 TrainReader::Outcome TrainReader::read_record(const std::string& field) {
     static constexpr std::array<std::pair<const Keyword*, Read>, keyword::train_records.size()> table{{
         {&keyword::braked_mass, &TrainReader::read_braked_mass},
@@ -109,41 +110,36 @@ TrainReader::Outcome TrainReader::read_record(const std::string& field) {
         {&keyword::restriction, &TrainReader::read_restriction},
         {&keyword::station, &TrainReader::read_station},
     }};
-    for (const auto& [keyword, read] : table) {
-        if (!keyword->matches(field)) continue;
-        const Outcome outcome = (this->*read)();
-        if (outcome != Outcome::go_on) return outcome;
-    }
-    return Outcome::go_on;
+    return r_.apply(*this, Part::train, field, table, Outcome::go_on);
 }
 
-bool TrainReader::beyond_route(std::int32_t p, FieldLocation at, std::int64_t margin) {
+bool TrainReader::beyond_route(std::int32_t p, FieldSpan at, std::int64_t margin) {
     if (!beyond_cells(p, m_.cellCount, margin)) return false;
     r_.fail(ErrorCode::item_beyond_route, at, p);
     return true;
 }
 
-TrainReader::Outcome TrainReader::stop(ErrorCode code, FieldLocation at, std::optional<std::int32_t> position) {
+TrainReader::Outcome TrainReader::stop(ErrorCode code, FieldSpan at, std::optional<std::int32_t> position) {
     r_.fail(code, at, position);
     r_.close_and_delete();
     return Outcome::returned;
 }
 
-TrainReader::Outcome TrainReader::read_braked_mass() {
+TrainReader::Outcome TrainReader::read_braked_mass(const std::string&) {
     m_.records[record_index::train_sizes].long1 = r_.read_long();
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_coaches() {
+TrainReader::Outcome TrainReader::read_coaches(const std::string&) {
     m_.records[record_index::train_sizes].long3 = r_.read_long();
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_speed() {
+TrainReader::Outcome TrainReader::read_speed(const std::string&) {
     const std::int32_t p = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     const std::int32_t s = r_.read_long();
-    const FieldLocation speed_at = r_.last_location();
+    const FieldSpan speed_at = r_.last_span();
     if (beyond_route(p, at)) return Outcome::end_of_reading;
     if (pending_speed_at_) {
         r_.note_place(*pending_speed_at_);
@@ -157,9 +153,9 @@ TrainReader::Outcome TrainReader::read_speed() {
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_adhesion() {
+TrainReader::Outcome TrainReader::read_adhesion(const std::string&) {
     const std::int32_t p = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     const std::int32_t a = r_.read_long();
     if (beyond_route(p, at)) return Outcome::end_of_reading;
     r_.note_location(at);
@@ -169,7 +165,7 @@ TrainReader::Outcome TrainReader::read_adhesion() {
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_clock() {
+TrainReader::Outcome TrainReader::read_clock(const std::string&) {
     ScenarioRecord& rep = m_.records[record_index::repetition];
     rep.int3 = r_.read_integer();
     rep.int4 = r_.read_integer();
@@ -177,36 +173,36 @@ TrainReader::Outcome TrainReader::read_clock() {
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_sand() {
+TrainReader::Outcome TrainReader::read_sand(const std::string&) {
     m_.records[record_index::repetition].int1 = r_.read_integer();
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_signal() {
+TrainReader::Outcome TrainReader::read_signal(const std::string&) {
     const std::int32_t posizione = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     std::int32_t v[10];
     for (std::int32_t& value : v) value = r_.read_long();
     if (beyond_route(posizione, at)) return Outcome::end_of_reading;
     r_.note_location(at);
-    memo_segnale(m_, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
+    memo_segnale(m_, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], r_.observer());
     // Any code set before, 15 of the line half included, ends the reading here.
     if (m_.errorCode > 0) return stop(static_cast<ErrorCode>(m_.errorCode), at, posizione);
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_slowdown() {
+TrainReader::Outcome TrainReader::read_slowdown(const std::string&) {
     const std::int32_t x = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     std::int32_t v = r_.read_long();
     std::int32_t l = r_.read_long();
-    const FieldLocation length_at = r_.last_location();
+    const FieldSpan length_at = r_.last_span();
     std::int32_t f_tt = r_.read_long();
     const std::int32_t f_ta = r_.read_long();
     std::int32_t d_v = r_.read_long();
     if (beyond_route(x, at)) return Outcome::end_of_reading;
     r_.note_location(at);
-    memo_rallentamento(m_, x, v, l, f_tt, f_ta, d_v);
+    memo_rallentamento(m_, x, v, l, f_tt, f_ta, d_v, r_.observer());
     if (m_.errorCode > 0) {
         r_.note_item({x, v, l, f_tt, f_ta, d_v});
         const auto code = static_cast<ErrorCode>(m_.errorCode);
@@ -216,9 +212,9 @@ TrainReader::Outcome TrainReader::read_slowdown() {
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_restriction() {
+TrainReader::Outcome TrainReader::read_restriction(const std::string&) {
     const std::int32_t p = r_.read_long();
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     const std::int32_t w = r_.read_long();
     if (beyond_route(p, at)) return Outcome::end_of_reading;
     r_.note_location(at);
@@ -230,21 +226,22 @@ TrainReader::Outcome TrainReader::read_restriction() {
     } else {
         cell.kind = cell_kind::restriction_without_speed;
     }
+    r_.placed(property_cell(p), cell.kind);
     return Outcome::go_on;
 }
 
-TrainReader::Outcome TrainReader::read_station() {
+TrainReader::Outcome TrainReader::read_station(const std::string&) {
     ScenarioRecord& st = m_.record(station_index_);
     st.long3 = r_.read_long();
     const std::int32_t P = st.long3;
-    const FieldLocation at = r_.last_location();
+    const FieldSpan at = r_.last_span();
     if (beyond_route(P, at, station_margin)) return Outcome::end_of_reading;
     r_.note_item({P}, station_index_);
     if (P % station_position_multiple != 0) return stop(ErrorCode::station_position_not_on_50, at, P);
     st.tag = r_.read_byte();
     const std::int32_t L = r_.read_long();
     r_.note_item({P, L}, station_index_);
-    if (L % station_length_multiple != 0) return stop(ErrorCode::station_length_not_on_100, r_.last_location(), P);
+    if (L % station_length_multiple != 0) return stop(ErrorCode::station_length_not_on_100, r_.last_span(), P);
     st.byte1 = r_.read_byte();
     st.byte5 = r_.read_byte();
     st.byte4 = r_.read_byte();
@@ -286,7 +283,10 @@ TrainReader::Outcome TrainReader::read_station() {
     if (st.tag < station_kind_without_cells && st.tag != 5 && st.tag != 6) {
         for (int k = 1; k <= 4; ++k) {
             const double t = static_cast<double>(st.long2) / cell_length - k - 1;
-            if (t > 1) m_.cell(rounded_index(t)).approachCode = static_cast<std::uint8_t>(station_approach_code + k);
+            if (t <= 1) continue;
+            const auto code = static_cast<std::uint8_t>(station_approach_code + k);
+            m_.cell(rounded_index(t)).approachCode = code;
+            r_.approach_code(rounded_index(t), code);
         }
     }
     if (st.tag < station_kind_without_cells) {
@@ -295,6 +295,7 @@ TrainReader::Outcome TrainReader::read_station() {
         RouteCell& stop_cell = m_.cell(rounded_index(t));
         stop_cell.kind = cell_kind::station_stop;
         stop_cell.data1 = static_cast<std::int16_t>(station_index_);
+        r_.placed(rounded_index(t), cell_kind::station_stop);
     }
     if (station_index_ > record_index::first_station &&
         std::int64_t{st.long1} - station_gap < m_.record(station_index_ - 1).long2) {
@@ -320,7 +321,7 @@ void TrainReader::end_of_reading() {
     }
     if (!misplaced) return;
     // The diagnostic points at the first such break in the line description.
-    Reading::Place at{ReadDiagnostics::Source::line_description, {}, {}};
+    Reading::Place at{Source::line_description, {}, {}, 0};
     for (const std::optional<Reading::Place>& place : r_.misplacedBreaks) {
         if (place && (at.location.line == 0 || place->location.line < at.location.line)) at = *place;
     }
