@@ -7,8 +7,8 @@
 
 namespace scenario {
 
-void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int32_t& flag,
-                        const StampErrorReport& errore, ReadDiagnostics* diagnostics) {
+void read_complete_and_stamp(RouteModel& model, const ScenarioFiles& files, std::int32_t& flag,
+                             const StampErrorReport& errore, ReadDiagnostics* diagnostics) {
     model.withGeometry = flag;
     model.errorCode = 0;
     model.clear_records();
@@ -19,6 +19,11 @@ void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int3
     }
     complete_signalling(model, diagnostics != nullptr ? diagnostics->observer : nullptr);
     stamp_scenario(model, errore);
+}
+
+void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int32_t& flag,
+                        const StampErrorReport& errore, ReadDiagnostics* diagnostics) {
+    read_complete_and_stamp(model, files, flag, errore, diagnostics);
     if (model.withGeometry != 0) {
         if (!model.track.exists()) throw std::runtime_error("the plan geometry was not created");
         write_line_geometry(model.track, files.line_geometry());

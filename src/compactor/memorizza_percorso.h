@@ -28,4 +28,9 @@ public:
 void memorizza_percorso(RouteModel& model, const ScenarioFiles& files, std::int32_t& flag,
                         const StampErrorReport& errore, ReadDiagnostics* diagnostics = nullptr);
 
+// The same run up to the stamp, writing no file: prepares the model, reads
+// both descriptions, completes the signalling and stamps the scenario.
+void read_complete_and_stamp(RouteModel& model, const ScenarioFiles& files, std::int32_t& flag,
+                             const StampErrorReport& errore, ReadDiagnostics* diagnostics = nullptr);
+
 }  // namespace scenario

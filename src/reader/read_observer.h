@@ -51,9 +51,11 @@ public:
     virtual void candidate(Source, Part, const ReadField&, bool /*matched*/) {}
     // A keyword candidate passed over because it holds a hyphen.
     virtual void hyphen_skipped(Source, Part, const ReadField&) {}
-    // A keyword recognised in a field, and the values read after it, in
-    // order (all of them once the row is read; fewer when the reading failed
-    // or stopped inside the row).
+    // A keyword recognised in a field: its row begins. Every item placed
+    // and every failure until the row ends belongs to it.
+    virtual void row_started(Source, const Keyword&, const ReadField& /*keyword*/) {}
+    // The row ended: the values read after its keyword, in order (all of
+    // them; fewer when the reading failed or stopped inside the row).
     virtual void row(Source, const Keyword&, const ReadField& /*keyword*/, std::span<const ReadField> /*values*/) {}
     // The reading of a description ended: at its end, or where a failure
     // stopped it.
@@ -71,7 +73,8 @@ public:
     // field is where the code belongs; `position` when it sets
     // errorPosition).
     virtual void failed(ErrorCode, Source, const ReadField&, const std::int32_t* /*position*/) {}
-    // A failure without a code of its own (code 25), at the field blamed.
+    // A failure without a code of its own (code 25), at the field blamed;
+    // it belongs to the row being read, if any.
     virtual void fault(Fault, const std::string& /*what*/, Source, const ReadField&) {}
     // The completion pass could not place a mark: the code, the cell it
     // names (errorPosition / 50) and the cell of the item the mark was for.

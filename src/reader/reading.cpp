@@ -87,6 +87,7 @@ void Reading::begin_row(const Keyword& keyword) {
     row_keyword_ = &keyword;
     row_values_.clear();
     row_open_ = true;
+    observer_->row_started(source_, keyword, candidate_);
 }
 
 void Reading::end_row() {
@@ -141,8 +142,10 @@ void Reading::note_fault(Fault kind, const std::string& what) {
         point_at(at);
     }
     if (observer_ != nullptr) {
-        if (stream_) end_row();
+        // The fault belongs to the row being read, if any; the row then ends
+        // with the values read so far.
         observer_->fault(kind, what, at.source, field_of(at));
+        if (stream_) end_row();
     }
 }
 

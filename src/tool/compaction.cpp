@@ -55,7 +55,7 @@ void place_copy(const std::string& author_file, const std::string& reader_name) 
 
 }  // namespace
 
-Compaction compact(const Sources& sources, const fs::path& out, bool with_geometry, bool keep) {
+Compaction compact(const Sources& sources, const fs::path& out, bool with_geometry, bool keep, ReadObserver* observer) {
     check_name_part(sources.title, "--title");
     check_name_part(sources.trainCode, "--train-code");
     ScratchFolder scratch(out);
@@ -68,6 +68,7 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     result.model.trainCode = sources.trainCode;
     result.lineCopy = files.line_description();
     result.trainCopy = files.train_description();
+    result.diagnostics.observer = observer;
     std::int32_t flag = with_geometry ? 1 : 0;
     // The program's report ends the process; here it returns, and the
     // compactor then stops with a StampError before writing anything.

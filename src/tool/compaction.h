@@ -66,6 +66,8 @@ void require_writable_folder(const std::filesystem::path& folder, const std::str
 // folder inside `out`, runs memorizza_percorso there and moves the binary
 // files it wrote into `out` (when `keep` is set; otherwise they go with the
 // scratch folder). A file system failure while writing is a FileError.
-Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep);
+// The observer, when given, watches the reading and the completion pass.
+Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep,
+                   ReadObserver* observer = nullptr);
 
 }  // namespace scenario::tool

@@ -1,14 +1,20 @@
 // scenario-tool compile: the program's compaction of an author's
-// descriptions, and what went wrong in plain words.
+// descriptions, and everything wrong with them; scenario-tool check: the same
+// diagnostics without writing a file.
 #include <nlohmann/json.hpp>
 
 #include "tool/commands.h"
-#include "tool/diagnosis.h"
+#include "tool/diagnostics/analysis.h"
+#include "tool/diagnostics/catalogue.h"
+#include "tool/diagnostics/report.h"
+#include "tool/diagnostics/run.h"
 #include "tool/display_text.h"
 
 namespace scenario::tool {
 
 namespace {
+
+using Json = nlohmann::ordered_json;
 
 std::string listing(const std::vector<std::string>& names) {
     std::string text;
@@ -19,66 +25,156 @@ std::string listing(const std::vector<std::string>& names) {
     return text;
 }
 
-template <typename T>
-nlohmann::ordered_json or_null(const std::optional<T>& value) {
-    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geometry) {
+    AnalysisOptions analysis;
+    analysis.warningsAreErrors = options.warningsAreErrors;
+    analysis.withGeometry = with_geometry;
+    for (const std::string& flag : options.warnings) {
+        const std::string name = flag.rfind("no-", 0) == 0 ? flag.substr(3) : flag;
+        const DiagnosticKind* kind = find_diagnostic(name);
+        if (kind == nullptr || kind->severity != Severity::warning) {
+            throw UsageError("-W " + flag + ": there is no warning named '" + name +
+                             "' (scenario-tool explain lists them all)");
+        }
+        if (flag.rfind("no-", 0) != 0) {
+            throw UsageError("-W " + flag + ": write -W no-" + name + " to silence the warning");
+        }
+        analysis.silenced.insert(name);
+    }
+    return analysis;
+}
+
+// The first error shown, for the single location of the JSON report.
+const Diagnostic* first_error(const Analysis& analysis) {
+    for (const Diagnostic& d : analysis.diagnostics) {
+        if (d.severity == Severity::error) return &d;
+    }
+    return nullptr;
+}
+
+Json report_json(const RouteModel& m, int stamp, const Analysis& analysis, const std::string& message,
+                 const std::vector<std::string>& written) {
+    Json report;
+    report["errorCode"] = m.errorCode;
+    report["errorPosition"] = m.errorPosition;
+    report["stamp"] = stamp != 0 ? Json(stamp) : Json(nullptr);
+    const Diagnostic* error = first_error(analysis);
+    const Json first = error != nullptr ? diagnostics_json(Analysis{{*error}, 1, 0, false})[0] : Json();
+    report["file"] = error != nullptr ? first["file"] : Json(nullptr);
+    report["line"] = error != nullptr ? first["line"] : Json(nullptr);
+    report["column"] = error != nullptr ? first["column"] : Json(nullptr);
+    report["message"] = message;
+    report["written"] = written;
+    report["diagnostics"] = diagnostics_json(analysis);
+    return report;
+}
+
+int status_of(const Analysis& analysis, int stamp) {
+    if (stamp != 0) return exit_status::stamp_error;
+    return analysis.errors > 0 ? exit_status::scenario_error : exit_status::done;
 }
 
 }  // namespace
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err) {
     require_writable_folder(options.out, "output folder");
-    const Compaction c = compact(options.sources, options.out, !options.noGeometry, true);
-    const RouteModel& m = c.model;
+    const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
+    Run first;
+    Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);
+    first.model = std::move(c.model);
+    first.stamp = c.stamp;
+    first.nothingToWrite = !c.notWritten.empty();
+    const AuthorFiles files(options.sources.line, options.sources.train);
+    const Analysis analysis = analyse(first, files, options.sources.title, options.sources.trainCode, analysis_opts);
+    const RouteModel& m = first.model;
 
-    Diagnosis diagnosis;
-    std::string message;
-    int status = exit_status::done;
-    if (c.stamp != 0) {
-        status = exit_status::stamp_error;
-        message = " Errore n. " + std::to_string(c.stamp) + ": " + explain_stamp(c) + "; nothing was written";
-    } else if (m.errorCode != 0) {
-        status = exit_status::scenario_error;
-        diagnosis = diagnose(c, options.sources);
-        message = diagnosis.message;
+    int status = status_of(analysis, c.stamp);
+    if (status == exit_status::done && c.written.empty()) status = exit_status::scenario_error;
+    // The one message of the JSON report: the first error, else what was done.
+    std::string message = "wrote " + listing(c.written) + " into " + options.out;
+    if (const Diagnostic* error = first_error(analysis)) {
+        message = error->message;
     } else if (c.written.empty()) {
-        status = exit_status::scenario_error;
         message = c.notWritten;
-    } else {
-        message = "wrote " + listing(c.written) + " into " + options.out;
     }
 
     if (options.json) {
-        nlohmann::ordered_json report;
-        report["errorCode"] = m.errorCode;
-        report["errorPosition"] = m.errorPosition;
-        report["stamp"] = c.stamp != 0 ? nlohmann::ordered_json(c.stamp) : nlohmann::ordered_json(nullptr);
-        report["file"] = or_null(diagnosis.file);
-        report["line"] = or_null(diagnosis.line);
-        report["column"] = or_null(diagnosis.column);
-        report["message"] = message;
-        report["written"] = c.written;
-        out << report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+        out << report_json(m, c.stamp, analysis, message, c.written)
+                   .dump(-1, ' ', false, Json::error_handler_t::replace)
+            << "\n";
         return status;
     }
-
+    ReportStyle style;
+    style.colour = options.diagnostics.colour;
+    err << render_analysis(analysis, style);
     if (c.stamp != 0) {
         err << " Errore n. " << c.stamp << "\n"
-            << program_name << ": " << explain_stamp(c) << "; nothing was written\n";
-    } else if (m.errorCode != 0) {
-        err << render(diagnosis, program_name);
-        if (!c.written.empty()) {
-            err << "note: the binary files were written all the same, as the program does: " << listing(c.written)
-                << "\n";
-        } else {
-            err << "note: no file was written: " << c.notWritten << "\n";
-        }
+            << program_name << ": the scenario stamp was refused, so no file was written\n";
     } else if (c.written.empty()) {
-        err << program_name << ": " << message << "\n";
+        err << program_name << ": no file was written: " << c.notWritten << "\n";
+    } else if (analysis.errors > 0) {
+        err << program_name
+            << ": the binary files were written all the same, as the program writes them: " << listing(c.written)
+            << "\n";
     } else {
-        out << message << "\n";
+        out << "wrote " << listing(c.written) << " into " << options.out << "\n";
     }
     return status;
+}
+
+int check_command(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+    const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
+    const AuthorFiles files(options.sources.line, options.sources.train);
+    const std::unique_ptr<Run> first =
+        read_only(files.text(Source::line_description), files.text(Source::train_description), options.sources.title,
+                  options.sources.trainCode, !options.noGeometry);
+    const Analysis analysis = analyse(*first, files, options.sources.title, options.sources.trainCode, analysis_opts);
+    int status = status_of(analysis, first->stamp);
+    if (status == exit_status::done && first->nothingToWrite) status = exit_status::scenario_error;
+
+    if (options.json) {
+        const Diagnostic* error = first_error(analysis);
+        const std::string message = error != nullptr ? error->message : summary_line(analysis);
+        out << report_json(first->model, first->stamp, analysis, message, {})
+                   .dump(-1, ' ', false, Json::error_handler_t::replace)
+            << "\n";
+        return status;
+    }
+    ReportStyle style;
+    style.colour = options.diagnostics.colour;
+    err << render_analysis(analysis, style);
+    if (analysis.diagnostics.empty()) out << summary_line(analysis) << "\n";
+    return status;
+}
+
+int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.what.empty()) {
+        for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+            out << kind.name << (kind.code ? " (" + std::to_string(value_of(*kind.code)) + ")" : std::string()) << ": "
+                << kind.summary << "\n";
+        }
+        return exit_status::done;
+    }
+    // A code stands for every situation that yields it.
+    std::vector<const DiagnosticKind*> kinds;
+    const DiagnosticKind* named = find_diagnostic_by_name_or_code(options.what);
+    if (named != nullptr && find_diagnostic(options.what) == nullptr && named->code) {
+        for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+            if (kind.code == named->code) kinds.push_back(&kind);
+        }
+    } else if (named != nullptr) {
+        kinds.push_back(named);
+    }
+    if (kinds.empty()) {
+        err << program_name << ": no diagnostic is named or numbered '" << display_text(options.what)
+            << "'; `scenario-tool explain` lists them all\n";
+        return exit_status::usage;
+    }
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        if (i > 0) out << "\n";
+        out << explanation_text(*kinds[i]);
+    }
+    return exit_status::done;
 }
 
 }  // namespace scenario::tool

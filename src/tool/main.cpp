@@ -1,5 +1,8 @@
 // scenario-tool: compiles an author's line and train descriptions with the
 // program's own compactor, decodes the binary files and plots the line.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -20,6 +23,22 @@ void add_sources(CLI::App& command, Sources& sources) {
         ->required();
 }
 
+// The diagnostics' options of compile and check.
+void add_diagnostic_options(CLI::App& command, DiagnosticOptions& options, std::string& colour) {
+    command.add_flag("--werror", options.warningsAreErrors, "treat every warning as an error");
+    command.add_option("-W", options.warnings, "-W no-NAME: do not report the warning NAME (repeatable)");
+    command.add_option("--color", colour, "colour the diagnostics: auto (on a terminal), always or never")
+        ->check(CLI::IsMember({"auto", "always", "never"}))
+        ->default_str("auto");
+}
+
+bool colour_wanted(const std::string& colour) {
+    if (colour == "always") return true;
+    if (colour == "never") return false;
+    const char* term = std::getenv("TERM");
+    return ::isatty(STDERR_FILENO) != 0 && (term == nullptr || std::string(term) != "dumb");
+}
+
 int usage_error(const CLI::App& app, const CLI::App* command, const std::string& what) {
     std::cerr << program_name << ": " << what << "\n\n" << (command != nullptr ? command->help() : app.help());
     return exit_status::usage;
@@ -38,6 +57,27 @@ int main(int argc, char** argv) {
     compile_app->add_option("--out", compile.out, "the folder for the binary files (default: the current folder)");
     compile_app->add_flag("--no-geometry", compile.noGeometry, "compile without the plan geometry");
     compile_app->add_flag("--json", compile.json, "report as one JSON object on standard output");
+    std::string compile_colour = "auto";
+    add_diagnostic_options(*compile_app, compile.diagnostics, compile_colour);
+
+    CheckOptions check;
+    CLI::App* check_app =
+        app.add_subcommand("check", "Report every error and warning of a line and a train description; write nothing.");
+    check_app->add_option("--line", check.sources.line, "the line description")->required();
+    check_app->add_option("--train", check.sources.train, "the train description")->required();
+    check.sources.title = "scenario";
+    check.sources.trainCode = "train";
+    check_app->add_option("--title", check.sources.title, "the scenario title (default: scenario)");
+    check_app->add_option("--train-code", check.sources.trainCode, "the train code (default: train)");
+    check_app->add_flag("--no-geometry", check.noGeometry, "read without the plan geometry, as compile --no-geometry");
+    check_app->add_flag("--json", check.json, "report as one JSON object on standard output");
+    std::string check_colour = "auto";
+    add_diagnostic_options(*check_app, check.diagnostics, check_colour);
+
+    ExplainOptions explain;
+    CLI::App* explain_app = app.add_subcommand(
+        "explain", "Explain a diagnostic: what it means, its causes, how to fix it; without NAME, list them all.");
+    explain_app->add_option("NAME", explain.what, "a diagnostic's name (as shown in brackets) or an error code");
 
     DumpOptions dump;
     CLI::App* dump_app =
@@ -56,7 +96,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::ParseError& wrong) {
-        for (const CLI::App* command : {compile_app, dump_app, plot_app}) {
+        for (const CLI::App* command : {compile_app, check_app, explain_app, dump_app, plot_app}) {
             if (command->parsed()) chosen = command;
         }
         return usage_error(app, chosen, wrong.what());
@@ -65,7 +105,17 @@ int main(int argc, char** argv) {
     try {
         if (compile_app->parsed()) {
             chosen = compile_app;
+            compile.diagnostics.colour = colour_wanted(compile_colour);
             return compile_command(compile, std::cout, std::cerr);
+        }
+        if (check_app->parsed()) {
+            chosen = check_app;
+            check.diagnostics.colour = colour_wanted(check_colour);
+            return check_command(check, std::cout, std::cerr);
+        }
+        if (explain_app->parsed()) {
+            chosen = explain_app;
+            return explain_command(explain, std::cout, std::cerr);
         }
         if (dump_app->parsed()) {
             chosen = dump_app;

@@ -32,12 +32,31 @@ struct Author {
 
     Sources sources() const { return {line, train, "Linea", "T 1"}; }
 
-    Outcome compile(bool json = false, bool no_geometry = false) const {
-        CompileOptions options{sources(), out.path().string(), no_geometry, json};
+    Outcome compile(bool json = false, bool no_geometry = false, const DiagnosticOptions& diagnostics = {}) const {
+        CompileOptions options;
+        options.sources = sources();
+        options.out = out.path().string();
+        options.noGeometry = no_geometry;
+        options.json = json;
+        options.diagnostics = diagnostics;
         std::ostringstream o;
         std::ostringstream e;
         Outcome r;
         r.status = compile_command(options, o, e);
+        r.out = o.str();
+        r.err = e.str();
+        return r;
+    }
+
+    Outcome check(bool json = false, const DiagnosticOptions& diagnostics = {}) const {
+        CheckOptions options;
+        options.sources = sources();
+        options.json = json;
+        options.diagnostics = diagnostics;
+        std::ostringstream o;
+        std::ostringstream e;
+        Outcome r;
+        r.status = check_command(options, o, e);
         r.out = o.str();
         r.err = e.str();
         return r;

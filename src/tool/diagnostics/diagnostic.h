@@ -1,0 +1,40 @@
+// One diagnostic of an author's descriptions: an error the program's reader,
+// completion pass or stamp reports, or a warning about something the reader
+// accepts but an author almost never means; each at the field of the row the
+// author must change, with notes at the other rows involved.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scenario::tool {
+
+enum class Severity { error, warning };
+
+// A place in an author's file: line and columns 1-based, in bytes of the
+// line as the file holds it; line 0 names the file as a whole.
+struct SourcePoint {
+    std::string file;
+    int line = 0;
+    int column = 0;
+    int endColumn = 0;     // just past the field; 0 when only a point is known
+    std::string lineText;  // the line as the file holds it
+};
+
+struct Note {
+    std::optional<SourcePoint> at;
+    std::string message;
+};
+
+struct Diagnostic {
+    Severity severity = Severity::error;
+    std::optional<std::int32_t> code;  // the number the program keeps in errorCode; none for a warning
+    std::string name;                  // stable, kebab-case: the catalogue's entry
+    std::optional<SourcePoint> at;
+    std::string message;
+    std::vector<Note> notes;
+};
+
+}  // namespace scenario::tool

@@ -1,0 +1,634 @@
+#include "tool/diagnostics/errors.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "compactor/completion_pass.h"
+#include "model/placement.h"
+#include "reader/line_reader.h"
+#include "reader/signal_recorders.h"
+#include "reader/train_reader.h"
+#include "tool/diagnostics/catalogue.h"
+#include "tool/diagnostics/rows.h"
+#include "tool/display_text.h"
+
+namespace scenario::tool {
+
+namespace {
+
+std::string quoted(std::string_view text) { return "`" + display_text(text) + "`"; }
+
+std::string cell_words(std::int64_t cell) { return "route cell " + std::to_string(cell); }
+
+std::string description_of(Source source) {
+    return source == Source::train_description ? "train description" : "line description";
+}
+
+// "a, b and c"
+std::string listing(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+class Describer {
+public:
+    Describer(const Run& run, const AuthorFiles& files) : run_(run), files_(files), r_(run.recorder) {}
+
+    std::optional<Diagnostic> reading_error() const;
+    std::vector<Diagnostic> pass_errors() const;
+    std::optional<Diagnostic> stamp_error() const;
+
+private:
+    const RecordedRow* row(int index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < r_.rows.size()
+                   ? &r_.rows[static_cast<std::size_t>(index)]
+                   : nullptr;
+    }
+    // The row's first value (its position), else its keyword.
+    SourcePoint at_row(const RecordedRow& row) const {
+        const ReadField* p = value_of(row, 0);
+        return files_.point(row.source, p != nullptr ? *p : row.keywordField);
+    }
+    SourcePoint at_value(const RecordedRow& row, std::size_t index) const {
+        const ReadField* v = value_of(row, index);
+        return v != nullptr ? files_.point(row.source, *v) : at_row(row);
+    }
+    Diagnostic make(std::string_view name, std::optional<SourcePoint> at, std::string message) const {
+        const DiagnosticKind* kind = find_diagnostic(name);
+        Diagnostic d;
+        d.severity = Severity::error;
+        if (kind != nullptr && kind->code) d.code = value_of(*kind->code);
+        d.name = std::string(name);
+        d.at = std::move(at);
+        d.message = std::move(message);
+        return d;
+    }
+
+    std::string holding(std::int64_t cell) const;
+    std::optional<Note> owner_note(std::int64_t cell) const;
+    void add_owner_notes(Diagnostic& d, const std::vector<std::int64_t>& cells) const;
+    std::string cells_holding(const std::vector<std::int64_t>& cells) const;
+    bool taken(std::int64_t cell) const {
+        return cell >= 0 && cell < static_cast<std::int64_t>(run_.model.cells.size()) &&
+               !is_free(run_.model.cells[static_cast<std::size_t>(cell)]);
+    }
+
+    Diagnostic failure(const RecordedFailure& f) const;
+    Diagnostic cell_taken(const RecordedFailure& f, const RecordedRow& row) const;
+    Diagnostic beyond_route(const RecordedFailure& f) const;
+    Diagnostic station_failure(const RecordedFailure& f, const RecordedRow& row) const;
+    Diagnostic header_missing(const RecordedFailure& f) const;
+    Diagnostic fault(const RecordedFault& f) const;
+    Diagnostic pass_failure(const RecordedPassFailure& f) const;
+
+    const Run& run_;
+    const AuthorFiles& files_;
+    const Recorder& r_;
+};
+
+// What a cell holds, in the author's words: the item and the row it comes
+// from.
+std::string Describer::holding(std::int64_t cell) const {
+    const CellOwner* owner = r_.owner(cell);
+    const RouteModel& m = run_.model;
+    const bool inside = cell >= 0 && cell < static_cast<std::int64_t>(m.cells.size());
+    if (owner == nullptr || !inside || owner->kind != m.cells[static_cast<std::size_t>(cell)].kind) {
+        return inside ? cell_holding(m, m.cells[static_cast<std::size_t>(cell)]) : "nothing: it lies beyond the route";
+    }
+    if (owner->passCause) {
+        const RecordedRow* cause = row(r_.source_row(*owner->passCause).value_or(-1));
+        return "a restriction mark the completion pass placed for " +
+               (cause != nullptr ? item_words(*cause) : std::string("another item"));
+    }
+    const RecordedRow* source = row(owner->row);
+    if (source == nullptr) return cell_holding(m, m.cells[static_cast<std::size_t>(cell)]);
+    const std::string item = item_words(*source);
+    switch (owner->kind) {
+        case cell_kind::slowdown_end:
+            return "the end of " + item;
+        case cell_kind::slowdown_start:
+            return "the start of " + item;
+        case cell_kind::slowdown_warning:
+            return "the warning board of " + item;
+        case cell_kind::slowdown_approach:
+            return "an approach cell of " + item;
+        case cell_kind::station_stop:
+            return "the stop of " + item;
+        case cell_kind::mountain_marker:
+            return "a marker of " + item;
+        default:
+            return item;
+    }
+}
+
+std::optional<Note> Describer::owner_note(std::int64_t cell) const {
+    const CellOwner* owner = r_.owner(cell);
+    if (owner == nullptr) return std::nullopt;
+    const std::optional<int> source_row = owner->passCause ? r_.source_row(*owner->passCause) : owner->row;
+    const RecordedRow* source = row(source_row.value_or(-1));
+    if (source == nullptr) return std::nullopt;
+    std::string message = holding(cell) + " takes " + cell_words(cell);
+    if (owner->kind == cell_kind::slowdown_warning) {
+        message = "the warning board of this slowdown, " + metres(warning_distance) + " before its start, takes " +
+                  cell_words(cell);
+    } else if (owner->kind == cell_kind::slowdown_approach) {
+        message = "the approach cells of this slowdown, just before its warning board, take " + cell_words(cell);
+    } else if (owner->kind == cell_kind::slowdown_end) {
+        message = "the end of this slowdown takes " + cell_words(cell);
+    } else if (owner->passCause) {
+        message = "the completion pass put a restriction mark for this item in " + cell_words(cell);
+    }
+    return Note{at_row(*source), message};
+}
+
+void Describer::add_owner_notes(Diagnostic& d, const std::vector<std::int64_t>& cells) const {
+    for (std::int64_t cell : cells) {
+        if (std::optional<Note> note = owner_note(cell)) d.notes.push_back(std::move(*note));
+    }
+}
+
+std::string Describer::cells_holding(const std::vector<std::int64_t>& cells) const {
+    std::vector<std::string> parts;
+    for (std::int64_t cell : cells) parts.push_back(cell_words(cell) + " holds " + holding(cell));
+    return listing(parts);
+}
+
+std::optional<Diagnostic> Describer::reading_error() const {
+    if (!r_.failures.empty()) {
+        Diagnostic d = failure(r_.failures.front());
+        // An item beyond the route in the line description lets the train
+        // description be read up to its first signal or slowdown.
+        if (r_.failures.front().code == ErrorCode::item_beyond_route &&
+            r_.failures.front().source == Source::line_description && r_.failures.size() > 1 &&
+            r_.failures[1].source == Source::train_description && r_.failures[1].code == ErrorCode::item_beyond_route) {
+            const RecordedFailure& end = r_.failures[1];
+            const RecordedRow* ended_at = row(end.row);
+            d.notes.push_back({files_.point(end.source, end.field),
+                               "the reading of the train description ended at " +
+                                   (ended_at != nullptr ? item_words(*ended_at) : std::string("this row")) +
+                                   ", its first signal or slowdown, because of it"});
+        }
+        return d;
+    }
+    if (r_.faulted) return fault(*r_.faulted);
+    if (run_.model.errorCode == value_of(ErrorCode::line_description_missing)) {
+        const std::string& trouble = files_.trouble(Source::line_description);
+        return make("line-description-missing", files_.whole(Source::line_description),
+                    "the line description " + (trouble.empty() ? std::string("does not exist") : trouble) +
+                        ", so nothing was read");
+    }
+    return std::nullopt;
+}
+
+Diagnostic Describer::failure(const RecordedFailure& f) const {
+    const RecordedRow* r = row(f.row);
+    const SourcePoint at = files_.point(f.source, f.field);
+    const std::string number = display_text(f.field.text);
+    switch (f.code) {
+        case ErrorCode::route_too_long:
+            return make("route-too-long", at,
+                        "route length " + number + " m is longer than the longest route, " + metres(longest_route));
+        case ErrorCode::repetition_start_not_on_50:
+            return make("repetition-start-not-on-50", at,
+                        "first signal-repetition position " + number + " m is not a multiple of 50");
+        case ErrorCode::repetition_end_not_on_50:
+            return make("repetition-end-not-on-50", at,
+                        "second signal-repetition position " + number + " m is not a multiple of 50");
+        case ErrorCode::repetition_without_codes:
+            return make("repetition-without-codes", at,
+                        "signal-repetition keyword " + quoted(f.field.text) + " names neither 4 nor 9 codes");
+        case ErrorCode::general_header_missing:
+            return header_missing(f);
+        case ErrorCode::curve_without_class: {
+            const bool has_class =
+                std::any_of(f.field.text.begin(), f.field.text.end(), [](char c) { return c >= '1' && c <= '6'; });
+            if (has_class && r != nullptr) {
+                return make("curves-beyond-last-metre", at,
+                            item_words(*r) + ", " + metres(number_of(*r, 1).value_or(0)) +
+                                " long, takes the plan geometry past metre " + std::to_string(last_metre_of_curves));
+            }
+            return make("curve-without-class", at,
+                        "curve keyword " + quoted(f.field.text) + " names no curve class (a digit 1 to 6)");
+        }
+        case ErrorCode::item_beyond_route:
+            return beyond_route(f);
+        case ErrorCode::break_not_on_50: {
+            std::string what = "kilometre-point break value";
+            for (const RecordedRow& b : r_.rows) {
+                for (std::size_t i = 0; i < 2 && i < b.values.size(); ++i) {
+                    if (b.source == f.source && b.values[i].at == f.field.at) {
+                        what = "kilometre-point break " + std::string(value_name(*b.keyword, i));
+                    }
+                }
+            }
+            return make("break-not-on-50", at, what + " " + number + " m is not a multiple of 50");
+        }
+        case ErrorCode::sign_cell_taken:
+        case ErrorCode::speed_boards_cell_taken:
+        case ErrorCode::signal_cell_taken:
+        case ErrorCode::warning_board_cell_taken:
+        case ErrorCode::slowdown_start_cell_taken:
+        case ErrorCode::slowdown_end_cell_taken:
+        case ErrorCode::slowdown_approach_cell_taken:
+        case ErrorCode::restriction_cell_taken:
+            if (r != nullptr) return cell_taken(f, *r);
+            break;
+        case ErrorCode::station_position_not_on_50:
+        case ErrorCode::station_length_not_on_100:
+        case ErrorCode::stop_cell_too_early:
+        case ErrorCode::stations_too_close:
+        case ErrorCode::station_table_full:
+            if (r != nullptr) return station_failure(f, *r);
+            break;
+        default:
+            break;
+    }
+    const DiagnosticKind* kind = find_diagnostic(value_of(f.code));
+    return make(kind != nullptr ? kind->name : "run-time-fault", at,
+                kind != nullptr ? std::string(kind->summary) : "the reading failed");
+}
+
+Diagnostic Describer::header_missing(const RecordedFailure& f) const {
+    // A prologue field that is nearly the header is the usual cause.
+    for (const RecordedCandidate& c : r_.candidates) {
+        if (c.source != Source::line_description || c.part != Part::prologue) continue;
+        std::string lower;
+        for (char ch : c.field.text) lower += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+        if (lower.find('[') != std::string::npos && edit_distance(lower, "[generale]") <= 2) {
+            return make("general-header-missing", files_.point(Source::line_description, c.field),
+                        quoted(c.field.text) +
+                            " is not the \"[generale]\" header, so nothing of the line description is read; did "
+                            "you mean `[generale]`?");
+        }
+    }
+    if (contains_ignoring_case(f.field.text, "[generale]")) {
+        return make("general-header-missing", files_.point(f.source, f.field),
+                    "nothing follows the \"[generale]\" header: it is the file's last field");
+    }
+    return make("general-header-missing", files_.whole(Source::line_description),
+                "the line description has no \"[generale]\" header, so nothing of it is read");
+}
+
+Diagnostic Describer::beyond_route(const RecordedFailure& f) const {
+    const RecordedRow* r = row(f.row);
+    const bool station = r != nullptr && r->keyword == &keyword::station;
+    const std::int64_t p = f.position.value_or(0);
+    const std::int64_t last = last_position(run_.model.cellCount, station ? station_margin : item_margin);
+    const std::string route = metres(run_.model.records[record_index::train_sizes].long2);
+    std::string message = (r != nullptr ? item_words(*r) : "an item at " + metres(p)) +
+                          " lies beyond the route: on a " + route + " route " + (station ? "stations" : "items") +
+                          " must stand at " + metres(last) + " or before; the rest of the " + description_of(f.source) +
+                          " is not read";
+    return make("item-beyond-route", files_.point(f.source, f.field), message);
+}
+
+Diagnostic Describer::cell_taken(const RecordedFailure& f, const RecordedRow& r) const {
+    const std::int64_t x = number_of(r, 0).value_or(0);
+    const SourcePoint at = files_.point(f.source, f.field);
+    std::int64_t cell = point_cell(x);
+    std::string what = item_words(r);
+    std::string name;
+    switch (f.code) {
+        case ErrorCode::sign_cell_taken:
+            name = "sign-cell-taken";
+            break;
+        case ErrorCode::speed_boards_cell_taken:
+            name = "speed-boards-cell-taken";
+            break;
+        case ErrorCode::signal_cell_taken:
+            name = "signal-cell-taken";
+            break;
+        case ErrorCode::restriction_cell_taken:
+            name = "restriction-cell-taken";
+            cell = property_cell(x);
+            break;
+        case ErrorCode::slowdown_start_cell_taken:
+            name = "slowdown-start-cell-taken";
+            what = "the start of " + what;
+            break;
+        case ErrorCode::warning_board_cell_taken:
+            name = "warning-board-cell-taken";
+            cell = point_cell(x - warning_distance);
+            what = "the warning board of " + what + ", " + metres(warning_distance) + " before it at " +
+                   metres(x - warning_distance) + ",";
+            break;
+        case ErrorCode::slowdown_end_cell_taken: {
+            name = "slowdown-end-cell-taken";
+            const std::int64_t length = number_of(r, 2).value_or(0);
+            cell = point_cell(x + length);
+            what = "the end of " + what + ", " + metres(length) + " long, at " + metres(x + length) + ",";
+            break;
+        }
+        case ErrorCode::slowdown_approach_cell_taken: {
+            name = "slowdown-approach-cell-taken";
+            const std::int64_t first = property_cell(x - warning_distance);
+            std::int64_t blocked = first;
+            for (std::int64_t i = 0; i < approach_cells; ++i) {
+                if (taken(first - i)) {
+                    blocked = first - i;
+                    break;
+                }
+            }
+            Diagnostic d = make(name, at,
+                                "the four cells just before the warning board of " + what + " (" + cell_words(first) +
+                                    " down to " + std::to_string(first - approach_cells + 1) + ") must be free, but " +
+                                    cell_words(blocked) + " holds " + holding(blocked));
+            add_owner_notes(d, {blocked});
+            return d;
+        }
+        default:
+            break;
+    }
+    Diagnostic d = make(name, at, what + " goes into " + cell_words(cell) + ", which already holds " + holding(cell));
+    add_owner_notes(d, {cell});
+    return d;
+}
+
+Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRow& r) const {
+    const SourcePoint at = files_.point(f.source, f.field);
+    const std::int64_t p = number_of(r, 0).value_or(0);
+    switch (f.code) {
+        case ErrorCode::station_position_not_on_50:
+            return make("station-position-not-on-50", at, "station position " + metres(p) + " is not a multiple of 50");
+        case ErrorCode::station_length_not_on_100:
+            return make("station-length-not-on-100", at,
+                        "station length " + metres(number_of(r, 2).value_or(0)) + " is not a multiple of 100");
+        default:
+            break;
+    }
+    // The station's record: the stations fill records 1 upward in file order.
+    int record = 0;
+    const RecordedRow* previous = nullptr;
+    for (const RecordedRow& other : r_.rows) {
+        if (other.keyword != &keyword::station) continue;
+        if (&other == &r) break;
+        ++record;
+        previous = &other;
+    }
+    ++record;
+    const ScenarioRecord& st = run_.model.records[static_cast<std::size_t>(std::clamp(record, 0, record_index::last))];
+    switch (f.code) {
+        case ErrorCode::stop_cell_too_early:
+            return make("station-too-near-start", at,
+                        item_words(r) + " ends at " + metres(st.long2) +
+                            ", so its stop would fall at route cell 1 or lower: a station with route cells must end "
+                            "beyond 100 m");
+        case ErrorCode::stations_too_close: {
+            const ScenarioRecord& before =
+                run_.model.records[static_cast<std::size_t>(std::clamp(record - 1, 0, record_index::last))];
+            Diagnostic d = make(
+                "stations-too-close", at,
+                item_words(r) + " starts at " + metres(st.long1) + ", less than " + metres(station_gap) + " after " +
+                    (previous != nullptr ? item_words(*previous) : std::string("the previous station")) + " ends at " +
+                    metres(before.long2));
+            if (previous != nullptr) {
+                d.notes.push_back({at_row(*previous), item_words(*previous) + " reaches from " + metres(before.long1) +
+                                                          " to " + metres(before.long2)});
+            }
+            return d;
+        }
+        case ErrorCode::station_table_full: {
+            int signs = 0;
+            const RecordedRow* first_sign = nullptr;
+            for (const RecordedRow& other : r_.rows) {
+                if (other.keyword != &keyword::sign) continue;
+                ++signs;
+                if (first_sign == nullptr) first_sign = &other;
+            }
+            Diagnostic d =
+                make("too-many-stations", at,
+                     item_words(r) + " is one station too many: stations and roadside signs share the records 1 to " +
+                         std::to_string(record_index::first_sign) + ", and with " + std::to_string(signs) +
+                         " roadside signs at most " + std::to_string(record_index::first_sign - 1 - signs - 1) +
+                         " stations fit");
+            if (first_sign != nullptr) {
+                d.notes.push_back({at_row(*first_sign), "the texts of the roadside signs fill the records from " +
+                                                            std::to_string(record_index::first_sign) + " down"});
+            }
+            return d;
+        }
+        default:
+            break;
+    }
+    return make("run-time-fault", at, "the reading of the station failed");
+}
+
+Diagnostic Describer::fault(const RecordedFault& f) const {
+    const RecordedRow* r = row(f.row);
+    const SourcePoint at = files_.point(f.source, f.field);
+    const std::string what = display_text(f.what);
+    switch (f.kind) {
+        case Fault::unreadable_file: {
+            const std::string& trouble = files_.trouble(f.source);
+            const bool missing = trouble == "does not exist";
+            return make(missing && f.source == Source::train_description ? "train-description-missing"
+                                                                         : "unreadable-description",
+                        files_.whole(f.source),
+                        "the " + description_of(f.source) + " " + (trouble.empty() ? "cannot be read" : trouble));
+        }
+        case Fault::past_end_of_file: {
+            const std::optional<std::string>& text = files_.text(f.source);
+            if (text && text->empty()) {
+                return make("empty-description", files_.whole(f.source),
+                            "the " + description_of(f.source) + " is empty");
+            }
+            if (r != nullptr) {
+                const std::size_t wanted = value_count(*r->keyword);
+                return make("unexpected-end-of-file", files_.point(r->source, r->keywordField),
+                            "the file ends inside the " + quoted(r->keyword->written) + " row: it reads " +
+                                std::to_string(wanted) + (wanted == 1 ? " value" : " values") + ", and " +
+                                std::to_string(r->values.size()) + " stand before the end");
+            }
+            return make("unexpected-end-of-file", at, "the file ends where a further field is expected");
+        }
+        case Fault::not_a_number:
+        case Fault::number_out_of_range: {
+            const bool not_number = f.kind == Fault::not_a_number;
+            std::string field_name = "value";
+            if (r != nullptr) field_name = std::string(value_name(*r->keyword, r->values.size()));
+            const std::string problem = not_number ? "is not a whole number" : "does not fit its field";
+            const std::string width = f.what.find("byte") != std::string::npos     ? " (a byte, 0 to 255)"
+                                      : f.what.find("16-bit") != std::string::npos ? " (16 bits, -32768 to 32767)"
+                                      : f.what.find("32-bit") != std::string::npos ? " (32 bits)"
+                                                                                   : "";
+            const std::string name = not_number ? "not-a-number" : "number-out-of-range";
+            if (r != nullptr && r->keywordField.at.line != f.field.at.line) {
+                // A comment holding a keyword takes its values from the next line.
+                Diagnostic d = make(name, files_.point(r->source, r->keywordField),
+                                    quoted(r->keywordField.text) + " is read as a " + quoted(r->keyword->written) +
+                                        " row, which takes its values from the next line; there " +
+                                        quoted(f.field.text) + " " + problem + width);
+                d.notes.push_back({at, quoted(f.field.text) + " is read as the " + field_name + " of that row"});
+                return d;
+            }
+            std::string message = quoted(f.field.text) + " " + problem + width;
+            if (r != nullptr)
+                message += ": it is the " + field_name + " of the " + quoted(r->keyword->written) + " row";
+            return make(name, at, message);
+        }
+        case Fault::unclosed_quote:
+            return make("unclosed-quote", at, "the quoted field that begins here has no closing quote");
+        case Fault::no_route_length: {
+            const std::string item = r != nullptr ? quoted(r->keywordField.text) : std::string("an item");
+            return make(
+                "missing-route-length",
+                r != nullptr ? files_.point(r->source, r->keywordField) : files_.whole(Source::line_description),
+                item +
+                    " comes before any route length: the general section of the line description gives no "
+                    "`lunghezza percorso`");
+        }
+        case Fault::negative_route_length:
+            return make(
+                "negative-route-length", at,
+                "route length " + display_text(f.field.text) + " m leaves no route cells: write it in metres, above 0");
+        case Fault::cell_outside_route:
+            return make(
+                "item-outside-cells", r != nullptr ? at_row(*r) : at,
+                (r != nullptr ? item_words(*r) + " reaches beyond the last route cell: " : std::string()) + what);
+        case Fault::metre_outside_geometry: {
+            if (r != nullptr) {
+                const std::int64_t start = number_of(*r, 0).value_or(0);
+                const std::int64_t length = number_of(*r, 1).value_or(0);
+                return make("curve-beyond-geometry", at_row(*r),
+                            item_words(*r) + ", " + metres(length) + " long, ends at " + metres(start + length) +
+                                ", beyond the plan geometry, which ends at metre " +
+                                std::to_string(run_.model.trackLength));
+            }
+            return make("curve-beyond-geometry", at, what);
+        }
+        case Fault::too_many_signs:
+            return make("too-many-signs", r != nullptr ? at_row(*r) : at,
+                        (r != nullptr ? item_words(*r) : std::string("this sign")) +
+                            " is the 81st roadside sign: at most 80 fit");
+        case Fault::too_many_mountain_spans:
+            return make("too-many-mountain-spans", r != nullptr ? at_row(*r) : at,
+                        (r != nullptr ? item_words(*r) : std::string("this span")) +
+                            " is the 81st mountain span: at most 80 fit");
+        case Fault::text_too_long:
+            return make("text-too-long", at, what);
+        case Fault::value_out_of_range:
+            return make("value-out-of-range", at, what);
+        case Fault::record_outside_table:
+        case Fault::other:
+            break;
+    }
+    return make("run-time-fault", at, what);
+}
+
+std::vector<Diagnostic> Describer::pass_errors() const {
+    std::vector<Diagnostic> out;
+    for (const RecordedPassFailure& f : r_.passFailures) out.push_back(pass_failure(f));
+    return out;
+}
+
+Diagnostic Describer::pass_failure(const RecordedPassFailure& f) const {
+    const RecordedRow* cause = row(r_.source_row(f.cause).value_or(-1));
+    const std::optional<SourcePoint> cause_at =
+        cause != nullptr ? std::optional<SourcePoint>(at_row(*cause)) : std::nullopt;
+    const std::string slowdown = cause != nullptr ? item_words(*cause) : "the slowdown in " + cell_words(f.cause);
+    switch (f.code) {
+        case ErrorCode::no_mark_before_signal: {
+            const RecordedRow* signal = row(r_.source_row(f.cell).value_or(-1));
+            const std::string signal_words =
+                signal != nullptr ? item_words(*signal) : "the signal in " + cell_words(f.cell);
+            Diagnostic d =
+                make("no-room-for-mark-before-signal",
+                     signal != nullptr ? std::optional<SourcePoint>(at_row(*signal)) : cause_at,
+                     "no restriction mark can be placed one or two cells before " + signal_words + " (" +
+                         cell_words(f.cell) + "), which stands within " + metres(std::int64_t{warning_look_back} * 50) +
+                         " before the warning board of " + slowdown + ": " + cells_holding({f.cell - 1, f.cell - 2}));
+            if (cause != nullptr) {
+                d.notes.push_back({at_row(*cause), "the warning board of this slowdown asks for the mark"});
+            }
+            add_owner_notes(d, {f.cell - 1, f.cell - 2});
+            return d;
+        }
+        case ErrorCode::no_mark_before_slowdown: {
+            // The group that found no free cell: all three cells taken, none by
+            // a mark placed for this slowdown.
+            std::vector<std::int64_t> blocked;
+            for (const auto& group : start_mark_groups) {
+                if (f.cell <= group[2]) continue;
+                std::vector<std::int64_t> cells;
+                bool all_taken = true;
+                for (int back : group) {
+                    const std::int64_t c = f.cell - back;
+                    cells.push_back(c);
+                    const CellOwner* o = r_.owner(c);
+                    const bool own_mark = o != nullptr && o->passCause && *o->passCause == f.cause;
+                    all_taken = all_taken && taken(c) && !own_mark;
+                }
+                if (all_taken) {
+                    blocked = cells;
+                    break;
+                }
+            }
+            std::string message =
+                "no restriction mark can be placed before the start of " + slowdown + " (" + cell_words(f.cell) + ")";
+            if (!blocked.empty()) message += ": " + cells_holding(blocked);
+            Diagnostic d = make("no-room-for-marks-before-slowdown", cause_at, message);
+            add_owner_notes(d, blocked);
+            return d;
+        }
+        case ErrorCode::no_mark_through_slowdown:
+        default: {
+            const RouteModel& m = run_.model;
+            const bool at_end = f.cell >= 0 && f.cell < static_cast<std::int64_t>(m.cells.size()) &&
+                                m.cells[static_cast<std::size_t>(f.cell)].kind == cell_kind::slowdown_end;
+            std::vector<std::int64_t> cells = {f.cell - 1, f.cell, f.cell + 1};
+            std::string message = "no restriction mark can be placed near " + cell_words(f.cell) + ", inside " +
+                                  slowdown + ": " + cells_holding(cells);
+            if (at_end) {
+                std::int64_t signal = f.cell;
+                for (std::int64_t s = f.cell; s <= f.cell + signal_search_cells; ++s) {
+                    if (s < static_cast<std::int64_t>(m.cells.size()) &&
+                        m.cells[static_cast<std::size_t>(s)].kind == cell_kind::signal) {
+                        signal = s;
+                        break;
+                    }
+                }
+                cells = {signal - 1, signal - 2};
+                message = "no restriction mark can be placed before the first signal after the end of " + slowdown +
+                          " (" + cell_words(signal) + "): " + cells_holding(cells);
+            }
+            Diagnostic d = make("no-room-for-mark-in-slowdown", cause_at, message);
+            add_owner_notes(d, cells);
+            return d;
+        }
+    }
+}
+
+std::optional<Diagnostic> Describer::stamp_error() const {
+    if (run_.stamp == 0) return std::nullopt;
+    const bool marker = run_.stamp == value_of(ErrorCode::stamp_marker_taken);
+    const RecordedRow* item = row(r_.source_row(1).value_or(-1));
+    std::string message = (item != nullptr ? item_words(*item) : std::string("an item")) +
+                          " goes into route cell 1 with a non-zero " + (marker ? "first" : "second") +
+                          " value, but the scenario stamp needs that cell: the program stops with \" Errore n. " +
+                          std::to_string(run_.stamp) +
+                          "\" and writes no binary file; point items must stand at 25 m or beyond";
+    return make(marker ? "stamp-marker-slot-taken" : "stamp-code-slot-taken",
+                item != nullptr ? std::optional<SourcePoint>(at_row(*item)) : files_.whole(Source::train_description),
+                message);
+}
+
+}  // namespace
+
+std::optional<Diagnostic> reading_error(const Run& run, const AuthorFiles& files) {
+    return Describer(run, files).reading_error();
+}
+
+std::vector<Diagnostic> pass_errors(const Run& run, const AuthorFiles& files) {
+    return Describer(run, files).pass_errors();
+}
+
+std::optional<Diagnostic> stamp_error(const Run& run, const AuthorFiles& files) {
+    return Describer(run, files).stamp_error();
+}
+
+}  // namespace scenario::tool

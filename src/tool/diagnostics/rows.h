@@ -1,0 +1,43 @@
+// The rows of the descriptions as an author sees them: what each value of a
+// keyword's row is called and what the row stands for.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "reader/keywords.h"
+#include "tool/diagnostics/recorder.h"
+
+namespace scenario::tool {
+
+// How many values a keyword's row reads, and the name of each.
+std::size_t value_count(const Keyword& keyword);
+std::string_view value_name(const Keyword& keyword, std::size_t index);
+
+// What a row stands for: "signal", "slowdown", "roadside sign", ...
+std::string_view item_noun(const Keyword& keyword);
+
+// A value of a row as read, when the row got that far.
+const ReadField* value_of(const RecordedRow& row, std::size_t index);
+std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index);
+
+// "the signal at 12300 m", "station Brenzola", "the roadside sign (Cippo ) at
+// 10950 m": the row's item in the author's words.
+std::string item_words(const RecordedRow& row);
+
+// The number of single-letter insertions, deletions, replacements and swaps
+// of two neighbours that turn one text into the other; only small
+// distances are exact: texts far apart give some number above 3.
+int edit_distance(std::string_view a, std::string_view b);
+
+// "12300 m"
+std::string metres(std::int64_t m);
+
+// The keywords of every table, for suggestions.
+std::span<const Keyword* const> line_general_keywords();
+std::span<const Keyword* const> line_item_keywords();
+std::span<const Keyword* const> train_keywords();
+
+}  // namespace scenario::tool

@@ -1,0 +1,441 @@
+#include "tool/diagnostics/warnings.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "model/rounding.h"
+#include "model/route_model.h"
+#include "tool/diagnostics/rows.h"
+#include "tool/display_text.h"
+
+namespace scenario::tool {
+
+namespace {
+
+std::string quoted(std::string_view text) { return "`" + display_text(text) + "`"; }
+
+std::string lower(std::string_view text) {
+    std::string out;
+    for (char c : text) out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
+bool has_letter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+bool all_digits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+Diagnostic warning(std::string name, SourcePoint at, std::string message) {
+    Diagnostic d;
+    d.severity = Severity::warning;
+    d.name = std::move(name);
+    d.at = std::move(at);
+    d.message = std::move(message);
+    return d;
+}
+
+std::span<const Keyword* const> keywords_of(Part part) {
+    switch (part) {
+        case Part::line_general:
+            return line_general_keywords();
+        case Part::line_items:
+            return line_item_keywords();
+        case Part::train:
+        case Part::prologue:
+            return train_keywords();
+    }
+    return {};
+}
+
+const Keyword* matching(std::span<const Keyword* const> table, std::string_view field) {
+    for (const Keyword* k : table) {
+        if (k->matches(field)) return k;
+    }
+    return nullptr;
+}
+
+// A keyword's stored byte, as read back.
+std::int64_t low_byte(std::int64_t v) { return v & 0xFF; }
+std::int64_t low_16(std::int64_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF)); }
+
+class RowRules {
+public:
+    RowRules(const Run& run, const AuthorFiles& files) : run_(run), files_(files) {}
+
+    std::vector<Diagnostic> run();
+
+private:
+    bool starts_its_line(Source source, const ReadField& field) const {
+        const std::string line = files_.line(source, field.at.line);
+        std::size_t first = 0;
+        while (first < line.size() && (line[first] == ' ' || line[first] == '\t')) ++first;
+        return static_cast<int>(first) + 1 == field.at.column;
+    }
+    SourcePoint at(Source source, const ReadField& field) const { return files_.point(source, field); }
+
+    void candidate(const RecordedCandidate& c);
+    void row(const RecordedRow& r);
+    void trailing_fields(const RecordedRow& r);
+    void value_rules(const RecordedRow& r);
+    void truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how);
+    void text_rule(const RecordedRow& r, std::size_t index);
+
+    const Run& run_;
+    const AuthorFiles& files_;
+    std::vector<Diagnostic> out_;
+    // Stray fields already explained as part of a row (a decimal comma's
+    // fraction, values after a row's last one).
+    std::set<std::pair<Source, std::pair<int, int>>> explained_;
+};
+
+std::vector<Diagnostic> RowRules::run() {
+    const Recorder& r = run_.recorder;
+    for (const RecordedRow& row : r.rows) this->row(row);
+    for (const RecordedCandidate& c : r.candidates) candidate(c);
+    return std::move(out_);
+}
+
+void RowRules::candidate(const RecordedCandidate& c) {
+    if (c.matched || c.part == Part::prologue) return;
+    if (explained_.count({c.source, {c.field.at.line, c.field.at.column}}) != 0) return;
+    const std::string& text = c.field.text;
+    const bool line = c.source == Source::line_description;
+    if (c.hyphenSkipped) {
+        // A hyphen in place of an underscore or a space: the keyword is lost.
+        for (char replacement : {'_', ' '}) {
+            std::string mended = text;
+            std::replace(mended.begin(), mended.end(), '-', replacement);
+            const Keyword* k = matching(keywords_of(c.part), mended);
+            if (k == nullptr) continue;
+            out_.push_back(warning("hyphenated-keyword", at(c.source, c.field),
+                                   quoted(text) +
+                                       " holds a hyphen, so it is passed over as a comment and never read "
+                                       "as " +
+                                       quoted(k->written) + "; the values after it are ignored"));
+            return;
+        }
+        return;
+    }
+    if (!starts_its_line(c.source, c.field) || text.empty() || text.front() == '[' || !has_letter(text)) return;
+
+    // Written in other letters' case in the general section.
+    if (c.part == Part::line_general) {
+        for (const Keyword* k : line_general_keywords()) {
+            Keyword ignoring_case = *k;
+            ignoring_case.exactCase = false;
+            if (k->exactCase && ignoring_case.matches(text)) {
+                out_.push_back(warning("keyword-letter-case", at(c.source, c.field),
+                                       quoted(text) + " is not read: in the general section " + quoted(k->written) +
+                                           " must be written in small letters; the values after it are ignored"));
+                return;
+            }
+        }
+    }
+    // A known keyword in a part that does not read it.
+    std::vector<std::pair<std::span<const Keyword* const>, std::string>> elsewhere;
+    if (c.part == Part::line_general) {
+        elsewhere = {{line_item_keywords(),
+                      "is read only after the general section (which ends at the first field "
+                      "holding \"[\" and \"]\", such as `[curve]`)"},
+                     {train_keywords(), "belongs to the train description"}};
+    } else if (c.part == Part::line_items) {
+        elsewhere = {{line_general_keywords(), "is read only in the general section, before `[curve]`"},
+                     {train_keywords(), "belongs to the train description"}};
+    } else {
+        elsewhere = {{line_general_keywords(), "belongs to the line description"},
+                     {line_item_keywords(), "belongs to the line description"}};
+    }
+    for (const auto& [table, where] : elsewhere) {
+        if (const Keyword* k = matching(table, text)) {
+            out_.push_back(warning(
+                "keyword-in-wrong-section", at(c.source, c.field),
+                quoted(text) + " is not read here: " + quoted(k->written) + " " + where + "; the row is ignored"));
+            return;
+        }
+    }
+    // Anything else: a misspelt keyword, most of the time.
+    const std::string written = lower(text);
+    const Keyword* nearest = nullptr;
+    int best = 3;
+    for (const Keyword* k : keywords_of(c.part)) {
+        const int distance = edit_distance(written, k->written);
+        if (distance < best) {
+            best = distance;
+            nearest = k;
+        }
+    }
+    std::string message = quoted(text) + " is no keyword of the " +
+                          std::string(line ? "line description" : "train description") + ", so the row is ignored";
+    if (nearest != nullptr) message += "; did you mean " + quoted(nearest->written) + "?";
+    out_.push_back(warning("unknown-keyword", at(c.source, c.field), message));
+}
+
+void RowRules::row(const RecordedRow& r) {
+    const std::string& keyword_text = r.keywordField.text;
+    if (!keyword_text.empty() && keyword_text.front() == '#') {
+        out_.push_back(warning("hash-is-not-a-comment", at(r.source, r.keywordField),
+                               quoted(keyword_text) + " is read as a " + quoted(r.keyword->written) +
+                                   " row: '#' does not make a comment (a comment is a row whose first field holds a "
+                                   "hyphen)"));
+    }
+    for (const ReadField& v : r.values) {
+        if (v.at.line != r.keywordField.at.line) {
+            out_.push_back(
+                warning("values-on-next-line", at(r.source, v),
+                        "the " + quoted(r.keyword->written) + " row of line " + std::to_string(r.keywordField.at.line) +
+                            " takes its " +
+                            std::string(value_name(*r.keyword, static_cast<std::size_t>(&v - r.values.data()))) + " " +
+                            quoted(v.text) + " from this line"));
+            break;
+        }
+    }
+    if (r.complete) trailing_fields(r);
+    value_rules(r);
+}
+
+// Fields after a row's last value on its line: a decimal comma's fraction, or
+// values that are ignored.
+void RowRules::trailing_fields(const RecordedRow& r) {
+    if (r.values.empty()) return;
+    const ReadField& last = r.values.back();
+    const Recorder& rec = run_.recorder;
+    bool first = true;
+    for (const RecordedCandidate& c : rec.candidates) {
+        if (c.source != r.source || c.field.at.line != last.at.line || c.field.at.column <= last.at.column) continue;
+        if (c.matched) break;
+        explained_.insert({c.source, {c.field.at.line, c.field.at.column}});
+        if (!first) continue;
+        first = false;
+        const bool decimal = last.isNumber && c.field.at.column == last.endColumn + 1 && all_digits(c.field.text);
+        if (decimal) {
+            // A fraction after a gradient notes the gradient's exact value.
+            const bool gradient = r.keyword == &keyword::gradient && r.values.size() == 2;
+            if (gradient) continue;
+            SourcePoint point = at(r.source, last);
+            point.endColumn = c.field.endColumn;
+            out_.push_back(warning("decimal-comma", point,
+                                   quoted(last.text + "," + c.field.text) + " is read as " +
+                                       std::to_string(last.number) + ": the comma ends the number and " +
+                                       quoted(c.field.text) + " is ignored; values are whole numbers"));
+            continue;
+        }
+        out_.push_back(warning(
+            "ignored-values", at(r.source, c.field),
+            quoted(c.field.text) + " after the last value of the " + quoted(r.keyword->written) + " row is ignored"));
+    }
+}
+
+void RowRules::truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how) {
+    const ReadField* v = value_of(r, index);
+    if (v == nullptr) return;
+    out_.push_back(warning("value-truncated", at(r.source, *v),
+                           std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) + " is stored " + how +
+                               " as " + std::to_string(stored)));
+}
+
+void RowRules::text_rule(const RecordedRow& r, std::size_t index) {
+    const ReadField* v = value_of(r, index);
+    if (v == nullptr) return;
+    const bool wide = std::any_of(v->text.begin(), v->text.end(), [](char c) { return (c & 0x80) != 0; });
+    if (!wide || !is_valid_utf8(v->text)) return;
+    out_.push_back(warning("text-not-single-byte", at(r.source, *v),
+                           "the " + std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) +
+                               " is UTF-8 text: each accented letter goes into the records as two bytes; save the "
+                               "description in the single-byte code page"));
+}
+
+void RowRules::value_rules(const RecordedRow& r) {
+    const Keyword* k = r.keyword;
+    auto number = [&](std::size_t i) { return number_of(r, i); };
+    if (k == &keyword::gradient) {
+        if (const auto g = number(1); g && (*g < -gradient_offset || *g > 255 - gradient_offset)) {
+            const std::int64_t byte = low_byte(*g + gradient_offset);
+            out_.push_back(warning("gradient-out-of-range", at(r.source, *value_of(r, 1)),
+                                   "gradient " + std::to_string(*g) + " is stored as the byte " + std::to_string(byte) +
+                                       ", read back as " + std::to_string(byte - gradient_offset) +
+                                       " per mille: gradients lie from -100 to 155 per mille"));
+        }
+    } else if (k == &keyword::speed) {
+        if (const auto s = number(1); s && *s % 5 != 0 && *s >= 0 && *s <= 1277) {
+            const auto stored = static_cast<std::int64_t>(round_half_even(static_cast<double>(*s) / 5.0)) * 5;
+            out_.push_back(warning("speed-not-multiple-of-5", at(r.source, *value_of(r, 1)),
+                                   "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " +
+                                       std::to_string(stored) + " km/h"));
+        }
+    } else if (k == &keyword::adhesion) {
+        if (const auto a = number(1); a && (*a < 0 || *a > 255)) truncated(r, 1, low_byte(*a), "in one byte");
+    } else if (k == &keyword::signal) {
+        const auto sx = number(1);
+        const auto dx = number(6);
+        for (std::size_t i : {std::size_t{1}, std::size_t{6}}) {
+            const auto type = number(i);
+            if (!type || (*type >= 0 && *type <= 2)) continue;
+            out_.push_back(warning("signal-type-out-of-range", at(r.source, *value_of(r, i)),
+                                   "signal type " + std::string(value_name(*k, i)) + " " + std::to_string(*type) +
+                                       " is outside 0 to 2: the combined type sx * 3 + dx = " +
+                                       std::to_string(sx.value_or(0) * 3 + dx.value_or(0)) + " is no valid type"));
+        }
+        for (std::size_t i : {2, 3, 4, 5, 7, 8, 9}) {
+            const auto code = number(i);
+            if (!code || (*code >= 0 && *code <= 9)) continue;
+            out_.push_back(warning("signal-code-not-a-digit", at(r.source, *value_of(r, i)),
+                                   "signal code " + std::string(value_name(*k, i)) + " " + std::to_string(*code) +
+                                       " is not one digit: codes are packed two to a field, the left-hand one as "
+                                       "tens and the right-hand one as units, so it runs into the other"));
+        }
+        if (const auto tempo = number(10); tempo && sx == 2 && (*tempo < 0 || *tempo > 255)) {
+            truncated(r, 10, low_byte(*tempo), "in one byte");
+        }
+    } else if (k == &keyword::slowdown) {
+        for (std::size_t i : {1, 3, 5}) {
+            if (const auto v = number(i); v && low_16(*v) != *v) truncated(r, i, low_16(*v), "in 16 bits");
+        }
+    } else if (k == &keyword::restriction) {
+        if (const auto w = number(1); w && *w > 0 && low_16(*w) != *w) truncated(r, 1, low_16(*w), "in 16 bits");
+    } else if (k == &keyword::mountain) {
+        if (const auto tipo = number(2); tipo && *tipo != 1 && *tipo != 2 && *tipo != 11 && *tipo != 12) {
+            out_.push_back(warning("mountain-type-unknown", at(r.source, *value_of(r, 2)),
+                                   "mountain span type " + std::to_string(*tipo) +
+                                       " is none of 1, 2, 11 and 12; it is stored as " +
+                                       std::to_string(low_byte(*tipo > 10 ? *tipo - 10 : *tipo))));
+        }
+    } else if (k == &keyword::speed_boards) {
+        for (std::size_t rank = 0; rank < 3; ++rank) {
+            const auto left = number(1 + rank);
+            const auto right = number(5 + rank);
+            if (!right || *right == 0 || (*right % 5 == 0 && *right >= 0 && *right < 100)) continue;
+            const std::int64_t packed = left.value_or(0) * 20 + *right / 5;
+            out_.push_back(warning("board-speeds-overlap", at(r.source, *value_of(r, 5 + rank)),
+                                   std::string(value_name(*k, 5 + rank)) + " " + std::to_string(*right) +
+                                       " km/h does not fit beside the left-hand one: the rank is stored as " +
+                                       std::to_string(left.value_or(0)) + " * 20 + " + std::to_string(*right) +
+                                       " / 5 = " + std::to_string(packed) + ", read back as " +
+                                       std::to_string(packed / 20) + " and " + std::to_string(packed % 20 * 5) +
+                                       " km/h"));
+        }
+        for (std::size_t i : {4, 8}) {
+            if (const auto stripes = number(i); stripes && (*stripes < 0 || *stripes > 9)) {
+                out_.push_back(warning("value-truncated", at(r.source, *value_of(r, i)),
+                                       std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
+                                           " is not one digit: the stripes are stored as left * 10 + right"));
+            }
+        }
+    } else if (k == &keyword::sign) {
+        text_rule(r, 1);
+    } else if (k == &keyword::station) {
+        text_rule(r, 16);
+    }
+}
+
+// Rows of a keyword in file order, for the order and overlap rules.
+std::map<const Keyword*, std::vector<const RecordedRow*>> rows_by_keyword(const Recorder& r) {
+    std::map<const Keyword*, std::vector<const RecordedRow*>> rows;
+    for (const RecordedRow& row : r.rows) {
+        if (number_of(row, 0)) rows[row.keyword].push_back(&row);
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::vector<Diagnostic> row_warnings(const Run& run, const AuthorFiles& files) { return RowRules(run, files).run(); }
+
+bool read_whole_train(const Run& run) {
+    const Recorder& r = run.recorder;
+    return r.opened_[index_of(Source::train_description)] &&
+           std::none_of(r.failures.begin(), r.failures.end(),
+                        [](const RecordedFailure& f) { return f.source == Source::train_description; }) &&
+           !(r.faulted && r.faulted->source == Source::train_description);
+}
+
+std::vector<Diagnostic> order_warnings(const Run& run, const AuthorFiles& files) {
+    std::vector<Diagnostic> out;
+    const Recorder& r = run.recorder;
+    auto at_row = [&](const RecordedRow& row) { return files.point(row.source, *value_of(row, 0)); };
+    const auto rows = rows_by_keyword(r);
+    auto rows_of = [&](const Keyword& k) {
+        const auto it = rows.find(&k);
+        return it == rows.end() ? std::vector<const RecordedRow*>{} : it->second;
+    };
+
+    // Ascending positions.
+    for (const Keyword* k : {&keyword::gradient, &keyword::curve, &keyword::mountain, &keyword::speed,
+                             &keyword::adhesion, &keyword::signal, &keyword::slowdown, &keyword::station}) {
+        const std::vector<const RecordedRow*> list = rows_of(*k);
+        for (std::size_t i = 1; i < list.size(); ++i) {
+            const std::int64_t before = *number_of(*list[i - 1], 0);
+            const std::int64_t now = *number_of(*list[i], 0);
+            if (now >= before) continue;
+            Diagnostic d = warning("descending-positions", at_row(*list[i]),
+                                   item_words(*list[i]) + " comes after " + item_words(*list[i - 1]) + ": " +
+                                       quoted(k->written) + " rows must stand in ascending position");
+            d.notes.push_back({at_row(*list[i - 1]), "the previous " + quoted(k->written) + " row"});
+            out.push_back(std::move(d));
+        }
+    }
+    // Curves that overlap.
+    const std::vector<const RecordedRow*> curves = rows_of(keyword::curve);
+    for (std::size_t i = 1; i < curves.size(); ++i) {
+        const std::int64_t start = *number_of(*curves[i], 0);
+        const std::int64_t previous_start = *number_of(*curves[i - 1], 0);
+        const std::int64_t previous_end = previous_start + number_of(*curves[i - 1], 1).value_or(0);
+        if (start >= previous_end || start < previous_start) continue;
+        Diagnostic d = warning("overlapping-curves", at_row(*curves[i]),
+                               item_words(*curves[i]) + " starts inside " + item_words(*curves[i - 1]) +
+                                   ", which ends at " + metres(previous_end) +
+                                   ": the plan continues the previous curve's direction with this curve's curvature");
+        d.notes.push_back({at_row(*curves[i - 1]), "the previous curve ends at " + metres(previous_end)});
+        out.push_back(std::move(d));
+    }
+
+    return out;
+}
+
+std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& files) {
+    std::vector<Diagnostic> out;
+    const Recorder& r = run.recorder;
+    auto at_row = [&](const RecordedRow& row) { return files.point(row.source, *value_of(row, 0)); };
+    const auto rows = rows_by_keyword(r);
+    auto rows_of = [&](const Keyword& k) {
+        const auto it = rows.find(&k);
+        return it == rows.end() ? std::vector<const RecordedRow*>{} : it->second;
+    };
+    const auto train = index_of(Source::train_description);
+    if (!r.opened_[train]) return out;
+    if (!r.headerFound[train]) {
+        out.push_back(warning("train-header-missing", files.whole(Source::train_description),
+                              "the train description has no \"[generale]\" header, so nothing of it is read: no "
+                              "speeds, stations, signals or slowdowns"));
+        return out;
+    }
+    const bool read_to_end = read_whole_train(run);
+    for (const auto& [k, what] :
+         {std::pair{&keyword::speed, "line speed"}, std::pair{&keyword::adhesion, "adhesion"}}) {
+        const std::vector<const RecordedRow*> list = rows_of(*k);
+        if (list.empty()) {
+            if (read_to_end) {
+                out.push_back(warning("profile-missing", files.whole(Source::train_description),
+                                      std::string("the train description has no ") + quoted(k->written) +
+                                          " row: the whole line gets " + what + " 0"));
+            }
+            continue;
+        }
+        // A first row before 25 m writes no cell before it.
+        const std::int64_t first = *number_of(*list.front(), 0);
+        if (first > 25) {
+            out.push_back(warning("profile-not-from-start", at_row(*list.front()),
+                                  "the first " + quoted(k->written) + " row is at " + metres(first) +
+                                      ": the cells before it get " + what + " 0"));
+        }
+    }
+    return out;
+}
+
+}  // namespace scenario::tool
