@@ -102,8 +102,8 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
     std::size_t found = 0;
     for (;;) {
         std::optional<Diagnostic> error = reading_error(*run, files);
-        if (run != &first && !(error && (ends_recovery(*error) ||
-                                         blanked.count({source_of(*error, files), error->at->line}) != 0))) {
+        if (run != &first &&
+            !(error && (ends_recovery(*error) || blanked.count({source_of(*error, files), error->at->line}) != 0))) {
             // Rows this reading got to that the earlier ones did not.
             warnings.add(row_warnings(*run, files));
             warnings.add(order_warnings(*run, files));
