@@ -94,9 +94,13 @@ constexpr DiagnosticKind catalogue[] = {
      "slowdown's end, or gradient rows whose cells pass the last cell.",
      "montagna,   19000,  40000,  1", "montagna,   19000,  20000,  1"},
     {"too-many-signs", error, E::run_time_fault, "more than 80 roadside signs",
-     "The texts of roadside signs fill the scenario records from 80 downward; an 81st sign does not fit.", "", ""},
+     "The texts of roadside signs fill the scenario records from 80 downward; an 81st sign does not fit. Sign rows "
+     "that only repeat another, or kilometre posts the simulator does not need, are the ones to take out.",
+     "cartello_indicatore,  1000,   (Cippo )(  Km  )(1+000)\r\n... 80 more signs ...",
+     "at most 80 cartello_indicatore rows"},
     {"too-many-mountain-spans", error, E::run_time_fault, "more than 80 mountain spans",
-     "At most 80 mountain spans can be recorded.", "", ""},
+     "At most 80 mountain spans can be recorded. Neighbouring spans can often be joined into one.",
+     "montagna,   10950,  11000,  1\r\nmontagna,   11000,  11500,  1", "montagna,   10950,  11500,  1"},
 
     // Reading the train description.
     {"signal-cell-taken", error, E::signal_cell_taken, "a signal falls into a route cell already taken",
@@ -148,13 +152,16 @@ constexpr DiagnosticKind catalogue[] = {
      "stazione,  1100,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, Secondo"},
     {"too-many-stations", error, E::station_table_full, "the stations reach the scenario records of the roadside signs",
      "Stations fill the scenario records from 1 upward and the texts of roadside signs from 80 downward; together "
-     "they may hold at most 78. The reading stops at the first station that does not fit.",
+     "they may hold at most 78. The reading stops at the first station that does not fit. Take out stations the run "
+     "does not need, or roadside signs.",
      "", ""},
     {"train-description-missing", error, E::run_time_fault, "the train description file does not exist",
      "The line description was read, but the train description cannot be opened. Check the path given with --train.",
-     "", ""},
+     "", "[generale]\r\nvelocita,   0,    100\r\naderenza,   0,    90"},
     {"unreadable-description", error, E::run_time_fault, "a description cannot be read",
-     "The file exists but cannot be opened or read.", "", ""},
+     "The file is a folder, a device or another kind of file that is not a regular file, or it cannot be opened or "
+     "read. Give the path of the description file itself.",
+     "", ""},
 
     // Either description: fields.
     {"empty-description", error, E::run_time_fault, "a description file is empty",
@@ -182,27 +189,40 @@ constexpr DiagnosticKind catalogue[] = {
      "would be one field.",
      "cartello_indicatore,  10950,   \"Bivio, Nord", "cartello_indicatore,  10950,   \"Bivio, Nord\""},
     {"text-too-long", error, E::run_time_fault, "a text is longer than a scenario record can hold",
-     "A sign's lettering or a station's name is stored with a 16-bit length: at most 32767 characters.", "", ""},
+     "A sign's lettering or a station's name is stored with a 16-bit length: at most 32767 characters. A missing "
+     "line end can make the rest of a file one text.",
+     "", ""},
     {"run-time-fault", error, E::run_time_fault, "the reading failed for another reason",
-     "Any failure without a code of its own ends the reading with code 25.", "", ""},
+     "Any failure without a code of its own ends the reading with code 25: the message says what failed (a "
+     "description too large for memory, for one).",
+     "", ""},
 
     // The completion pass.
     {"no-room-for-mark-before-signal", error, E::no_mark_before_signal,
      "no free cell one or two before a signal near a slowdown warning board",
      "Every signal up to 20 cells (1000 m) before a slowdown warning board gets a restriction mark of at most 180 "
      "km/h in one of the two cells before it. When both hold other items the mark is missing; the pass goes on and "
-     "the files are written.",
-     "", ""},
+     "the files are written. Move the signal, or the items in the two cells before it.",
+     "(line description)\r\ncartello_indicatore,  4900,   (B)\r\ncartello_indicatore,  4950,   (A)\r\n"
+     "(train description)\r\nsegnale,  5000,  2, 4, 1,  1, 0,  2,  2,1,1, 0\r\n"
+     "rallentamento,   6700,    60,  500, 0,  0,  0",
+     "(line description)\r\ncartello_indicatore,  4850,   (B)\r\ncartello_indicatore,  4900,   (A)"},
     {"no-room-for-marks-before-slowdown", error, E::no_mark_before_slowdown,
      "no free cell for a restriction mark before a slowdown start",
      "Three restriction marks are placed before each slowdown start, each on the first free cell of the cells 5 to "
-     "7, 11 to 13 and 18 to 20 before it. When a group has no free cell that mark is missing.",
-     "", ""},
+     "7, 11 to 13 and 18 to 20 before it. When a group has no free cell that mark is missing. Move the slowdown, or "
+     "one of the items in the group.",
+     "(line description)\r\ncartello_indicatore,  9650,   (C)\r\ncartello_indicatore,  9700,   (B)\r\n"
+     "cartello_indicatore,  9750,   (A)\r\n(train description)\r\nrallentamento,   10000,    60,  1000, 0,  0,  0",
+     "(train description)\r\nrallentamento,   10100,    60,  1000, 0,  0,  0"},
     {"no-room-for-mark-in-slowdown", error, E::no_mark_through_slowdown,
      "no free cell for a restriction mark through a slowdown or before the first signal after it",
      "A slowdown slower than 110 km/h gets a restriction mark every 8 cells from its start to its end, and the first "
-     "signal within 12 cells after its end gets a mark before it. When no nearby cell is free that mark is missing.",
-     "", ""},
+     "signal within 12 cells after its end gets a mark before it. When no nearby cell is free that mark is missing. "
+     "Move the items around the cell named.",
+     "(line description)\r\ncartello_indicatore,  10350,   (A)\r\ncartello_indicatore,  10400,   (B)\r\n"
+     "cartello_indicatore,  10450,   (C)\r\n(train description)\r\nrallentamento,   10000,    60,  1000, 0,  0,  0",
+     "(line description)\r\ncartello_indicatore,  10350,   (A)\r\ncartello_indicatore,  10450,   (C)"},
 
     // The scenario stamp.
     {"stamp-marker-slot-taken", error, E::stamp_marker_taken,
@@ -257,15 +277,15 @@ constexpr DiagnosticKind catalogue[] = {
      "Every value is a whole number; a comma ends a field, so the digits after a decimal comma are a field of their "
      "own and are ignored. After a gradient a fraction is the usual note of a gradient's exact value and is not "
      "warned about; elsewhere write whole numbers.",
-     "velocita,   2000,    8,5", "velocita,   2000,    85"},
+     "curvas2,  1000,  250,5", "curvas2,  1000,  250"},
     {"profile-not-from-start", warning, std::nullopt,
      "the first row of the line speed or the adhesion is not at 0: the cells before it get 0",
      "The line speed and the adhesion hold from each row's position up to the next row; before the first row the "
      "cells get 0 (0 km/h, no adhesion). Put the first row at 0.",
      "velocita,   1000,    100", "velocita,   0,    100"},
     {"profile-missing", warning, std::nullopt, "the train description gives no line speed or no adhesion",
-     "Without any \"velocita\" row the whole line has speed 0, without any \"aderenza\" row adhesion 0.", "",
-     "velocita,   0,    100\r\naderenza,   0,    90"},
+     "Without any \"velocita\" row the whole line has speed 0, without any \"aderenza\" row adhesion 0.",
+     "[generale]\r\nsabbia,    200", "velocita,   0,    100\r\naderenza,   0,    90"},
     {"speed-not-multiple-of-5", warning, std::nullopt, "a line speed is stored in steps of 5 km/h",
      "The line speed is stored divided by 5 and rounded (halves to the even neighbour), so a speed that is not a "
      "multiple of 5 km/h comes out as another speed.",
@@ -295,7 +315,8 @@ constexpr DiagnosticKind catalogue[] = {
     {"text-not-single-byte", warning, std::nullopt, "a station's or sign's text is not single-byte text",
      "Texts go into the scenario records byte for byte in the single-byte code page of the simulator. Text saved as "
      "UTF-8 stores two bytes for each accented letter; save the description in the single-byte code page.",
-     "", ""},
+     "stazione,  0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,  1,  15,47,30, Città   (saved as UTF-8)",
+     "stazione,  0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,  1,  15,47,30, Città   (saved in the single-byte code page)"},
     {"ignored-values", warning, std::nullopt, "text after the last value of a row is ignored",
      "A row reads a fixed number of values; what follows on its line is read as keyword candidates and ignored "
      "(unless it happens to hold a keyword).",

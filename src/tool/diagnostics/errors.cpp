@@ -474,13 +474,17 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
         case Fault::unclosed_quote:
             return make("unclosed-quote", at, "the quoted field that begins here has no closing quote");
         case Fault::no_route_length: {
-            const std::string item = r != nullptr ? quoted(r->keywordField.text) : std::string("an item");
-            return make(
-                "missing-route-length",
-                r != nullptr ? files_.point(r->source, r->keywordField) : files_.whole(Source::line_description),
-                item +
-                    " comes before any route length: the general section of the line description gives no "
-                    "`lunghezza percorso`");
+            if (r != nullptr) {
+                return make("missing-route-length", files_.point(r->source, r->keywordField),
+                            quoted(r->keywordField.text) +
+                                " comes before any route length: the general section of the line description gives "
+                                "no `lunghezza percorso`");
+            }
+            // The plan geometry starts where the general section ends.
+            const ReadField& header = r_.headers[index_of(Source::line_description)];
+            return make("missing-route-length", files_.point(Source::line_description, header),
+                        "the general section under this header gives no route length: add `lunghezza percorso`, the "
+                        "route's length in metres");
         }
         case Fault::negative_route_length:
             return make(

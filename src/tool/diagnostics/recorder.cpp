@@ -7,7 +7,10 @@ void Recorder::opened(Source source, std::string_view text) {
     textSize[index_of(source)] = text.size();
 }
 
-void Recorder::header(Source source, const ReadField&) { headerFound[index_of(source)] = true; }
+void Recorder::header(Source source, const ReadField& field) {
+    headerFound[index_of(source)] = true;
+    headers[index_of(source)] = field;
+}
 
 void Recorder::candidate(Source source, Part part, const ReadField& field, bool matched) {
     candidates.push_back({source, part, field, matched, false});

@@ -86,6 +86,7 @@ public:
     // Indexed by Source.
     std::array<bool, 3> opened_{};
     std::array<bool, 3> headerFound{};
+    std::array<ReadField, 3> headers;  // where each "[generale]" stands
     std::array<std::size_t, 3> textSize{};
 
     // Who placed what a cell holds; nothing for a cell no item was put in.

@@ -1,0 +1,421 @@
+// scenario-tool check and compile: one minimal wrong input for every
+// diagnostic, where it is reported and where its note points; every error
+// of a reading in one run and none invented; warnings that never change a
+// byte; the explanations and their reference page.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "compactor/memorizza_percorso.h"
+#include "tool/authoring.h"
+#include "tool/diagnostics/analysis.h"
+#include "tool/diagnostics/catalogue.h"
+#include "tool/diagnostics/report.h"
+
+namespace scenario::tool {
+namespace {
+
+using scenario::testing::crlf;
+using scenario::testing::line_description;
+using scenario::testing::train_description;
+using testing::Author;
+using testing::Outcome;
+using testing::read_file;
+using testing::write_file;
+
+const std::vector<std::string> profiles{"velocita,   0,    100", "aderenza,   0,    90"};
+
+std::string train(std::vector<std::string> rows) {
+    rows.insert(rows.begin(), profiles.begin(), profiles.end());
+    return train_description(rows);
+}
+const std::string plain_train = train({});
+const std::string plain_line = line_description(20000, {});
+
+std::string signal_at(int position, const std::string& codes = "2, 4, 1,  1, 0,  2,  2,1,1, 0") {
+    return "segnale,  " + std::to_string(position) + ",  " + codes;
+}
+std::string sign_at(int position, const std::string& text) {
+    return "cartello_indicatore,  " + std::to_string(position) + ",   " + text;
+}
+std::string station(int position, int kind, int length, const std::string& name) {
+    return "stazione,  " + std::to_string(position) + ", " + std::to_string(kind) + ", " + std::to_string(length) +
+           ",  0, 0, 0,  1,1,0,  2,1,1,    0,  16,3,0, " + name;
+}
+std::vector<std::string> many(int count, const std::function<std::string(int)>& row) {
+    std::vector<std::string> rows;
+    for (int i = 1; i <= count; ++i) rows.push_back(row(i));
+    return rows;
+}
+
+// Where a diagnostic stands: "LINE:4:12", "TRAIN:2:11", "LINE" (the whole
+// file) or "" (no note).
+std::string where(const nlohmann::json& at, const Author& author) {
+    if (!at.contains("file") || at["file"].is_null()) return "";
+    const std::string file = at["file"] == author.line ? "LINE" : at["file"] == author.train ? "TRAIN" : "?";
+    if (at["line"].is_null()) return file;
+    return file + ":" + std::to_string(at["line"].get<int>()) + ":" + std::to_string(at["column"].get<int>());
+}
+
+struct Case {
+    const char* name;                 // the diagnostic expected
+    std::optional<std::string> line;  // nothing: the file is missing
+    std::optional<std::string> train;
+    std::string at;    // where it is reported
+    std::string note;  // where its first note points; "" for none
+};
+
+const std::vector<Case> cases{
+    // Errors of the line description.
+    {"line-description-missing", std::nullopt, plain_train, "LINE", ""},
+    {"general-header-missing", crlf({"[generle]", "lunghezza percorso,  20000", "[fine]"}), plain_train, "LINE:1:1",
+     ""},
+    {"route-too-long", line_description(1000001, {}), plain_train, "LINE:2:24", ""},
+    {"missing-route-length", crlf({"[generale]", "[curve]", "pendenza,  0,   0", "[fine]"}), plain_train, "LINE:1:1",
+     ""},
+    {"negative-route-length", line_description(-8000, {}), plain_train, "LINE:2:24", ""},
+    {"break-not-on-50", line_description(20000, {}, {"progressiva chilometrica uno,    1025,    0,    0"}), plain_train,
+     "LINE:3:34", ""},
+    {"repetition-start-not-on-50", line_description(20000, {}, {"ripetizione segnali 4 codici,  2110,  11050"}),
+     plain_train, "LINE:3:32", ""},
+    {"repetition-end-not-on-50", line_description(20000, {}, {"ripetizione segnali 4 codici,  2100,  11055"}),
+     plain_train, "LINE:3:39", ""},
+    {"repetition-without-codes", line_description(20000, {}, {"ripetizione segnali codici,  2100,  11050"}),
+     plain_train, "LINE:3:1", ""},
+    {"curve-without-class", line_description(20000, {"curvad,  2000,  300"}), plain_train, "LINE:4:1", ""},
+    {"curves-beyond-last-metre", line_description(1000000, {"curvas1,  999000,  5000"}), plain_train, "LINE:4:1", ""},
+    {"curve-beyond-geometry", line_description(20000, {"curvas1,  26000,  2000"}), plain_train, "LINE:4:11", ""},
+    {"item-beyond-route", line_description(20000, {"pendenza,  30000,   0"}), train({signal_at(1050)}), "LINE:4:12",
+     "TRAIN:4:11"},
+    {"sign-cell-taken", line_description(20000, {sign_at(10950, "(A)"), sign_at(10960, "(B)")}), plain_train,
+     "LINE:5:23", "LINE:4:23"},
+    {"speed-boards-cell-taken",
+     line_description(20000, {sign_at(1100, "(A)"), "indicatori_vmax,  1100,  105,  110,  125,  0,  ,  ,  ,  0"}),
+     plain_train, "LINE:5:19", "LINE:4:23"},
+    {"item-outside-cells", line_description(20000, {"montagna,  19000,  40000,  1"}), plain_train, "LINE:4:12", ""},
+    {"too-many-signs", line_description(100000, many(81, [](int i) { return sign_at(1000 * i, "(S)"); })), plain_train,
+     "LINE:84:23", ""},
+    {"too-many-mountain-spans",
+     line_description(200000, many(81,
+                                   [](int i) {
+                                       return "montagna,  " + std::to_string(2000 * i) + ",  " +
+                                              std::to_string(2000 * i + 500) + ",  1";
+                                   })),
+     plain_train, "LINE:84:12", ""},
+    // Errors of the train description.
+    {"train-description-missing", plain_line, std::nullopt, "TRAIN", ""},
+    {"unreadable-description", plain_line, std::nullopt, "TRAIN", ""},  // a folder in its place
+    {"signal-cell-taken", line_description(20000, {"indicatori_vmax,  1050,  105,  110,  125,  0,  ,  ,  ,  0"}),
+     train({signal_at(1050)}), "TRAIN:4:11", "LINE:4:19"},
+    {"warning-board-cell-taken", plain_line,
+     train({signal_at(12300), "rallentamento,   13500,    60,  500, 0,  1,  60"}), "TRAIN:5:18", "TRAIN:4:11"},
+    {"slowdown-start-cell-taken", plain_line,
+     train({signal_at(13500), "rallentamento,   13500,    60,  500, 0,  1,  60"}), "TRAIN:5:18", "TRAIN:4:11"},
+    {"slowdown-end-cell-taken", plain_line,
+     train({signal_at(14000), "rallentamento,   13500,    60,  500, 0,  1,  60"}), "TRAIN:5:33", "TRAIN:4:11"},
+    {"slowdown-approach-cell-taken", plain_line,
+     train({signal_at(12250), "rallentamento,   13500,    60,  500, 0,  1,  60"}), "TRAIN:5:18", "TRAIN:4:11"},
+    {"restriction-cell-taken", plain_line, train({signal_at(1050), "abbattimento,  1100,  100"}), "TRAIN:5:16",
+     "TRAIN:4:11"},
+    {"station-position-not-on-50", plain_line, train({station(1025, 24, 400, "Primo")}), "TRAIN:4:12", ""},
+    {"station-length-not-on-100", plain_line, train({station(1000, 24, 450, "Primo")}), "TRAIN:4:22", ""},
+    {"station-too-near-start", plain_line, train({station(0, 2, 100, "Primo")}), "TRAIN:4:12", ""},
+    {"stations-too-close", plain_line, train({station(0, 8, 500, "Primo"), station(800, 24, 400, "Secondo")}),
+     "TRAIN:5:12", "TRAIN:4:12"},
+    {"too-many-stations", line_description(100000, {sign_at(99000, "(S)")}),
+     train(many(78, [](int i) { return station(1000 * i, 28, 100, "S" + std::to_string(i)); })), "TRAIN:81:12",
+     "LINE:4:23"},
+    {"empty-description", std::string(), plain_train, "LINE", ""},
+    {"unexpected-end-of-file", crlf({"[generale]", "lunghezza percorso,  20000", "[curve]", "pendenza,  1000"}),
+     plain_train, "LINE:4:1", ""},
+    {"not-a-number", line_description(20000, {"pendenza,  1x00,   0"}), plain_train, "LINE:4:12", ""},
+    {"number-out-of-range", plain_line, train({"sabbia,    40000"}), "TRAIN:4:12", ""},
+    {"value-out-of-range", plain_line, train_description({"velocita,   0,    2000", "velocita,   1000,   100"}),
+     "TRAIN:2:19", ""},
+    {"unclosed-quote", line_description(20000, {"cartello_indicatore,  10950,   \"Bivio, Nord"}), plain_train,
+     "LINE:4:32", ""},
+    {"text-too-long", plain_line, train({station(0, 8, 500, std::string(40000, 'x'))}), "TRAIN:4:64", ""},
+    // Errors of the completion pass and the stamp.
+    {"no-room-for-mark-before-signal", line_description(20000, {sign_at(4900, "(B)"), sign_at(4950, "(A)")}),
+     train({signal_at(5000), "rallentamento,   6700,    60,  500, 0,  0,  0"}), "TRAIN:4:11", "TRAIN:5:18"},
+    {"no-room-for-marks-before-slowdown",
+     line_description(20000, {sign_at(9650, "(C)"), sign_at(9700, "(B)"), sign_at(9750, "(A)")}),
+     train({"rallentamento,   10000,    60,  1000, 0,  0,  0"}), "TRAIN:4:18", "LINE:6:23"},
+    {"no-room-for-mark-in-slowdown",
+     line_description(20000, {sign_at(10350, "(A)"), sign_at(10400, "(B)"), sign_at(10450, "(C)")}),
+     train({"rallentamento,   10000,    60,  1000, 0,  0,  0"}), "TRAIN:4:18", "LINE:4:23"},
+    {"stamp-marker-slot-taken", plain_line, train({signal_at(0)}), "TRAIN:4:11", ""},
+    {"stamp-code-slot-taken", plain_line, train({"rallentamento,   0,    0,  500, 0,  0,  5"}), "TRAIN:4:18", ""},
+    // Warnings.
+    {"unknown-keyword", line_description(20000, {"pendeza,  1000,   5"}), plain_train, "LINE:4:1", ""},
+    {"keyword-letter-case", line_description(20000, {}, {"Progressiva chilometrica uno,    0,    0,    0"}),
+     plain_train, "LINE:3:1", ""},
+    {"hyphenated-keyword", line_description(20000, {"cartello-indicatore,  10950,   (A)"}), plain_train, "LINE:4:1",
+     ""},
+    {"keyword-in-wrong-section", line_description(20000, {}, {"pendenza,  0,   0"}), plain_train, "LINE:3:1", ""},
+    {"hash-is-not-a-comment", plain_line, train({"# velocita,  2000,  80"}), "TRAIN:4:1", ""},
+    {"gradient-out-of-range", line_description(20000, {"pendenza,  1000,   200"}), plain_train, "LINE:4:20", ""},
+    {"descending-positions", line_description(20000, {"pendenza,  3000,   5", "pendenza,  1000,   0"}), plain_train,
+     "LINE:5:12", "LINE:4:12"},
+    {"overlapping-curves", line_description(20000, {"curvas2,  1000,  500", "curvad3,  1300,  200"}), plain_train,
+     "LINE:5:11", "LINE:4:11"},
+    {"decimal-comma", plain_line, train({"velocita,   2000,    8,5"}), "TRAIN:4:22", ""},
+    {"profile-not-from-start", plain_line, train_description({"velocita,   1000,    100", "aderenza,   0,    90"}),
+     "TRAIN:2:13", ""},
+    {"profile-missing", plain_line, train_description({"aderenza,   0,    90"}), "TRAIN", ""},
+    {"speed-not-multiple-of-5", plain_line, train({"velocita,   1000,    127"}), "TRAIN:4:22", ""},
+    {"signal-type-out-of-range", plain_line, train({signal_at(1050, "3, 4, 1,  1, 0,  2,  2,1,1, 0")}), "TRAIN:4:18",
+     ""},
+    {"signal-code-not-a-digit", plain_line, train({signal_at(1050, "2, 14, 1,  1, 0,  2,  2,1,1, 0")}), "TRAIN:4:21",
+     ""},
+    {"value-truncated", plain_line, train_description({"velocita,   0,    100", "aderenza,   0,    300"}), "TRAIN:3:19",
+     ""},
+    {"mountain-type-unknown", line_description(20000, {"montagna,   7900,  8550,  5"}), plain_train, "LINE:4:27", ""},
+    {"board-speeds-overlap", line_description(20000, {"indicatori_vmax,  9450,  140,  155,  165,  2,  100,  ,  ,  0"}),
+     plain_train, "LINE:4:48", ""},
+    {"text-not-single-byte", plain_line, train({station(0, 8, 500, "Citt\xC3\xA0")}), "TRAIN:4:64", ""},
+    {"ignored-values", plain_line, train({"sabbia,    200,    300"}), "TRAIN:4:20", ""},
+    {"values-on-next-line", plain_line, train_description({"velocita,   0", "100", "aderenza,   0,   90"}), "TRAIN:3:1",
+     ""},
+    {"train-header-missing", plain_line, crlf({"[generle]", "velocita,   0,    100"}), "TRAIN", ""},
+};
+
+TEST(Diagnostics, EachAtItsRowWithItsNote) {
+    std::set<std::string> tested;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tested.insert(c.name);
+        Author author;
+        if (c.line) write_file(author.line, *c.line);
+        if (c.train) {
+            write_file(author.train, *c.train);
+        } else if (std::string(c.name) == "unreadable-description") {
+            std::filesystem::create_directory(author.train);
+        }
+        const Outcome r = author.check(true);
+        const auto report = nlohmann::json::parse(r.out);
+        const DiagnosticKind* kind = find_diagnostic(c.name);
+        ASSERT_NE(kind, nullptr);
+        bool found = false;
+        for (const auto& d : report["diagnostics"]) {
+            if (d["name"] != c.name) continue;
+            found = true;
+            EXPECT_EQ(d["severity"], kind->severity == Severity::error ? "error" : "warning");
+            EXPECT_EQ(where(d, author), c.at);
+            EXPECT_EQ(d["notes"].empty() ? "" : where(d["notes"][0], author), c.note);
+            EXPECT_EQ(d["code"].is_null(), !kind->code);
+            break;
+        }
+        EXPECT_TRUE(found) << r.out;
+        // A warning alone never fails a check; an error does.
+        EXPECT_EQ(r.status, kind->severity == Severity::warning ? 0
+                            : kind->code == ErrorCode::stamp_marker_taken || kind->code == ErrorCode::stamp_code_taken
+                                ? 2
+                                : 1);
+    }
+    // Every diagnostic but the catch-all of faults without a situation of
+    // their own has its case.
+    for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+        if (kind.name == "run-time-fault") continue;
+        EXPECT_EQ(tested.count(std::string(kind.name)), 1u) << kind.name << " has no case";
+    }
+}
+
+TEST(Diagnostics, TheEmbeddedScenarioHasNone) {
+    Author author;
+    write_file(author.line, read_file(testing::embedded_line()));
+    write_file(author.train, read_file(testing::embedded_train()));
+    const Outcome r = author.check();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
+}
+
+TEST(Diagnostics, EveryErrorOfTheReadingInOneRun) {
+    Author author;
+    // A sign on a taken cell stops the line half; behind it a curve without a
+    // class, a slowdown on a signal and a station off the 50 m grid.
+    write_file(author.line,
+               line_description(20000, {sign_at(10950, "(A)"), sign_at(10960, "(B)"), "curvad,  12000,  300"}));
+    write_file(author.train,
+               train({signal_at(5000), "rallentamento,   5000,    60,  500, 0,  0,  0", station(8025, 24, 400, "X")}));
+    const Outcome r = author.check(true);
+    EXPECT_EQ(r.status, 1);
+    const auto report = nlohmann::json::parse(r.out);
+    std::vector<std::string> names;
+    for (const auto& d : report["diagnostics"]) names.push_back(d["name"]);
+    EXPECT_EQ(names, (std::vector<std::string>{"sign-cell-taken", "curve-without-class", "slowdown-start-cell-taken",
+                                               "station-position-not-on-50"}));
+    // The program's own outcome is the first error's.
+    EXPECT_EQ(report["errorCode"], 6);
+    EXPECT_EQ(report["errorPosition"], 10960);
+}
+
+TEST(Diagnostics, NoErrorIsInventedByTakingARowOut) {
+    struct Quiet {
+        const char* what;
+        std::string line;
+        std::string train;
+        std::vector<std::string> names;
+    };
+    const Quiet quiet[] = {
+        // Without its route length the line has nothing to place: no further error.
+        {"route length",
+         line_description(1000001, {sign_at(1000, "(A)"), sign_at(1010, "(B)")}),
+         plain_train,
+         {"route-too-long"}},
+        // A station out of order is real; without the first one, the second
+        // is no longer too close, and nothing is said of it.
+        {"station spacing",
+         plain_line,
+         train({station(0, 8, 500, "A"), station(600, 24, 400, "B"), station(1500, 24, 400, "C")}),
+         {"stations-too-close"}},
+    };
+    for (const Quiet& q : quiet) {
+        SCOPED_TRACE(q.what);
+        Author author;
+        write_file(author.line, q.line);
+        write_file(author.train, q.train);
+        const auto report = nlohmann::json::parse(author.check(true).out);
+        std::vector<std::string> names;
+        for (const auto& d : report["diagnostics"]) names.push_back(d["name"]);
+        EXPECT_EQ(names, q.names);
+    }
+}
+
+TEST(Diagnostics, TheSearchStopsAfterTwentyErrors) {
+    Author author;
+    write_file(author.line, plain_line);
+    write_file(author.train, train(many(25, [](int i) { return station(1000 * i + 25, 24, 400, "S"); })));
+    const Outcome r = author.check();
+    EXPECT_NE(r.err.find("\n20 errors, 0 warnings (the search for errors stopped there; more may follow)\n"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST(Diagnostics, WarningsNeverChangeTheFiles) {
+    // Rows that warn, and an error; the files are the program's either way.
+    Author author;
+    write_file(author.line,
+               line_description(20000, {"pendenza,  1000,   200", "pendenza,  500,   0", "curvas2,  1000,  500",
+                                        "curvad3,  1300,  200", sign_at(10950, "(A)"), sign_at(10960, "(B)")}));
+    write_file(author.train, train({"velocita,   2000,    127", signal_at(3050, "3, 14, 1,  1, 0,  2,  2,1,1, 0")}));
+    DiagnosticOptions quiet;
+    for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+        if (kind.severity == Severity::warning) quiet.warnings.push_back("no-" + std::string(kind.name));
+    }
+    const Outcome loud = author.compile();
+    const std::vector<std::string> files = author.out.files();
+    std::vector<std::string> bytes;
+    for (const std::string& f : files) bytes.push_back(read_file(author.out.file(f)));
+    const Outcome silent = author.compile(false, false, quiet);
+    EXPECT_EQ(loud.status, silent.status);
+    EXPECT_NE(loud.err.find("warning:"), std::string::npos);
+    EXPECT_EQ(silent.err.find("warning:"), std::string::npos);
+    ASSERT_EQ(author.out.files(), files);
+    for (std::size_t i = 0; i < files.size(); ++i) EXPECT_TRUE(read_file(author.out.file(files[i])) == bytes[i]);
+
+    // The program's own compaction of the same descriptions.
+    scenario::testing::ScenarioFolder program;
+    program.files.title = "Linea";
+    program.files.trainCode = "T 1";
+    program.write_line(read_file(author.line));
+    program.write_train(read_file(author.train));
+    std::int32_t flag = 1;
+    memorizza_percorso(program.model, program.files, flag, [](const std::string&) {});
+    for (const std::string& f : files) {
+        EXPECT_TRUE(read_file(program.folder.file(f)) == read_file(author.out.file(f))) << f;
+    }
+}
+
+TEST(Diagnostics, WerrorAndSilencedWarnings) {
+    Author author;
+    write_file(author.line, line_description(20000, {"pendeza,  1000,   5"}));
+    write_file(author.train, plain_train);
+    EXPECT_EQ(author.check().status, 0);
+    DiagnosticOptions werror;
+    werror.warningsAreErrors = true;
+    const Outcome strict = author.check(false, werror);
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.err.find(": error: `pendeza` is no keyword"), std::string::npos) << strict.err;
+    DiagnosticOptions silenced;
+    silenced.warningsAreErrors = true;
+    silenced.warnings = {"no-unknown-keyword"};
+    const Outcome quiet = author.check(false, silenced);
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+
+    for (const char* wrong : {"no-such-warning", "no-sign-cell-taken", "unknown-keyword"}) {
+        DiagnosticOptions bad;
+        bad.warnings = {wrong};
+        EXPECT_THROW(author.check(false, bad), UsageError) << wrong;
+    }
+}
+
+TEST(Diagnostics, SourceLinesAreShownSafely) {
+    struct Shown {
+        std::string line;
+        int column;
+        int end;
+        std::string expected;
+    };
+    const std::string long_line = "cartello_indicatore,  10950,   (" + std::string(300, 'x') + ")" + ", 5";
+    const Shown shown[] = {
+        // Control characters are escaped, and the caret still points at the field.
+        {"a\x1b[31mb, 7", 10, 11, " 4 | a\\x1b[31mb, 7\n   |             ^\n"},
+        // A line over 200 columns is cut around the caret.
+        {long_line, 336, 337,
+         " 4 | ..." + long_line.substr(long_line.size() - 200) + "\n   |    " + std::string(199, ' ') + "^\n"},
+    };
+    for (const Shown& s : shown) {
+        Diagnostic d;
+        d.name = "x";
+        d.message = "m";
+        d.at = SourcePoint{"f", 4, s.column, s.end, s.line};
+        const std::string text = render_diagnostic(d, ReportStyle{});
+        EXPECT_EQ(text.substr(text.find('\n') + 1), s.expected);
+    }
+    Diagnostic coloured;
+    coloured.name = "x";
+    coloured.message = "m";
+    coloured.at = SourcePoint{"f", 0, 0, 0, ""};
+    EXPECT_EQ(render_diagnostic(coloured, ReportStyle{true}), "\033[1mf:\033[0m \033[1;31merror:\033[0m m [x]\n");
+}
+
+TEST(Explain, EveryNameAndCode) {
+    for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+        std::ostringstream out;
+        std::ostringstream err;
+        ASSERT_EQ(explain_command({std::string(kind.name)}, out, err), 0);
+        EXPECT_EQ(out.str().substr(0, out.str().find('\n')).find("[" + std::string(kind.name) + "]"),
+                  out.str().find('['))
+            << kind.name;
+        EXPECT_FALSE(kind.explanation.empty());
+    }
+    // A code stands for every situation that yields it.
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(explain_command({"25"}, out, err), 0);
+    for (const char* situation :
+         {"[missing-route-length]", "[not-a-number]", "[too-many-signs]", "[empty-description]"}) {
+        EXPECT_NE(out.str().find(situation), std::string::npos) << situation;
+    }
+    std::ostringstream none;
+    EXPECT_EQ(explain_command({"no-such-thing"}, none, err), 64);
+}
+
+TEST(Explain, TheReferencePageIsUpToDate) {
+    // Regenerate with: cmake --build --preset test --target diagnostics_page
+    EXPECT_TRUE(read_file(SOURCE_DIR "/docs/diagnostics.md") == reference_page())
+        << "docs/diagnostics.md differs from the table of diagnostics";
+}
+
+}  // namespace
+}  // namespace scenario::tool
