@@ -14,10 +14,20 @@
 #include <string>
 #include <string_view>
 
+#include <filesystem>
+#include <map>
+
 #include "compactor/file_layout.h"
 #include "compactor/little_endian.h"
 #include "compactor/memorizza_percorso.h"
 #include "fuzz_support.h"
+
+#ifdef COMPACTOR_FUZZ_DIAGNOSTICS
+#include "tool/compaction.h"
+#include "tool/diagnostics/analysis.h"
+#include "tool/diagnostics/catalogue.h"
+#include "tool/diagnostics/report.h"
+#endif
 #include "io/file_system.h"
 
 namespace {
@@ -69,15 +79,8 @@ void check_written_files(const RouteModel& model, const ScenarioFiles& files) {
     FUZZ_CHECK(get_i32(sim, end - 4) == fuzz::weighted_code);
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > longest_input) return -1;
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const std::size_t split = input.find(separator);
-    const std::string_view line = input.substr(0, split);
-    const std::string_view train = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
-
+// The program's own compaction of the two descriptions, with its checks.
+void compact_as_the_program(std::string_view line, std::string_view train) {
     const ScenarioFiles& files = fuzz::scratch_files();
     fuzz::empty_scratch_folder();
     fuzz::write_bytes(files.line_description(), line);
@@ -102,19 +105,83 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else {
             FUZZ_CHECK(model.records[record_index::identity].long4 != 0 || model.cells[1].data2 != 0);
         }
-        return 0;
+        return;
     } catch (const NothingToWrite& failure) {
         // The only other defined outcome: no route length, no cells.
         fuzz::report_outcome("no route cells", model, diagnostics);
         FUZZ_CHECK(model.cells.size() < 2, "unexpected failure: %s", failure.what());
         FUZZ_CHECK(!any_binary_file(files), "a binary file without route cells");
         fuzz::check_after_reading(model, files, diagnostics);
-        return 0;
+        return;
     }
     fuzz::report_outcome("written", model, diagnostics);
     FUZZ_CHECK(reported.empty(), "errore called with '%s' but the run went on", reported.c_str());
     FUZZ_CHECK(model.withGeometry == flag);
     fuzz::check_after_reading(model, files, diagnostics);
     check_written_files(model, files);
+}
+
+// The binary files the last compaction left, by name.
+std::map<std::string, std::string> written_files(const ScenarioFiles& files) {
+    std::map<std::string, std::string> bytes;
+    for (const std::string& path : {files.line_geometry(), files.scenario_records(), files.route_cells()}) {
+        if (fuzz::exists(path)) bytes[std::filesystem::path(path).filename().string()] = fuzz::read_bytes(path);
+    }
+    return bytes;
+}
+
+#ifdef COMPACTOR_FUZZ_DIAGNOSTICS
+// The authoring tool's compile of the same descriptions, watched for its
+// diagnostics: it must write the program's bytes, and its diagnostics must
+// hold an error exactly when the program's reading, pass or stamp reports one.
+void compile_with_diagnostics(std::string_view line, std::string_view train,
+                              const std::map<std::string, std::string>& program) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(fuzz::scratch_files().folder) / "tool";
+    fs::create_directories(root / "out");
+    const std::string line_path = (root / "line.txt").string();
+    const std::string train_path = (root / "train.txt").string();
+    fuzz::write_bytes(line_path, line);
+    fuzz::write_bytes(train_path, train);
+
+    tool::Run first;
+    tool::Compaction c = tool::compact({line_path, train_path, fuzz::title, fuzz::train_code}, root / "out", true, true,
+                                       &first.recorder);
+    std::map<std::string, std::string> compiled;
+    for (const std::string& name : c.written) compiled[name] = fuzz::read_bytes((root / "out" / name).string());
+    FUZZ_CHECK(compiled == program, "the tool wrote other files or bytes than the program");
+
+    const std::int32_t code = c.model.errorCode;
+    first.model = std::move(c.model);
+    first.stamp = c.stamp;
+    first.nothingToWrite = !c.notWritten.empty();
+    const tool::AuthorFiles files(line_path, train_path);
+    tool::AnalysisOptions options;
+    options.mostErrors = 3;
+    const tool::Analysis analysis = tool::analyse(first, files, fuzz::title, fuzz::train_code, options);
+    FUZZ_CHECK((code != 0 || first.stamp != 0) == (analysis.errors > 0), "errorCode %d, stamp %d, %zu errors", code,
+               first.stamp, analysis.errors);
+    for (const tool::Diagnostic& d : analysis.diagnostics) {
+        FUZZ_CHECK(tool::find_diagnostic(d.name) != nullptr, "unknown diagnostic %s", d.name.c_str());
+    }
+    (void)tool::render_analysis(analysis, tool::ReportStyle{});
+    (void)tool::diagnostics_json(analysis).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    fs::remove_all(root);
+}
+#endif
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > longest_input) return -1;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = input.find(separator);
+    const std::string_view line = input.substr(0, split);
+    const std::string_view train = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+
+    compact_as_the_program(line, train);
+#ifdef COMPACTOR_FUZZ_DIAGNOSTICS
+    compile_with_diagnostics(line, train, written_files(fuzz::scratch_files()));
+#endif
     return 0;
 }
