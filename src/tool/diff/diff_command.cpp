@@ -40,6 +40,11 @@ Decoder decoded(const InputFile& file) {
 
 std::string changed(const std::string& a, const std::string& b) { return a + " -> " + b; }
 
+// "1 cell differs", "3 cells differ".
+std::string differ(std::size_t n, const std::string& thing, const std::string& of = "") {
+    return std::to_string(n) + of + " " + thing + (n == 1 && of.empty() ? "" : "s") + (n == 1 ? " differs" : " differ");
+}
+
 // ---- scenario records ----
 
 std::string described(RecordItem item, const ScenarioRecord& r) {
@@ -51,14 +56,16 @@ std::string described(RecordItem item, const ScenarioRecord& r) {
 std::size_t diff_records(const InputFile& a, const InputFile& b, CheckedOutput& out) {
     RecordDecoder ra = decoded<RecordDecoder>(a);
     RecordDecoder rb = decoded<RecordDecoder>(b);
+    const int stations_a = stations_end(ra);
+    const int stations_b = stations_end(rb);
     std::size_t differing = 0;
     for (int index = 0; index < record_count; ++index) {
         const ScenarioRecord ea = ra.record(index);
         const ScenarioRecord eb = rb.record(index);
         if (ea == eb) continue;
         ++differing;
-        const RecordItem ia = record_item(index, ea);
-        const RecordItem ib = record_item(index, eb);
+        const RecordItem ia = record_item(index, ea, stations_a);
+        const RecordItem ib = record_item(index, eb, stations_b);
         const std::string record = "record " + std::to_string(index);
         if (ia != ib) {
             out.line(record + ": " + changed(described(ia, ea), described(ib, eb)));
@@ -89,7 +96,7 @@ std::size_t diff_records(const InputFile& a, const InputFile& b, CheckedOutput& 
         // Texts that show alike but whose bytes differ.
         out.line(line + (changes.empty() ? ": the bytes of its text differ" : changes));
     }
-    if (differing > 0) out.line(std::to_string(differing) + " of " + std::to_string(record_count) + " records differ");
+    if (differing > 0) out.line(differ(differing, "record", " of " + std::to_string(record_count)));
     return differing;
 }
 
@@ -127,12 +134,12 @@ std::size_t diff_cells(const InputFile& a, const InputFile& b, CheckedOutput& ou
         });
         out.line(line + changes);
     }
+    if (differing > 0) out.line(differ(differing, "cell"));
     if (ca.count() != cb.count()) {
-        ++differing;
         out.line(a.name() + " holds " + std::to_string(ca.count()) + " cells, " + b.name() + " " +
                  std::to_string(cb.count()) + ": the cells from " + std::to_string(common) + " on are in one only");
+        ++differing;
     }
-    if (differing > 0) out.line(std::to_string(differing) + " cells differ");
     return differing;
 }
 
@@ -208,15 +215,16 @@ std::size_t diff_geometry(const InputFile& a, const InputFile& b, CheckedOutput&
         }
     }
     close();
+    if (metres > 0) {
+        out.line(differ(metres, "metre") + ", in " + std::to_string(stretches) +
+                 (stretches == 1 ? " stretch" : " stretches"));
+    }
     if (ga.metres() != gb.metres()) {
-        ++stretches;
         out.line(a.name() + " holds " + std::to_string(ga.metres()) + " metres, " + b.name() + " " +
                  std::to_string(gb.metres()) + ": the metres from " + std::to_string(common) + " on are in one only");
+        ++metres;
     }
-    if (stretches > 0) {
-        out.line(std::to_string(metres) + " metres differ, in " + std::to_string(stretches) + " stretches");
-    }
-    return stretches;
+    return metres;
 }
 
 }  // namespace

@@ -90,10 +90,11 @@ void dump_records(RecordDecoder& records, Request& request, CheckedOutput& out) 
         line += item;
         return line;
     };
+    const int stations = stations_end(records);
     if (!request.json) out.line(row("record", "offset", "item") + std::string(values_at - 21, ' ') + "values");
     for (int index = 0; index < record_count; ++index) {
         const ScenarioRecord r = records.record(index);
-        const RecordItem item = record_item(index, r);
+        const RecordItem item = record_item(index, r, stations);
         if (item == RecordItem::empty && !request.all && kinds.empty()) continue;
         if (!kinds.empty() && std::find(kinds.begin(), kinds.end(), item) == kinds.end()) continue;
         if (request.selection.ranged()) {

@@ -93,11 +93,16 @@ RowValue shown_value(const NamedField& named, const ScenarioRecord& record) {
 
 }  // namespace
 
-RecordItem record_item(int index, const ScenarioRecord& record) {
-    const bool numbers = has_number(record);
-    if (!numbers && record.text.empty()) return RecordItem::empty;
+int stations_end(RecordDecoder& records) {
+    int index = record_index::first_station;
+    while (index <= record_index::first_sign && has_number(records.record(index))) ++index;
+    return index;
+}
+
+RecordItem record_item(int index, const ScenarioRecord& record, int stations_end) {
+    if (!has_number(record) && record.text.empty()) return RecordItem::empty;
     if (index >= record_index::first_station && index <= record_index::first_sign) {
-        return numbers ? RecordItem::station : RecordItem::sign;
+        return index < stations_end ? RecordItem::station : RecordItem::sign;
     }
     switch (index) {
         case record_index::break_tre:

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "compactor/binary_decoding.h"
 #include "model/route_model.h"
 #include "tool/dump/selection.h"
 
@@ -20,10 +21,13 @@ namespace scenario::tool {
 
 enum class RecordItem { empty, unused, station, sign, kilometre_break, sizes, identity, repetition };
 
-// What the record at `index` holds, from its place in the table and, where
-// stations and signs share places, from its values: a station always has a
-// number that is not 0, a sign only its lettering.
-RecordItem record_item(int index, const ScenarioRecord& record);
+// Where the stations end: they fill the records from 1 upward, each with a
+// number that is not 0 (its kind, or an end beyond 0 m), up to the first
+// record without one; the signs' texts fill the places above, from 80 down.
+int stations_end(RecordDecoder& records);
+
+// What the record at `index` holds, from its place in the table.
+RecordItem record_item(int index, const ScenarioRecord& record, int stations_end);
 // "station", "kilometre break", ...
 const char* record_item_name(RecordItem item);
 // Every item name, for --kind.
