@@ -25,7 +25,7 @@ trap 'rm -rf "$work"' EXIT
 "$writer" "$work"
 "$tool" compile --line "$work/max_line.txt" --train "$work/max_train.txt" --title Max --train-code "T 1" \
     --out "$work" >/dev/null
-ls -l "$work"/*.dat "$work"/*.sim | awk '{ print "  " $5 " bytes  " $NF }'
+stat -c '  %s bytes  %n' "$work"/*.dat "$work"/*.sim
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 

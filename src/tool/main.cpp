@@ -47,7 +47,9 @@ int main(int argc, char** argv) {
     dump_app->add_option("FILE", dump.file, "the file to decode; - for standard input (with --as)")->required();
     dump_app->add_flag("--json", dump.json, "one JSON object a line");
     dump_app->add_flag("--all", dump.all, "show the empty records of a .sim file too");
-    dump_app->add_option("--from", dump.from, "the first metre (500000) or kilometre reading (92.5km) to show");
+    dump_app->add_option("--from", dump.from,
+                         "the first metre (500000) or kilometre reading (92.5km) to show; of the records, the "
+                         "stations and kilometre breaks that lie there");
     dump_app->add_option("--to", dump.to, "the last metre or kilometre reading to show");
     dump_app
         ->add_option("--kind", dump.kinds,
