@@ -234,7 +234,7 @@ int diff_command(const DiffOptions& options, std::ostream& out, std::ostream& er
     if (options.as.empty() && binary_file_kind(options.b, options.as) != kind) {
         throw UsageError("'" + options.a + "' and '" + options.b + "' are not the same kind of file");
     }
-    PipeSignalIgnored pipe_errors_are_write_errors;
+    ignore_closed_pipes();
     CheckedOutput output(out);
     try {
         const InputFile a(options.a, kind);

@@ -1,6 +1,7 @@
 #include "tool/dump/checked_output.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace scenario::tool {
@@ -26,13 +27,11 @@ void CheckedOutput::flush() {
     }
 }
 
-PipeSignalIgnored::PipeSignalIgnored() {
+void ignore_closed_pipes() {
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &previous_);
+    sigaction(SIGPIPE, &ignore, nullptr);
 }
-
-PipeSignalIgnored::~PipeSignalIgnored() { sigaction(SIGPIPE, &previous_, nullptr); }
 
 }  // namespace scenario::tool

@@ -3,7 +3,6 @@
 // stops the command with the reason, instead of going on or being killed.
 #pragma once
 
-#include <csignal>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -36,17 +35,10 @@ private:
     std::string buffer_;
 };
 
-// While it lives, a write to a pipe whose reader has gone fails with EPIPE
-// instead of ending the process.
-class PipeSignalIgnored {
-public:
-    PipeSignalIgnored();
-    ~PipeSignalIgnored();
-    PipeSignalIgnored(const PipeSignalIgnored&) = delete;
-    PipeSignalIgnored& operator=(const PipeSignalIgnored&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
+// From now on, a write to a pipe whose reader has gone fails with EPIPE
+// instead of ending the process. Not undone on return: the standard streams
+// are flushed once more when the process ends, and that write must not kill
+// it either.
+void ignore_closed_pipes();
 
 }  // namespace scenario::tool

@@ -361,7 +361,7 @@ int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& er
     // A wrong range is told before anything is read.
     Selection::stretches(options.from, options.to, KilometreBreaks{});
 
-    PipeSignalIgnored pipe_errors_are_write_errors;
+    ignore_closed_pipes();
     CheckedOutput output(out);
     try {
         if (request.ranged && request.kind != BinaryFile::records) {
