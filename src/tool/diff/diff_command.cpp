@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <functional>
 #include <map>
 
 #include "compactor/binary_decoding.h"

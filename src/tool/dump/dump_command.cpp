@@ -76,9 +76,7 @@ std::vector<RecordItem> record_kinds(const std::vector<std::string>& names) {
 
 void dump_records(RecordDecoder& records, Request& request, CheckedOutput& out) {
     const std::vector<RecordItem> kinds = record_kinds(request.kinds);
-    const std::optional<KilometreBreaks> breaks =
-        kilometre_breaks(records.record(record_index::break_uno), records.record(record_index::break_due),
-                         records.record(record_index::break_tre));
+    const std::optional<KilometreBreaks> breaks = kilometre_breaks(records);
     // Columns: the record, its offset in the file, the item, its values.
     constexpr std::size_t values_at = 6 + 2 + 7 + 2 + 15 + 2;
     auto row = [](std::string_view index, std::string_view offset, std::string_view item) {
@@ -317,8 +315,7 @@ KilometreBreaks breaks_from(const std::string& path) {
     const InputFile file(path, BinaryFile::records);
     try {
         RecordDecoder records(file);
-        return kilometre_breaks(records.record(record_index::break_uno), records.record(record_index::break_due),
-                                records.record(record_index::break_tre));
+        return kilometre_breaks(records);
     } catch (const DecodeError& bad) {
         throw InputError(exit_status::scenario_error, path + ": cannot decode: " + bad.what());
     }
@@ -330,10 +327,7 @@ void dump_file(const InputFile& file, const DumpOptions& options, Request& reque
             // The records carry their own breaks.
             RecordDecoder records(file);
             if (request.ranged) {
-                request.selection.limit_to(Selection::stretches(
-                    options.from, options.to,
-                    kilometre_breaks(records.record(record_index::break_uno), records.record(record_index::break_due),
-                                     records.record(record_index::break_tre))));
+                request.selection.limit_to(Selection::stretches(options.from, options.to, kilometre_breaks(records)));
             }
             dump_records(records, request, out);
             return;

@@ -99,6 +99,11 @@ int stations_end(RecordDecoder& records) {
     return index;
 }
 
+KilometreBreaks kilometre_breaks(RecordDecoder& records) {
+    return kilometre_breaks(records.record(record_index::break_uno), records.record(record_index::break_due),
+                            records.record(record_index::break_tre));
+}
+
 RecordItem record_item(int index, const ScenarioRecord& record, int stations_end) {
     if (!has_number(record) && record.text.empty()) return RecordItem::empty;
     if (index >= record_index::first_station && index <= record_index::first_sign) {

@@ -26,6 +26,9 @@ enum class RecordItem { empty, unused, station, sign, kilometre_break, sizes, id
 // record without one; the signs' texts fill the places above, from 80 down.
 int stations_end(RecordDecoder& records);
 
+// The kilometre-point breaks of records 81 to 83.
+KilometreBreaks kilometre_breaks(RecordDecoder& records);
+
 // What the record at `index` holds, from its place in the table.
 RecordItem record_item(int index, const ScenarioRecord& record, int stations_end);
 // "station", "kilometre break", ...
