@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string_view>
@@ -77,19 +78,23 @@ std::vector<RecordItem> record_kinds(const std::vector<std::string>& names) {
 void dump_records(RecordDecoder& records, Request& request, CheckedOutput& out) {
     const std::vector<RecordItem> kinds = record_kinds(request.kinds);
     const std::optional<KilometreBreaks> breaks = kilometre_breaks(records);
-    // Columns: the record, its offset in the file, the item, its values.
-    constexpr std::size_t values_at = 6 + 2 + 7 + 2 + 15 + 2;
-    auto row = [](std::string_view index, std::string_view offset, std::string_view item) {
+    // Columns: the record, its offset in the file, the item, its values; each
+    // as wide as its widest entry in any records file.
+    const std::size_t offset_width = digits(largest_file_size(BinaryFile::records));
+    std::size_t item_width = 0;
+    for (RecordItem item : record_items()) item_width = std::max(item_width, std::strlen(record_item_name(item)));
+    auto row = [&](std::string_view index, std::string_view offset, std::string_view item) {
         std::string line;
         pad(line, index, 6);
         line += "  ";
-        pad(line, offset, 7);
+        pad(line, offset, offset_width);
         line += "  ";
         line += item;
+        line.append(item_width + 2 - item.size(), ' ');
         return line;
     };
     const int stations = stations_end(records);
-    if (!request.json) out.line(row("record", "offset", "item") + std::string(values_at - 21, ' ') + "values");
+    if (!request.json) out.line(row("record", "offset", "item") + "values");
     for (int index = 0; index < record_count; ++index) {
         const ScenarioRecord r = records.record(index);
         const RecordItem item = record_item(index, r, stations);
@@ -111,10 +116,10 @@ void dump_records(RecordDecoder& records, Request& request, CheckedOutput& out) 
         } else {
             std::string line =
                 row(std::to_string(index), std::to_string(records.offset(index)), record_item_name(item));
-            for (const RowValue& v : values) {
-                line.append(line.size() < values_at ? values_at - line.size() : 2, ' ');
-                line += v.name + "=" + v.text;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                line += (i > 0 ? "  " : "") + values[i].name + "=" + values[i].text;
             }
+            while (!line.empty() && line.back() == ' ') line.pop_back();
             out.line(line);
         }
     }
