@@ -17,9 +17,12 @@ namespace exit_status {
 inline constexpr int done = 0;
 inline constexpr int scenario_error = 1;  // an error code of the reading or the completion pass; a bad file to dump
 inline constexpr int stamp_error = 2;     // 1250 or 1251: nothing written
+inline constexpr int differ = 1;          // diff: the two files differ
 inline constexpr int usage = 64;
-inline constexpr int failed = 70;  // anything else that stops the tool
-inline constexpr int cannot_write = 74;
+inline constexpr int bad_data = 65;      // diff: a file that does not decode
+inline constexpr int no_input = 66;      // a file to read that does not exist or is not a regular file
+inline constexpr int failed = 70;        // anything else that stops the tool
+inline constexpr int cannot_write = 74;  // a file or the output that cannot be written, or a file that cannot be read
 }  // namespace exit_status
 
 // How the diagnostics of compile and check are judged and shown.
@@ -49,8 +52,21 @@ struct ExplainOptions {
 };
 
 struct DumpOptions {
-    std::string file;
+    std::string file;  // "-" for standard input
     bool json = false;
+    bool all = false;                // empty records too
+    std::string from;                // metres ("500000") or a kilometre reading ("92.5km"); empty: the start
+    std::string to;                  // the same; empty: the end
+    std::vector<std::string> kinds;  // record or cell kinds to show; empty: every kind
+    std::size_t every = 1;           // the first selected row and every Nth after it
+    std::string as;                  // "sim", "dat" or "geometry"; empty: told by the name
+    std::string sim;                 // the records whose breaks give kilometre readings of a .dat or _linea.dat
+};
+
+struct DiffOptions {
+    std::string a;
+    std::string b;
+    std::string as;  // as for dump
 };
 
 struct PlotOptions {
@@ -63,5 +79,6 @@ int check_command(const CheckOptions& options, std::ostream& out, std::ostream& 
 int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& err);
 int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& err);
 int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& err);
+int diff_command(const DiffOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tool

@@ -80,10 +80,36 @@ int main(int argc, char** argv) {
     explain_app->add_option("NAME", explain.what, "a diagnostic's name (as shown in brackets) or an error code");
 
     DumpOptions dump;
-    CLI::App* dump_app =
-        app.add_subcommand("dump", "Decode a .sim, .dat or _linea.dat file, recognised by its name's ending.");
-    dump_app->add_option("FILE", dump.file, "the file to decode")->required();
+    CLI::App* dump_app = app.add_subcommand(
+        "dump",
+        "Decode a .sim, .dat or _linea.dat file, recognised by its name's ending, one row a record, cell or "
+        "metre.");
+    dump_app->add_option("FILE", dump.file, "the file to decode; - for standard input (with --as)")->required();
     dump_app->add_flag("--json", dump.json, "one JSON object a line");
+    dump_app->add_flag("--all", dump.all, "show the empty records of a .sim file too");
+    dump_app->add_option("--from", dump.from,
+                         "the first metre (500000) or kilometre reading (92.5km) to show; of the records, the "
+                         "stations and kilometre breaks that lie there");
+    dump_app->add_option("--to", dump.to, "the last metre or kilometre reading to show");
+    dump_app
+        ->add_option("--kind", dump.kinds,
+                     "only these kinds: of record (station, sign, kilometre break, sizes, identity, repetition) or "
+                     "of cell (signal, station stop, ... or a number); repeat or separate with commas")
+        ->delimiter(',');
+    dump_app->add_option("--every", dump.every, "show the first selected row and every Nth after it");
+    dump_app->add_option("--as", dump.as, "what the file holds, whatever its name: sim, dat or geometry");
+    dump_app->add_option("--sim", dump.sim,
+                         "the .sim file whose kilometre-point breaks give the kilometre readings of a .dat or "
+                         "_linea.dat file (default: the .sim beside it)");
+
+    DiffOptions diff;
+    CLI::App* diff_app = app.add_subcommand(
+        "diff",
+        "Show the records, cells or metres in which two compiled files of the same kind differ; exit 0 when "
+        "equal, 1 when not.");
+    diff_app->add_option("A", diff.a, "the first file")->required();
+    diff_app->add_option("B", diff.b, "the second file")->required();
+    diff_app->add_option("--as", diff.as, "what both files hold, whatever their names: sim, dat or geometry");
 
     PlotOptions plot;
     CLI::App* plot_app = app.add_subcommand("plot", "Draw the line's plan and its profile along the route as SVG.");
@@ -96,7 +122,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::ParseError& wrong) {
-        for (const CLI::App* command : {compile_app, check_app, explain_app, dump_app, plot_app}) {
+        for (const CLI::App* command : {compile_app, check_app, explain_app, dump_app, diff_app, plot_app}) {
             if (command->parsed()) chosen = command;
         }
         return usage_error(app, chosen, wrong.what());
@@ -120,6 +146,10 @@ int main(int argc, char** argv) {
         if (dump_app->parsed()) {
             chosen = dump_app;
             return dump_command(dump, std::cout, std::cerr);
+        }
+        if (diff_app->parsed()) {
+            chosen = diff_app;
+            return diff_command(diff, std::cout, std::cerr);
         }
         chosen = plot_app;
         return plot_command(plot, std::cout, std::cerr);

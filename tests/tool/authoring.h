@@ -63,11 +63,28 @@ struct Author {
     }
 };
 
-inline Outcome dump(const std::string& file, bool json = false) {
+inline Outcome dump(const DumpOptions& options) {
     std::ostringstream o;
     std::ostringstream e;
     Outcome r;
-    r.status = dump_command({file, json}, o, e);
+    r.status = dump_command(options, o, e);
+    r.out = o.str();
+    r.err = e.str();
+    return r;
+}
+
+inline Outcome dump(const std::string& file, bool json = false) {
+    DumpOptions options;
+    options.file = file;
+    options.json = json;
+    return dump(options);
+}
+
+inline Outcome diff(const std::string& a, const std::string& b) {
+    std::ostringstream o;
+    std::ostringstream e;
+    Outcome r;
+    r.status = diff_command({a, b, ""}, o, e);
     r.out = o.str();
     r.err = e.str();
     return r;
