@@ -10,7 +10,8 @@ void Reading::open(const std::string& path, ReadDiagnostics::Source source) {
     stream_.reset();
     item_.reset();
     source_ = source;
-    stream_.emplace(read_whole_file(path));
+    // The run wrote the file itself: a link put in its place is not followed.
+    stream_.emplace(read_whole_file(path, Links::refuse));
 }
 
 const std::string& Reading::read_field() {

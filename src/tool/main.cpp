@@ -1,5 +1,9 @@
 // scenario-tool: compiles an author's line and train descriptions with the
 // program's own compactor, decodes the binary files and plots the line.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -20,6 +24,22 @@ void add_sources(CLI::App& command, Sources& sources) {
         ->required();
 }
 
+// What a command printed must have reached standard output: a full disk or
+// a closed stream there is a failure like any other failed write.
+int checked_output(int status) {
+    errno = 0;
+    std::cout.flush();
+    int error = errno;
+    const bool stream_good = std::cout.good();
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (error == 0) error = errno;
+    if (stream_good && flushed) return status;
+    std::cerr << program_name << ": cannot write standard output ("
+              << (error != 0 ? std::strerror(error) : "write error") << ")\n";
+    return exit_status::cannot_write;
+}
+
 int usage_error(const CLI::App& app, const CLI::App* command, const std::string& what) {
     std::cerr << program_name << ": " << what << "\n\n" << (command != nullptr ? command->help() : app.help());
     return exit_status::usage;
@@ -28,6 +48,9 @@ int usage_error(const CLI::App& app, const CLI::App* command, const std::string&
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write fails with its reason instead of killing
+    // the tool half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"Compiles, inspects and plots scenarios with the compactor's own reader and writers.", program_name};
     app.require_subcommand(1);
 
@@ -65,14 +88,14 @@ int main(int argc, char** argv) {
     try {
         if (compile_app->parsed()) {
             chosen = compile_app;
-            return compile_command(compile, std::cout, std::cerr);
+            return checked_output(compile_command(compile, std::cout, std::cerr));
         }
         if (dump_app->parsed()) {
             chosen = dump_app;
-            return dump_command(dump, std::cout, std::cerr);
+            return checked_output(dump_command(dump, std::cout, std::cerr));
         }
         chosen = plot_app;
-        return plot_command(plot, std::cout, std::cerr);
+        return checked_output(plot_command(plot, std::cout, std::cerr));
     } catch (const UsageError& wrong) {
         return usage_error(app, chosen, wrong.what());
     } catch (const scenario::FileError& failure) {
@@ -80,6 +103,9 @@ int main(int argc, char** argv) {
         return exit_status::cannot_write;
     } catch (const std::exception& failure) {
         std::cerr << program_name << ": cannot go on: " << failure.what() << "\n";
+        return exit_status::failed;
+    } catch (...) {
+        std::cerr << program_name << ": cannot go on: unexpected failure\n";
         return exit_status::failed;
     }
 }
