@@ -86,7 +86,10 @@ constexpr std::string_view temporary_suffix = ".partial";
 std::string temporary_prefix(const std::string& name) {
     std::size_t keep = std::min(name.size(), longest_kept_name);
     while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
-    return "." + name.substr(0, keep) + ".";
+    std::string prefix(1, '.');
+    prefix.append(name, 0, keep);
+    prefix += '.';
+    return prefix;
 }
 
 bool is_temporary_of(std::string_view entry, std::string_view prefix) {

@@ -27,6 +27,9 @@ void add_sources(CLI::App& command, Sources& sources) {
 // What a command printed must have reached standard output: a full disk or
 // a closed stream there is a failure like any other failed write.
 int checked_output(int status) {
+    // A stream that failed earlier writes nothing more: the reason is then
+    // the one its last write left.
+    const int earlier = errno;
     errno = 0;
     std::cout.flush();
     int error = errno;
@@ -35,6 +38,7 @@ int checked_output(int status) {
     const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
     if (error == 0) error = errno;
     if (stream_good && flushed) return status;
+    if (error == 0) error = earlier;
     std::cerr << program_name << ": cannot write standard output ("
               << (error != 0 ? std::strerror(error) : "write error") << ")\n";
     return exit_status::cannot_write;

@@ -1,0 +1,205 @@
+// Outputs replaced in one step, inputs that must be files, the folder lock.
+#include "io/file_system.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+
+#include "support/temp_folder.h"
+
+namespace scenario {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+using testing::TempFolder;
+using testing::write_file;
+
+// Every name in the folder, hidden ones and folders included.
+std::vector<std::string> entries(const TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder.path())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void write_new(const std::string& path) {
+    replace_and_write(path, [](OutputFile& out) { out.write("new"); });
+}
+
+TEST(OutputFile, ReplacesAFileOrALinkAndRefusesAnythingElse) {
+    struct Case {
+        const char* held_by;
+        std::function<void(const std::string& name, const std::string& outside)> put;
+        std::string refusal;  // empty: the name is replaced
+    };
+    const Case cases[] = {
+        {"nothing", [](auto&, auto&) {}, ""},
+        {"an earlier file", [](auto& name, auto&) { write_file(name, std::string(100000, 'x')); }, ""},
+        {"a link to a file elsewhere", [](auto& name, auto& outside) { fs::create_symlink(outside, name); }, ""},
+        {"a dangling link",
+         [](auto& name, auto& outside) {
+             fs::remove(outside);
+             fs::create_symlink(outside, name);
+         },
+         ""},
+        {"a FIFO", [](auto& name, auto&) { ::mkfifo(name.c_str(), 0600); }, "cannot replace (is not a regular file) '"},
+        {"a folder", [](auto& name, auto&) { fs::create_directory(name); }, "cannot replace (is a folder) '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.held_by);
+        TempFolder folder;
+        TempFolder elsewhere;
+        const std::string name = folder.file("out.dat");
+        const std::string outside = elsewhere.file("victim");
+        write_file(outside, "victim");
+        c.put(name, outside);
+        const bool outside_exists = fs::exists(outside);
+        const auto before = entries(folder);
+        try {
+            write_new(name);
+            EXPECT_EQ(c.refusal, "");
+            EXPECT_EQ(entry_at(name), Entry::regular);
+            EXPECT_EQ(read_file(name), "new");
+            EXPECT_EQ(entries(folder), std::vector<std::string>{"out.dat"});
+        } catch (const FileError& refused) {
+            EXPECT_EQ(refused.what(), c.refusal + name + "'");
+            EXPECT_EQ(entries(folder), before);
+        }
+        // Nothing is ever written through a link.
+        EXPECT_EQ(fs::exists(outside), outside_exists);
+        if (outside_exists) {
+            EXPECT_EQ(read_file(outside), "victim");
+        }
+    }
+}
+
+TEST(OutputFile, AFailedWriteLeavesTheEarlierFileWholeAndNoTemporaryFile) {
+    struct Case {
+        const char* failure;
+        std::function<void(const std::string& name)> write;
+        std::string message;  // of the FileError; empty for another exception
+    };
+    const Case cases[] = {
+        {"the producer fails half-way",
+         [](const std::string& name) {
+             replace_and_write(name, [](OutputFile& out) {
+                 out.write(std::string(200000, 'y'));
+                 throw std::runtime_error("stopped");
+             });
+         },
+         ""},
+        {"a file-size limit",
+         [](const std::string& name) {
+             rlimit before{};
+             ::getrlimit(RLIMIT_FSIZE, &before);
+             rlimit small = before;
+             small.rlim_cur = 65536;
+             const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+             ::setrlimit(RLIMIT_FSIZE, &small);
+             try {
+                 replace_and_write(name, [](OutputFile& out) { out.write(std::string(200000, 'y')); });
+             } catch (...) {
+                 ::setrlimit(RLIMIT_FSIZE, &before);
+                 std::signal(SIGXFSZ, old_handler);
+                 throw;
+             }
+         },
+         "cannot write (File too large) '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure);
+        TempFolder folder;
+        const std::string name = folder.file("out.dat");
+        write_file(name, "earlier");
+        try {
+            c.write(name);
+            ADD_FAILURE() << "no failure";
+        } catch (const FileError& failure) {
+            EXPECT_EQ(failure.what(), c.message + name + "'");
+        } catch (const std::runtime_error&) {
+            EXPECT_EQ(c.message, "");
+        }
+        EXPECT_EQ(read_file(name), "earlier");
+        EXPECT_EQ(entries(folder), std::vector<std::string>{"out.dat"});
+    }
+}
+
+TEST(OutputFile, RemovesTheTemporaryFilesOfAKilledRunButNotOfARunAtWork) {
+    TempFolder folder;
+    const std::string stale = folder.file(".out.dat.Ab3dE9.partial");
+    const std::string at_work = folder.file(".out.dat.Zz9yY8.partial");
+    const std::string unrelated = folder.file(".other.dat.Ab3dE9.partial");
+    for (const std::string& name : {stale, at_work, unrelated}) write_file(name, "partial");
+    const int writer = ::open(at_work.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    write_new(folder.file("out.dat"));
+    ::close(writer);
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{".other.dat.Ab3dE9.partial", ".out.dat.Zz9yY8.partial",
+                                                         "out.dat"}));
+}
+
+TEST(InputFile, ReadsRegularFilesOnlyAndNeverWaits) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& name, const std::string& file)> put;
+        Links links;
+        std::string refusal;  // empty: read
+    };
+    const Case cases[] = {
+        {"a file", [](auto& name, auto&) { write_file(name, "bytes"); }, Links::refuse, ""},
+        {"a link to a file", [](auto& name, auto& file) { fs::create_symlink(file, name); }, Links::follow, ""},
+        {"a link to a file, links refused", [](auto& name, auto& file) { fs::create_symlink(file, name); },
+         Links::refuse, "cannot open for reading (is a link) '"},
+        {"nothing", [](auto&, auto&) {}, Links::follow, "cannot open for reading (does not exist) '"},
+        {"a folder", [](auto& name, auto&) { fs::create_directory(name); }, Links::follow,
+         "cannot open for reading (is a folder) '"},
+        {"a FIFO", [](auto& name, auto&) { ::mkfifo(name.c_str(), 0600); }, Links::follow,
+         "cannot open for reading (is not a regular file) '"},
+        {"a link to /dev/zero", [](auto& name, auto&) { fs::create_symlink("/dev/zero", name); }, Links::follow,
+         "cannot open for reading (is not a regular file) '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        const std::string name = folder.file("in.dat");
+        const std::string file = folder.file("file");
+        write_file(file, "bytes");
+        c.put(name, file);
+        try {
+            EXPECT_EQ(read_whole_file(name, c.links), "bytes");
+            EXPECT_EQ(c.refusal, "");
+        } catch (const FileError& refused) {
+            EXPECT_EQ(refused.what(), c.refusal + name + "'");
+        }
+    }
+}
+
+TEST(FolderLock, ASecondRunWaitsThenGivesUpNamingTheFolder) {
+    TempFolder folder;
+    const std::string path = folder.path().string();
+    {
+        const FolderLock first(path, std::chrono::milliseconds(0));
+        ASSERT_TRUE(first.held());
+        try {
+            const FolderLock second(path, std::chrono::milliseconds(1000));
+            ADD_FAILURE() << "two runs held the folder";
+        } catch (const FileError& refused) {
+            EXPECT_EQ(refused.what(),
+                      "cannot start (another run has been working in this folder for 1 s) '" + path + "'");
+        }
+    }
+    const FolderLock after(path, std::chrono::milliseconds(0));
+    EXPECT_TRUE(after.held());
+    EXPECT_TRUE(entries(folder).empty()) << "the lock leaves no file";
+}
+
+}  // namespace
+}  // namespace scenario
