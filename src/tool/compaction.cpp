@@ -109,26 +109,42 @@ void remove_stale_scratch_folders(const fs::path& parent) {
     ::closedir(listing);
 }
 
+// Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that the handler
+// never meets a scratch folder made but not yet recorded, or the reverse.
+class HeldSignals {
+public:
+    HeldSignals() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signal : cleanup_signals) sigaddset(&held, signal);
+        ::sigprocmask(SIG_BLOCK, &held, &before_);
+    }
+    ~HeldSignals() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+private:
+    sigset_t before_;
+};
+
+[[noreturn]] void cannot_create_scratch(int error, const fs::path& parent) {
+    throw FileError("cannot create a scratch folder (" + std::string(std::strerror(error)) + ") in", parent.string());
+}
+
 }  // namespace
 
 ScratchFolder::ScratchFolder(const fs::path& parent) {
     remove_stale_scratch_folders(parent);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string pattern = (parent / (std::string(scratch_prefix) + "XXXXXX")).string();
-        if (pattern.size() >= sizeof live_scratch) {
-            throw FileError("cannot create a scratch folder (" + std::string(std::strerror(ENAMETOOLONG)) + ") in",
-                            parent.string());
-        }
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw FileError("cannot create a scratch folder (" + std::string(std::strerror(errno)) + ") in",
-                            parent.string());
-        }
+        if (pattern.size() >= sizeof live_scratch) cannot_create_scratch(ENAMETOOLONG, parent);
+        const HeldSignals held;
+        if (::mkdtemp(pattern.data()) == nullptr) cannot_create_scratch(errno, parent);
         const int lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (lock < 0) {
             const int error = errno;
             ::rmdir(pattern.c_str());
-            throw FileError("cannot create a scratch folder (" + std::string(std::strerror(error)) + ") in",
-                            parent.string());
+            cannot_create_scratch(error, parent);
         }
         while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
         }
@@ -149,10 +165,11 @@ ScratchFolder::ScratchFolder(const fs::path& parent) {
 }
 
 ScratchFolder::~ScratchFolder() {
-    restore_handlers();
-    live_scratch[0] = '\0';
+    const HeldSignals held;
     std::error_code ignored;
     fs::remove_all(path_, ignored);
+    live_scratch[0] = '\0';
+    restore_handlers();
     ::close(lock_);
 }
 
