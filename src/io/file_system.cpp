@@ -5,10 +5,12 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <random>
+#include <set>
 #include <thread>
 
 #ifdef _WIN32
@@ -92,10 +94,23 @@ std::string temporary_prefix(const std::string& name) {
     return prefix;
 }
 
-bool is_temporary_of(std::string_view entry, std::string_view prefix) {
-    return entry.size() == prefix.size() + random_length + temporary_suffix.size() &&
-           entry.substr(0, prefix.size()) == prefix &&
-           entry.substr(entry.size() - temporary_suffix.size()) == temporary_suffix;
+// ".NAME.XXXXXX.partial", NAME not empty, X a letter or a digit.
+bool is_temporary(std::string_view entry) {
+    const std::size_t tail = 1 + random_length + temporary_suffix.size();
+    if (entry.size() < 2 + tail || entry.front() != '.' || entry[entry.size() - tail] != '.' ||
+        entry.substr(entry.size() - temporary_suffix.size()) != temporary_suffix) {
+        return false;
+    }
+    const std::string_view letters = entry.substr(entry.size() - tail + 1, random_length);
+    return std::all_of(letters.begin(), letters.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Each folder is swept once in a process, at its first output: a folder
+// with many files is not listed again for every output.
+bool first_output_in(const std::string& folder) {
+    static std::set<std::string> swept;
+    return swept.insert(folder).second;
 }
 
 std::string random_letters() {
@@ -195,16 +210,15 @@ long long write_some(int fd, const char* from, std::size_t count) {
 
 int close_file(int fd) { return _close(fd); }
 
-void remove_stale_temporaries(const std::string& folder, const std::string& prefix) {
+void remove_stale_temporaries(const std::string& folder) {
     WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        FindFirstFileW(to_wide(join(folder, prefix + "*" + std::string(temporary_suffix))).c_str(), &found);
+    const HANDLE search = FindFirstFileW(to_wide(join(folder, ".*" + std::string(temporary_suffix))).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         const std::string entry = to_utf8(found.cFileName);
         // A temporary file still being written is open without sharing its
         // deletion, so only one left by a run that ended goes.
-        if (is_temporary_of(entry, prefix)) DeleteFileW(to_wide(join(folder, entry)).c_str());
+        if (is_temporary(entry)) DeleteFileW(to_wide(join(folder, entry)).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -215,7 +229,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     require_replaceable(path_);
     const Split at = split(path_);
     const std::string prefix = temporary_prefix(at.name);
-    remove_stale_temporaries(at.folder, prefix);
+    if (first_output_in(at.folder)) remove_stale_temporaries(at.folder);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary_ = join(at.folder, prefix + random_letters() + std::string(temporary_suffix));
         errno = 0;
@@ -373,7 +387,7 @@ int close_file(int fd) {
 
 // A temporary file is locked by its writer from its creation to its rename,
 // so one that can be locked was left by a run that ended before its rename.
-void remove_stale_temporaries(const std::string& folder, const std::string& prefix) {
+void remove_stale_temporaries(const std::string& folder) {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return;
     DIR* listing = ::fdopendir(dir);
@@ -382,7 +396,7 @@ void remove_stale_temporaries(const std::string& folder, const std::string& pref
         return;
     }
     while (const dirent* entry = ::readdir(listing)) {
-        if (!is_temporary_of(entry->d_name, prefix)) continue;
+        if (!is_temporary(entry->d_name)) continue;
         const int fd = ::openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat held {};
@@ -403,7 +417,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     require_replaceable(path_);
     const Split at = split(path_);
     const std::string prefix = temporary_prefix(at.name);
-    remove_stale_temporaries(at.folder, prefix);
+    if (first_output_in(at.folder)) remove_stale_temporaries(at.folder);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary_ = join(at.folder, prefix + random_letters() + std::string(temporary_suffix));
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

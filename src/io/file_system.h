@@ -72,7 +72,9 @@ void require_replaceable(const std::string& path);
 // A file being replaced. The bytes go to a temporary file beside `path`;
 // commit() puts it in place in one step. Without commit() (a failure, an
 // exception) the temporary file is removed and `path` stays as it was.
-// Temporary files of an earlier run that was killed are removed first.
+// Temporary files left in the folder by a run that was killed are removed
+// at the first output into it (a writer locks its temporary file until the
+// rename, so one at work is told apart).
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path);

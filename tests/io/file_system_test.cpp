@@ -134,16 +134,17 @@ TEST(OutputFile, AFailedWriteLeavesTheEarlierFileWholeAndNoTemporaryFile) {
 
 TEST(OutputFile, RemovesTheTemporaryFilesOfAKilledRunButNotOfARunAtWork) {
     TempFolder folder;
-    const std::string stale = folder.file(".out.dat.Ab3dE9.partial");
     const std::string at_work = folder.file(".out.dat.Zz9yY8.partial");
-    const std::string unrelated = folder.file(".other.dat.Ab3dE9.partial");
-    for (const std::string& name : {stale, at_work, unrelated}) write_file(name, "partial");
+    for (const char* name : {".out.dat.Ab3dE9.partial", ".other.txt.x0X0x0.partial", ".out.dat.Zz9yY8.partial",
+                             "kept.partial", ".kept.ab-cde.partial"}) {
+        write_file(folder.file(name), "partial");
+    }
     const int writer = ::open(at_work.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(writer, LOCK_EX), 0);
     write_new(folder.file("out.dat"));
     ::close(writer);
-    EXPECT_EQ(entries(folder), (std::vector<std::string>{".other.dat.Ab3dE9.partial", ".out.dat.Zz9yY8.partial",
-                                                         "out.dat"}));
+    EXPECT_EQ(entries(folder),
+              (std::vector<std::string>{".kept.ab-cde.partial", ".out.dat.Zz9yY8.partial", "kept.partial", "out.dat"}));
 }
 
 TEST(InputFile, ReadsRegularFilesOnlyAndNeverWaits) {
