@@ -116,14 +116,21 @@ bool first_output_in(const std::string& folder) {
 std::string random_letters() {
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static std::mt19937_64 engine = [] {
-        std::random_device device;
+        std::uint32_t entropy[2] = {};
+        try {
+            std::random_device device;
+            entropy[0] = device();
+            entropy[1] = device();
+        } catch (const std::exception&) {
+            // The clock and the process number still tell runs apart.
+        }
         const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 #ifdef _WIN32
         const auto process = static_cast<std::uint32_t>(_getpid());
 #else
         const auto process = static_cast<std::uint32_t>(::getpid());
 #endif
-        std::seed_seq seed{device(), device(), process, static_cast<std::uint32_t>(now),
+        std::seed_seq seed{entropy[0], entropy[1], process, static_cast<std::uint32_t>(now),
                            static_cast<std::uint32_t>(now >> 32)};
         return std::mt19937_64(seed);
     }();
@@ -411,6 +418,21 @@ void remove_stale_temporaries(const std::string& folder) {
     ::closedir(listing);
 }
 
+// Renames `from` over `to` in one step. An earlier file at `to` is swapped
+// with the new one and then removed: a plain rename over it would make some
+// file systems write the new file out to the disk at once, which doubles the
+// time of a run that replaces its files. Either way the name holds the whole
+// earlier file or the whole new one at every moment.
+void put_in_place(const std::string& from, const std::string& to, const char* what) {
+    struct stat earlier {};
+    if (::lstat(to.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
+        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(from.c_str());
+        return;
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(failed(what, errno), to);
+}
+
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
@@ -452,7 +474,7 @@ void OutputFile::commit() {
     const int fd = fd_;
     fd_ = lock;
     if (close_file(fd) != 0) throw FileError(failed("cannot close after writing", errno), path_);
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) throw FileError(failed("cannot replace", errno), path_);
+    put_in_place(temporary_, path_, "cannot replace");
     committed_ = true;
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -466,7 +488,7 @@ void OutputFile::discard() noexcept {
 
 void move_into_place(const std::string& from, const std::string& to) {
     require_replaceable(to);
-    if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(failed("cannot move into place", errno), to);
+    put_in_place(from, to, "cannot move into place");
 }
 
 FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds patience) {
