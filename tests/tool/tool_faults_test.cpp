@@ -28,9 +28,9 @@ using testing::run_tool;
 using testing::TempFolder;
 using testing::write_file;
 
-std::string sources() {
-    return "--line " + quoted(embedded_line()) + " --train " + quoted(embedded_train()) +
-           " --title Valcorvina --train-code 'IC 318'";
+std::string sources(const std::string& title = "Valcorvina") {
+    return "--line " + quoted(embedded_line()) + " --train " + quoted(embedded_train()) + " --title " + title +
+           " --train-code 'IC 318'";
 }
 
 // Scratch folders the tool left in a folder.
@@ -52,6 +52,7 @@ TEST(ToolUnderFaults, EveryCommandReportsAFailedWriteOfItsOutput) {
     // a device node, a FIFO stands in.
     const std::string device = out.file("full");
     if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) ::mkfifo(device.c_str(), 0666);
+    fs::create_directory(out.file("full_IC 318.sim"));
     const std::pair<std::string, std::string> cases[] = {
         {"compile " + sources() + " --out . >/dev/full", "cannot write standard output (No space left on device)"},
         {"compile " + sources() + " --out . --json >/dev/full",
@@ -60,6 +61,8 @@ TEST(ToolUnderFaults, EveryCommandReportsAFailedWriteOfItsOutput) {
         {"dump 'Valcorvina_IC 318.dat' --json >/dev/full", "cannot write standard output (No space left on device)"},
         {"plot " + sources() + " --out plot.svg >/dev/full", "cannot write standard output (No space left on device)"},
         {"plot " + sources() + " --out full", "cannot replace (is not a regular file) 'full'"},
+        // Refused before anything is compiled.
+        {"compile " + sources("full") + " --out . --no-geometry", "cannot replace (is a folder) './full_IC 318.sim'"},
     };
     for (const auto& [arguments, report] : cases) {
         // Standard output goes where the arguments send it.
@@ -67,21 +70,6 @@ TEST(ToolUnderFaults, EveryCommandReportsAFailedWriteOfItsOutput) {
                                                                       quoted(TOOL_PATH) + " " + arguments);
         EXPECT_EQ(r.status, 74) << arguments;
         EXPECT_EQ(r.err, "scenario-tool: " + report + "\n") << arguments;
-    }
-}
-
-TEST(ToolUnderFaults, AnOutputNameTakenByAFifoOrAFolderIsRefusedBeforeCompiling) {
-    const std::pair<const char*, void (*)(const std::string&)> cases[] = {
-        {"is not a regular file", [](const std::string& name) { ::mkfifo(name.c_str(), 0600); }},
-        {"is a folder", [](const std::string& name) { fs::create_directory(name); }},
-    };
-    for (const auto& [refusal, put] : cases) {
-        TempFolder out;
-        put(out.file("Valcorvina_IC 318.sim"));
-        const Outcome r = run_tool("compile " + sources() + " --out .", out.path().string());
-        EXPECT_EQ(r.status, 74) << refusal;
-        EXPECT_EQ(r.err, "scenario-tool: cannot replace (" + std::string(refusal) + ") './Valcorvina_IC 318.sim'\n");
-        EXPECT_TRUE(out.files().empty()) << refusal;
     }
 }
 
