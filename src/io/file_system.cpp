@@ -64,6 +64,12 @@ std::string failed_system(const char* what) { return std::string(what) + " (" + 
 constexpr const char* separators = "/";
 #endif
 
+// Creating a file fails with "does not exist" when its folder is missing.
+FileError cannot_create(int error, const std::string& path) {
+    if (error == ENOENT) return FileError(failed("cannot create", "its folder does not exist"), path);
+    return FileError(failed("cannot create", error), path);
+}
+
 struct Split {
     std::string folder;
     std::string name;
@@ -246,7 +252,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
         const int error = errno;
         if (error != EEXIST) {
             temporary_.clear();
-            throw FileError(failed("cannot create", error), path_);
+            throw cannot_create(error, path_);
         }
     }
     temporary_.clear();
@@ -447,7 +453,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
             const int error = errno;
             if (error == EEXIST) continue;
             temporary_.clear();
-            throw FileError(failed("cannot create", error), path_);
+            throw cannot_create(error, path_);
         }
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
