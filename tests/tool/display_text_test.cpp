@@ -31,6 +31,8 @@ TEST(DisplayText, ALongSourceLineIsCutAroundTheCaret) {
         for (int i = 0; i < 500; ++i) text += static_cast<char>('0' + i % 10);
         return text;
     }();
+    std::string escapes_48;
+    for (int i = 0; i < 48; ++i) escapes_48 += "\\x1b";
     struct Case {
         const char* what;
         std::string line;
@@ -44,11 +46,7 @@ TEST(DisplayText, ALongSourceLineIsCutAroundTheCaret) {
         {"caret near the start", digits, 3, digits.substr(0, 194) + "...", 3},
         {"caret in the middle", digits, 251, "..." + digits.substr(153, 194) + "...", 3 + 97 + 1},
         {"caret past the end", digits, 501, "..." + digits.substr(306), 3 + 194 + 1},
-        {"escapes count their width", std::string(300, '\x1b') + "x", 301, "..." + [] {
-             std::string escapes;
-             for (int i = 0; i < 48; ++i) escapes += "\\x1b";
-             return escapes;
-         }() + "x", 3 + 192 + 1},
+        {"escapes count their width", std::string(300, '\x1b') + "x", 301, "..." + escapes_48 + "x", 3 + 192 + 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
