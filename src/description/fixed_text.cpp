@@ -26,11 +26,7 @@ void write_fixed_text(const std::string& path, const LineTable& table) {
         content += line;
         content += "\r\n";
     }
-    make_file_exist(path);
-    delete_file(path);
-    OutputFile out(path);
-    out.write(content);
-    out.close();
+    replace_and_write(path, [&](OutputFile& out) { out.write(content); });
 }
 
 namespace {

@@ -19,9 +19,9 @@ using LineTable = std::array<std::string, 1001>;
 // std::length_error when the lines and the marker do not fit.
 LineTable make_line_table(const std::vector<std::string>& lines);
 
-// Makes the file exist, deletes it, creates it anew and writes every entry
-// before the end marker followed by CR LF (all entries when the table holds
-// no marker). Failures are FileErrors.
+// Writes every entry before the end marker followed by CR LF (all entries
+// when the table holds no marker) and puts the file in place of any earlier
+// one in one step. Failures are FileErrors.
 void write_fixed_text(const std::string& path, const LineTable& table);
 
 // Splits an embedded text (UTF-8, lines ended by LF) into single-byte lines:

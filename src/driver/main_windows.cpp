@@ -3,11 +3,14 @@
 #include <exception>
 
 #include "driver/form1.h"
+#include "driver/run_lock.h"
 #include "driver/windows_platform.h"
+#include "io/file_system.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/, int show_command) {
     scenario::WindowsPlatform platform(instance, show_command);
     try {
+        const scenario::FolderLock lock(platform.program_folder(), scenario::run_lock_patience);
         scenario::Form1 form(platform);
         form.Form_Load();
     } catch (const std::exception& failure) {

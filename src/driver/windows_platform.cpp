@@ -6,6 +6,7 @@
 
 #include "driver/form1_window.h"
 #include "driver/program_identity.h"
+#include "io/file_system.h"
 
 namespace scenario {
 
@@ -85,14 +86,18 @@ void WindowsPlatform::show_window() {
     UpdateWindow(form_);
 }
 
-void WindowsPlatform::message_box(const std::string& text) { MessageBoxA(form_, text.c_str(), program_name, MB_OK); }
+void WindowsPlatform::message_box(const std::string& text) {
+    MessageBoxW(form_, to_wide(text).c_str(), to_wide(program_name).c_str(), MB_OK);
+}
 
+// The folder in UTF-8, as every path of the run is held; the file functions
+// hand it to the system as wide characters, so any folder name works.
 std::string WindowsPlatform::program_folder() const {
-    std::vector<char> path(MAX_PATH);
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) window_system_failure("cannot find the program's own file");
-        if (n < path.size()) return form1_window::folder_of_module(std::string(path.data(), n));
+        if (n < path.size()) return form1_window::folder_of_module(to_utf8(std::wstring_view(path.data(), n)));
         path.resize(path.size() * 2);
     }
 }
@@ -104,7 +109,7 @@ void WindowsPlatform::end_process(int status) {
 
 void WindowsPlatform::fatal_error(const std::string& description) {
     const std::string text = "Run-time error:\n\n" + description;
-    MessageBoxA(form_, text.c_str(), program_name, MB_OK | MB_ICONERROR);
+    MessageBoxW(form_, to_wide(text).c_str(), to_wide(program_name).c_str(), MB_OK | MB_ICONERROR);
     WindowsPlatform::end_process(exit_status::fatal);
 }
 

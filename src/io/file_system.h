@@ -1,16 +1,27 @@
-// File access shared by the writers, the reader and the binary files: every
-// failure is a FileError naming the file, which the run does not handle.
+// File access shared by the writers, the reader, the binary files and the
+// authoring tool: every failure is a FileError naming the file and the
+// reason, which the run does not handle.
+//
+// Outputs are never written in place. Each is written under a temporary name
+// beside it, created exclusively, and renamed over its final name once whole,
+// so that a failed or killed run leaves the earlier file whole and a link at
+// the name is replaced, never written through. Paths are UTF-8; on Windows
+// they reach the system as wide characters.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace scenario {
 
 class FileError : public std::runtime_error {
 public:
+    // "WHAT 'PATH'"; `what_failed` ends with the reason in parentheses.
     FileError(const std::string& what_failed, const std::string& path);
     const std::string& path() const { return path_; }
 
@@ -18,16 +29,52 @@ private:
     std::string path_;
 };
 
+// What stands at a name; a link is not followed.
+enum class Entry { none, regular, link, folder, other };
+Entry entry_at(const std::string& path);
+
+// A regular file stands at the name (a link to one does not count).
 bool file_exists(const std::string& path);
-// Opens the file for binary access, creating it empty when absent, and
-// closes it again: afterwards the file exists.
-void make_file_exist(const std::string& path);
 void delete_file(const std::string& path);
 // Deletes the file when it exists; used where a file may already be gone.
 void delete_file_if_present(const std::string& path);
-std::string read_whole_file(const std::string& path);
 
-// A file opened for writing from its start; closes on destruction.
+enum class Links { follow, refuse };
+
+// A regular file opened for reading. A folder, a FIFO or a device at the name
+// (or a link, when links are refused) is a FileError before anything is
+// read, so nothing ever waits for a writer.
+class InputFile {
+public:
+    explicit InputFile(const std::string& path, Links links = Links::follow);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // The file's size when it was opened.
+    std::uint64_t size() const { return size_; }
+    // Up to `count` bytes; 0 at the end of the file.
+    std::size_t read(char* into, std::size_t count);
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+std::string read_whole_file(const std::string& path, Links links = Links::follow);
+
+// Refuses a name held by something an output must not replace: a folder, a
+// FIFO, a device. A link or a regular file may be replaced.
+void require_replaceable(const std::string& path);
+
+// A file being replaced. The bytes go to a temporary file beside `path`;
+// commit() puts it in place in one step. Without commit() (a failure, an
+// exception) the temporary file is removed and `path` stays as it was.
+// Temporary files left in the folder by a run that was killed are removed
+// at the first output into it (a writer locks its temporary file until the
+// rename, so one at work is told apart).
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path);
@@ -36,23 +83,57 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void write(std::string_view bytes);
-    void close();
+    // Writes out what is buffered, closes the file and renames it over the
+    // final name. The data is handed to the system, not synced to the disk.
+    void commit();
+    const std::string& path() const { return path_; }
 
 private:
+    void write_through(std::string_view bytes);
+    void discard() noexcept;
+
     std::string path_;
-    std::FILE* file_ = nullptr;
+    std::string temporary_;
+    int fd_ = -1;
+    std::vector<char> buffer_;  // small writes gather here
+    bool committed_ = false;
 };
 
-// The replace-and-write steps of the binary files: make the file exist,
-// delete it, create it again and write the whole content from its start.
-// `produce` receives the open file and writes the table into it.
+// The one way an output is written: `produce` receives the open file and
+// writes the whole content; the file then replaces the old one at once.
 template <typename Produce>
 void replace_and_write(const std::string& path, Produce&& produce) {
-    make_file_exist(path);
-    delete_file(path);
     OutputFile out(path);
     produce(out);
-    out.close();
+    out.commit();
 }
+
+// Renames a finished file over `to` in one step (both in the same file
+// system); a folder, FIFO or device at `to` is refused.
+void move_into_place(const std::string& from, const std::string& to);
+
+// Keeps other runs out of a folder while it lives: a second run waits for the
+// first to end, for at most `patience`, then a FileError says the folder is
+// in use. It leaves no file behind (an advisory lock on the folder itself; on
+// Windows a named mutex derived from the folder's path). A folder that cannot
+// be opened for locking is not locked.
+class FolderLock {
+public:
+    FolderLock(const std::string& folder, std::chrono::milliseconds patience);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool held() const { return held_; }
+
+private:
+    bool held_ = false;
+    std::intptr_t handle_ = -1;
+};
+
+#ifdef _WIN32
+std::wstring to_wide(std::string_view utf8);
+std::string to_utf8(std::wstring_view wide);
+#endif
 
 }  // namespace scenario

@@ -11,7 +11,8 @@ void Reading::open(const std::string& path, Source source) {
     item_.reset();
     source_ = source;
     path_ = path;
-    stream_.emplace(read_whole_file(path));
+    // The run wrote the file itself: a link put in its place is not followed.
+    stream_.emplace(read_whole_file(path, Links::refuse));
     if (observer_ != nullptr) observer_->opened(source, stream_->text());
 }
 

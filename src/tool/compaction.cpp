@@ -1,9 +1,18 @@
 #include "tool/compaction.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <system_error>
 
 #include "compactor/memorizza_percorso.h"
@@ -14,23 +23,163 @@ namespace scenario::tool {
 
 namespace fs = std::filesystem;
 
-ScratchFolder::ScratchFolder(const fs::path& parent) {
-    std::string pattern = (parent / ".scenario-tool-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw FileError(std::string("cannot create a scratch folder (") + std::strerror(errno) + ") in",
-                        parent.string());
+namespace {
+
+constexpr std::string_view scratch_prefix = ".scenario-tool-";
+constexpr std::size_t scratch_name_length = scratch_prefix.size() + 6;  // mkdtemp's XXXXXX
+
+// The live scratch folder, for the signal handler: a fixed buffer filled
+// before the handler is installed, so the handler reads no object that may be
+// half-built.
+char live_scratch[PATH_MAX] = {};
+constexpr int cleanup_signals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction replaced[std::size(cleanup_signals)];
+bool handlers_installed[std::size(cleanup_signals)] = {};
+
+// Only system calls, as a signal handler may make: the folder holds files
+// only (the copies of the descriptions, the binary files and their
+// temporary files).
+void remove_flat_folder(const char* path) {
+    const int dir = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir >= 0) {
+        alignas(dirent64) char entries[4096];
+        for (int round = 0; round < 1000; ++round) {
+            const ssize_t n = ::getdents64(dir, entries, sizeof entries);
+            if (n <= 0) break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+                const char* name = entry->d_name;
+                const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+                if (!dots) ::unlinkat(dir, name, 0);
+                at += entry->d_reclen;
+            }
+        }
+        ::close(dir);
     }
-    path_ = pattern;
+    ::rmdir(path);
+}
+
+void remove_scratch_and_end(int signal) {
+    if (live_scratch[0] != '\0') remove_flat_folder(live_scratch);
+    // Ends the tool as the signal would have, once this handler returns.
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void install_cleanup_handlers() {
+    for (std::size_t i = 0; i < std::size(cleanup_signals); ++i) {
+        struct sigaction current {};
+        // A signal the tool was started to ignore stays ignored.
+        if (::sigaction(cleanup_signals[i], nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+        struct sigaction cleanup {};
+        cleanup.sa_handler = remove_scratch_and_end;
+        sigemptyset(&cleanup.sa_mask);
+        for (int other : cleanup_signals) sigaddset(&cleanup.sa_mask, other);
+        handlers_installed[i] = ::sigaction(cleanup_signals[i], &cleanup, &replaced[i]) == 0;
+    }
+}
+
+void restore_handlers() {
+    for (std::size_t i = 0; i < std::size(cleanup_signals); ++i) {
+        if (handlers_installed[i]) ::sigaction(cleanup_signals[i], &replaced[i], nullptr);
+        handlers_installed[i] = false;
+    }
+}
+
+// A scratch folder whose lock can be taken belongs to no tool at work.
+void remove_stale_scratch_folders(const fs::path& parent) {
+    const int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    DIR* listing = ::fdopendir(dir);
+    if (listing == nullptr) {
+        ::close(dir);
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != scratch_name_length || name.substr(0, scratch_prefix.size()) != scratch_prefix) continue;
+        const int fd = ::openat(dir, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code ignored;
+            fs::remove_all(parent / std::string(name), ignored);
+        }
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
+
+// Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that the handler
+// never meets a scratch folder made but not yet recorded, or the reverse.
+class HeldSignals {
+public:
+    HeldSignals() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signal : cleanup_signals) sigaddset(&held, signal);
+        ::sigprocmask(SIG_BLOCK, &held, &before_);
+    }
+    ~HeldSignals() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+private:
+    sigset_t before_;
+};
+
+[[noreturn]] void cannot_create_scratch(int error, const fs::path& parent) {
+    throw FileError("cannot create a scratch folder (" + std::string(std::strerror(error)) + ") in", parent.string());
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(const fs::path& parent) {
+    remove_stale_scratch_folders(parent);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string pattern = (parent / (std::string(scratch_prefix) + "XXXXXX")).string();
+        if (pattern.size() >= sizeof live_scratch) cannot_create_scratch(ENAMETOOLONG, parent);
+        const HeldSignals held;
+        if (::mkdtemp(pattern.data()) == nullptr) cannot_create_scratch(errno, parent);
+        const int lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (lock < 0) {
+            const int error = errno;
+            ::rmdir(pattern.c_str());
+            cannot_create_scratch(error, parent);
+        }
+        while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        // Another tool starting at the same moment may have taken it for a
+        // stale one before it was locked, and removed it.
+        struct stat info {};
+        if (::fstat(lock, &info) != 0 || info.st_nlink == 0) {
+            ::close(lock);
+            continue;
+        }
+        path_ = pattern;
+        lock_ = lock;
+        std::memcpy(live_scratch, pattern.c_str(), pattern.size() + 1);
+        install_cleanup_handlers();
+        return;
+    }
+    throw FileError("cannot create a scratch folder (removed by another tool each time) in", parent.string());
 }
 
 ScratchFolder::~ScratchFolder() {
+    const HeldSignals held;
     std::error_code ignored;
     fs::remove_all(path_, ignored);
+    live_scratch[0] = '\0';
+    restore_handlers();
+    ::close(lock_);
 }
 
 void require_writable_folder(const fs::path& folder, const std::string& what) {
     std::error_code error;
-    if (!fs::is_directory(folder, error)) throw UsageError(what + " '" + folder.string() + "' is not a folder");
+    const fs::file_status status = fs::status(folder, error);
+    if (status.type() == fs::file_type::not_found) {
+        throw UsageError(what + " '" + folder.string() + "' does not exist");
+    }
+    if (!fs::is_directory(status)) throw UsageError(what + " '" + folder.string() + "' is not a folder");
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
         throw UsageError(what + " '" + folder.string() + "' is not writable");
     }
@@ -38,30 +187,66 @@ void require_writable_folder(const fs::path& folder, const std::string& what) {
 
 namespace {
 
-void check_name_part(const std::string& value, const char* option) {
-    if (value.find('/') != std::string::npos) {
-        throw UsageError(std::string(option) + " cannot hold '/': it becomes part of file names");
+// The title and the train code become parts of file names: no folder
+// separator, and the longest name the compaction makes must fit the file
+// system ("TITLE_linea.txt", "TITLE_CODE-.txt").
+void check_names(const Sources& sources, const fs::path& out) {
+    const std::pair<const std::string*, const char*> parts[] = {{&sources.title, "--title"},
+                                                                {&sources.trainCode, "--train-code"}};
+    for (const auto& [value, option] : parts) {
+        if (value->find('/') != std::string::npos) {
+            throw UsageError(std::string(option) + " cannot hold '/': it becomes part of file names");
+        }
+    }
+    const long limit = ::pathconf(out.c_str(), _PC_NAME_MAX);
+    const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+    const ScenarioFiles files{"", '/', sources.title, sources.trainCode};
+    const std::string line_name = files.line_description().substr(1);
+    const std::string train_name = files.train_description().substr(1);
+    if (line_name.size() > longest) {
+        throw UsageError("--title is too long for a file name: '" + line_name + "' would be " +
+                         std::to_string(line_name.size()) + " bytes, more than the " + std::to_string(longest) +
+                         " the output folder allows");
+    }
+    if (train_name.size() > longest) {
+        throw UsageError("--title and --train-code together are too long for a file name: '" + train_name +
+                         "' would be " + std::to_string(train_name.size()) + " bytes, more than the " +
+                         std::to_string(longest) + " the output folder allows");
     }
 }
 
-// A description that is not there stays absent in the scratch folder too.
-void place_copy(const std::string& author_file, const std::string& reader_name) {
+// A description that is not there stays absent in the scratch folder too;
+// anything else than a file is refused as such.
+void place_copy(const std::string& author_file, const char* what, const std::string& reader_name) {
     std::error_code error;
-    if (!fs::is_regular_file(author_file, error)) return;
+    const fs::file_status status = fs::status(author_file, error);
+    if (status.type() == fs::file_type::not_found) return;
+    if (fs::is_directory(status)) throw UsageError(std::string(what) + " '" + author_file + "' is a folder");
+    if (!fs::is_regular_file(status)) {
+        throw UsageError(std::string(what) + " '" + author_file + "' is not a regular file");
+    }
     if (!fs::copy_file(author_file, reader_name, fs::copy_options::overwrite_existing, error)) {
-        throw UsageError("cannot read '" + author_file + "' (" + error.message() + ")");
+        throw UsageError("cannot read " + std::string(what) + " '" + author_file + "' (" + error.message() + ")");
     }
 }
 
 }  // namespace
 
 Compaction compact(const Sources& sources, const fs::path& out, bool with_geometry, bool keep, ReadObserver* observer) {
-    check_name_part(sources.title, "--title");
-    check_name_part(sources.trainCode, "--train-code");
+    check_names(sources, out);
+    const ScenarioFiles outputs{out.string(), '/', sources.title, sources.trainCode};
+    std::vector<std::string> kept;
+    if (with_geometry) kept.push_back(outputs.line_geometry());
+    kept.push_back(outputs.scenario_records());
+    kept.push_back(outputs.route_cells());
+    if (keep) {
+        for (const std::string& path : kept) require_replaceable(path);
+    }
+
     ScratchFolder scratch(out);
     const ScenarioFiles files{scratch.path().string(), '/', sources.title, sources.trainCode};
-    place_copy(sources.line, files.line_description());
-    place_copy(sources.train, files.train_description());
+    place_copy(sources.line, "line description", files.line_description());
+    place_copy(sources.train, "train description", files.train_description());
 
     Compaction result;
     result.model.title = sources.title;
@@ -83,22 +268,11 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
         return result;
     }
 
-    std::vector<std::string> paths;
-    if (with_geometry) paths.push_back(files.line_geometry());
-    paths.push_back(files.scenario_records());
-    paths.push_back(files.route_cells());
-    for (const std::string& path : paths) {
-        const fs::path name = fs::path(path).filename();
-        if (keep) {
-            // Replaced as the program replaces its files: the old one is
-            // deleted first (a rename over it would also make the file
-            // system write the new one out at once).
-            std::error_code error;
-            fs::remove(out / name, error);
-            if (!error) fs::rename(path, out / name, error);
-            if (error) throw FileError("cannot move into place (" + error.message() + ")", (out / name).string());
-        }
-        result.written.push_back(name.string());
+    for (const std::string& path : kept) {
+        const std::string name = fs::path(path).filename().string();
+        // Within one file system: each file replaces the earlier one at once.
+        if (keep) move_into_place((scratch.path() / name).string(), path);
+        result.written.push_back(name);
     }
     return result;
 }

@@ -21,8 +21,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A folder of its own inside `parent`, removed with everything in it when
-// the object goes.
+// A folder of its own inside `parent` (".scenario-tool-XXXXXX"), removed
+// with everything in it when the object goes, and on SIGINT, SIGTERM and
+// SIGHUP before the tool ends. The tool holds a lock on it while it lives,
+// so scratch folders left by a tool that was killed outright are told from
+// those of a tool still at work and are removed when the next one starts.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::filesystem::path& parent);
@@ -34,6 +37,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    int lock_ = -1;
 };
 
 struct Sources {
@@ -59,14 +63,19 @@ struct Compaction {
     std::string trainCopy;
 };
 
-// Checks that a folder exists and files can be created in it.
+// Checks that a folder exists and files can be created in it; says which of
+// these it is not.
 void require_writable_folder(const std::filesystem::path& folder, const std::string& what);
 
 // Copies the descriptions under the names the reader expects into a scratch
 // folder inside `out`, runs memorizza_percorso there and moves the binary
-// files it wrote into `out` (when `keep` is set; otherwise they go with the
-// scratch folder). A file system failure while writing is a FileError.
-// The observer, when given, watches the reading and the completion pass.
+// files it wrote into `out`, each replacing the earlier one in one step (when
+// `keep` is set; otherwise they go with the scratch folder). A title or train
+// code that cannot be part of a file name, or a description that is a folder
+// or not a regular file, is a UsageError; a name in `out` held by a folder,
+// FIFO or device is a FileError before anything is compiled, and so is a file
+// system failure while writing. The observer, when given, watches the
+// reading and the completion pass.
 Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep,
                    ReadObserver* observer = nullptr);
 

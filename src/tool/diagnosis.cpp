@@ -307,7 +307,7 @@ Diagnosis diagnose(const Compaction& compaction, const Sources& sources) {
     if (d.location.line <= 0) return out;
     out.line = d.location.line;
     out.column = character_column(d.sourceLine, d.location.column);
-    out.sourceLine = display_text(d.sourceLine);
+    out.sourceLine = utf8_text(d.sourceLine);
     const int bytes = field_length(d.sourceLine, d.location.column);
     const std::size_t from = static_cast<std::size_t>(std::max(0, d.location.column - 1));
     out.caretLength =
@@ -354,19 +354,24 @@ std::string render(const Diagnosis& diagnosis, const std::string& program) {
 
     const std::string number = std::to_string(*diagnosis.line);
     const std::string gutter(number.size() + 1, ' ');
-    text += " " + number + " | " + diagnosis.sourceLine + "\n";
+    const Excerpt shown = source_excerpt(diagnosis.sourceLine, diagnosis.column.value_or(1));
+    text += " " + number + " | " + shown.text + "\n";
     text += gutter + " | ";
     // Tabs stay tabs so that the caret lines up with the field.
     int column = 1;
-    for (std::size_t i = 0; i < diagnosis.sourceLine.size() && column < diagnosis.column.value_or(1); ++i) {
-        const char ch = diagnosis.sourceLine[i];
+    for (std::size_t i = 0; i < shown.text.size() && column < shown.column; ++i) {
+        const char ch = shown.text[i];
         if ((static_cast<unsigned char>(ch) & 0xC0) == 0x80) continue;
         text += ch == '\t' ? '\t' : ' ';
         ++column;
     }
-    for (; column < diagnosis.column.value_or(1); ++column) text += ' ';
+    for (; column < shown.column; ++column) text += ' ';
     text += '^';
-    text.append(static_cast<std::size_t>(std::max(0, diagnosis.caretLength - 1)), '~');
+    // Within the excerpt: a field cut short is underlined up to the cut.
+    const int shown_width = characters(shown.text);
+    text.append(
+        static_cast<std::size_t>(std::max(0, std::min(diagnosis.caretLength, shown_width - shown.column + 1) - 1)),
+        '~');
     text += '\n';
     return text;
 }

@@ -17,7 +17,7 @@ struct Diagnosis {
     std::optional<int> line;
     std::optional<int> column;  // character column of the field
     std::string message;
-    std::string sourceLine;  // the line of the field, for display
+    std::string sourceLine;  // the line of the field in UTF-8, controls unescaped: show it through source_excerpt
     int caretLength = 1;     // characters of the field under the caret
     // A completion-pass code replaces the reader's: where the reading had
     // stopped before, as "FILE:LINE:COLUMN".

@@ -1,6 +1,7 @@
 #include "tool/display_text.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "description/field_stream.h"
 
@@ -51,7 +52,7 @@ bool is_valid_utf8(std::string_view bytes) {
     return true;
 }
 
-std::string display_text(std::string_view bytes) {
+std::string utf8_text(std::string_view bytes) {
     if (is_valid_utf8(bytes)) return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
@@ -65,6 +66,84 @@ std::string display_text(std::string_view bytes) {
         }
     }
     return out;
+}
+
+namespace {
+
+// One character of a UTF-8 text as it is shown: itself, or its escape.
+struct Shown {
+    std::string_view character;
+    char escape[5] = {};
+    std::string_view text() const { return escape[0] != 0 ? std::string_view(escape, 4) : character; }
+    int width() const { return escape[0] != 0 ? 4 : 1; }
+};
+
+// Calls `take` with each character of the text; a byte that starts no valid
+// sequence counts as a character of its own.
+template <typename Take>
+void each_shown(std::string_view utf8, Take&& take) {
+    static constexpr char hex[] = "0123456789abcdef";
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t n = std::max<std::size_t>(1, sequence_length(utf8, at));
+        Shown shown{utf8.substr(at, n)};
+        const auto first = static_cast<unsigned char>(utf8[at]);
+        unsigned code = 0x100;  // none
+        if ((first < 0x20 && first != '\t') || first == 0x7F) code = first;
+        if (n == 2 && first == 0xC2 && static_cast<unsigned char>(utf8[at + 1]) < 0xA0) {
+            code = static_cast<unsigned char>(utf8[at + 1]);  // C1 controls, U+0080 to U+009F
+        }
+        if (code < 0x100) {
+            shown.escape[0] = '\\';
+            shown.escape[1] = 'x';
+            shown.escape[2] = hex[code >> 4];
+            shown.escape[3] = hex[code & 0xF];
+        }
+        take(shown);
+        at += n;
+    }
+}
+
+}  // namespace
+
+std::string escape_controls(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    each_shown(utf8, [&](const Shown& shown) { out += shown.text(); });
+    return out;
+}
+
+std::string display_text(std::string_view bytes) { return escape_controls(utf8_text(bytes)); }
+
+Excerpt source_excerpt(std::string_view line, int column, int width) {
+    std::vector<Shown> shown;
+    each_shown(line, [&](const Shown& s) { shown.push_back(s); });
+    // starts[i]: the columns taken by the characters before character i.
+    std::vector<int> starts(shown.size() + 1, 0);
+    for (std::size_t i = 0; i < shown.size(); ++i) starts[i + 1] = starts[i] + shown[i].width();
+    const std::size_t caret = std::min(shown.size(), static_cast<std::size_t>(std::max(1, column) - 1));
+    const int beyond = std::max(1, column) - 1 - static_cast<int>(caret);  // columns past the end of the line
+    const int total = starts.back();
+
+    std::size_t from = 0;
+    std::size_t to = shown.size();
+    constexpr std::string_view cut = "...";
+    const int room = std::max(1, width - 2 * static_cast<int>(cut.size()));
+    if (total > width) {
+        // A window of `room` columns with the caret in its middle, moved back
+        // inside the line at either end.
+        int left = std::max(0, starts[caret] - room / 2);
+        left = std::max(0, std::min(left, total - room));
+        while (from < shown.size() && starts[from] < left) ++from;
+        to = from;
+        while (to < shown.size() && starts[to + 1] - starts[from] <= room) ++to;
+        from = std::min(from, caret);
+    }
+    Excerpt excerpt;
+    if (from > 0) excerpt.text += cut;
+    for (std::size_t i = from; i < to; ++i) excerpt.text += shown[i].text();
+    if (to < shown.size()) excerpt.text += cut;
+    excerpt.column = (from > 0 ? static_cast<int>(cut.size()) : 0) + starts[caret] - starts[from] + beyond + 1;
+    return excerpt;
 }
 
 int character_column(std::string_view line, int byte_column) {

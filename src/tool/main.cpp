@@ -2,7 +2,11 @@
 // program's own compactor, decodes the binary files and plots the line.
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -39,6 +43,28 @@ bool colour_wanted(const std::string& colour) {
     return ::isatty(STDERR_FILENO) != 0 && (term == nullptr || std::string(term) != "dumb");
 }
 
+// What a command printed must have reached standard output: a full disk or
+// a closed stream there is a failure like any other failed write.
+int checked_output(int status) {
+    // A command that reported a failed write of its own output has said why.
+    if (status == exit_status::cannot_write) return status;
+    // A stream that failed earlier writes nothing more: the reason is then
+    // the one its last write left.
+    const int earlier = errno;
+    errno = 0;
+    std::cout.flush();
+    int error = errno;
+    const bool stream_good = std::cout.good();
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (error == 0) error = errno;
+    if (stream_good && flushed) return status;
+    if (error == 0) error = earlier;
+    std::cerr << program_name << ": cannot write standard output ("
+              << (error != 0 ? std::strerror(error) : "write error") << ")\n";
+    return exit_status::cannot_write;
+}
+
 int usage_error(const CLI::App& app, const CLI::App* command, const std::string& what) {
     std::cerr << program_name << ": " << what << "\n\n" << (command != nullptr ? command->help() : app.help());
     return exit_status::usage;
@@ -47,6 +73,9 @@ int usage_error(const CLI::App& app, const CLI::App* command, const std::string&
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write fails with its reason instead of killing
+    // the tool half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"Compiles, inspects and plots scenarios with the compactor's own reader and writers.", program_name};
     app.require_subcommand(1);
 
@@ -132,27 +161,27 @@ int main(int argc, char** argv) {
         if (compile_app->parsed()) {
             chosen = compile_app;
             compile.diagnostics.colour = colour_wanted(compile_colour);
-            return compile_command(compile, std::cout, std::cerr);
+            return checked_output(compile_command(compile, std::cout, std::cerr));
         }
         if (check_app->parsed()) {
             chosen = check_app;
             check.diagnostics.colour = colour_wanted(check_colour);
-            return check_command(check, std::cout, std::cerr);
+            return checked_output(check_command(check, std::cout, std::cerr));
         }
         if (explain_app->parsed()) {
             chosen = explain_app;
-            return explain_command(explain, std::cout, std::cerr);
+            return checked_output(explain_command(explain, std::cout, std::cerr));
         }
         if (dump_app->parsed()) {
             chosen = dump_app;
-            return dump_command(dump, std::cout, std::cerr);
+            return checked_output(dump_command(dump, std::cout, std::cerr));
         }
         if (diff_app->parsed()) {
             chosen = diff_app;
             return diff_command(diff, std::cout, std::cerr);
         }
         chosen = plot_app;
-        return plot_command(plot, std::cout, std::cerr);
+        return checked_output(plot_command(plot, std::cout, std::cerr));
     } catch (const UsageError& wrong) {
         return usage_error(app, chosen, wrong.what());
     } catch (const scenario::FileError& failure) {
@@ -160,6 +189,9 @@ int main(int argc, char** argv) {
         return exit_status::cannot_write;
     } catch (const std::exception& failure) {
         std::cerr << program_name << ": cannot go on: " << failure.what() << "\n";
+        return exit_status::failed;
+    } catch (...) {
+        std::cerr << program_name << ": cannot go on: unexpected failure\n";
         return exit_status::failed;
     }
 }

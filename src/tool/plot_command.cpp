@@ -13,6 +13,8 @@ int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& er
     fs::path folder = fs::path(options.out).parent_path();
     if (folder.empty()) folder = ".";
     require_writable_folder(folder, "output folder");
+    // A folder, FIFO or device at the name is refused before the work.
+    require_replaceable(options.out);
     // The binary files are written into the scratch folder and go with it.
     const Compaction c = compact(options.sources, folder, true, false);
     const RouteModel& m = c.model;

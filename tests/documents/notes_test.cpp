@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,33 @@ TEST(ScenarioNotes, QuoteTheTimesOfTheFirstStationTheStopsAndTheLast) {
     const auto& last = stations.back();
     const std::string arrival = last[17] + " alle " + last[14] + "." + two_digits(last[15]);
     EXPECT_NE(text.find(arrival), std::string::npos) << arrival;
+}
+
+std::string in_capitals(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// What the notes say of the timetable sheet's two speed panels is what the
+// sheet shows: each panel's heading "Linea FROM - TO".
+TEST(ScenarioNotes, NameThePlacesOfTheSheetsSpeedPanels) {
+    using Stretch = std::pair<std::string, std::string>;
+    const std::string text = running_text(written_lines());
+    std::smatch said;
+    ASSERT_TRUE(std::regex_search(text, said,
+                                  std::regex("le due fiancate, una da ([^,]+?) a ([^,]+?) e una da "
+                                             "([^,]+?) a ([^,]+?),")));
+    const std::vector<Stretch> in_notes{{in_capitals(said[1]), in_capitals(said[2])},
+                                        {in_capitals(said[3]), in_capitals(said[4])}};
+
+    std::vector<Stretch> on_sheet;
+    const std::regex heading("^ *Linea (.+) - (.+?) *$");
+    for (const std::string& line : timetable_sheet_lines()) {
+        std::smatch panel;
+        if (std::regex_match(line, panel, heading)) on_sheet.emplace_back(panel[1], panel[2]);
+    }
+    ASSERT_EQ(on_sheet.size(), 2u);
+    EXPECT_EQ(in_notes, on_sheet);
 }
 
 }  // namespace

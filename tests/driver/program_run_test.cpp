@@ -32,16 +32,17 @@ std::string quoted(const std::string& s) {
 RunResult run_program(const TempFolder& folder) {
     const std::filesystem::path program = folder.path() / "Valcorvina_IC 318";
     std::filesystem::copy_file(PROGRAM_PATH, program, std::filesystem::copy_options::overwrite_existing);
-    const std::string out = folder.file("../stdout of run");
-    const std::string err = folder.file("../stderr of run");
+    // The streams go to a folder of this run's own, beside neither the
+    // program nor another test's run.
+    const TempFolder streams;
+    const std::string out = streams.file("stdout");
+    const std::string err = streams.file("stderr");
     const std::string command = "cd / && " + quoted(program.string()) + " >" + quoted(out) + " 2>" + quoted(err);
     RunResult r;
     const int raw = std::system(command.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     r.out = read_file(out);
     r.err = read_file(err);
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
     std::filesystem::remove(program);
     return r;
 }

@@ -372,7 +372,7 @@ TEST(Diagnostics, SourceLinesAreShownSafely) {
         {"a\x1b[31mb, 7", 10, 11, " 4 | a\\x1b[31mb, 7\n   |             ^\n"},
         // A line over 200 columns is cut around the caret.
         {long_line, 336, 337,
-         " 4 | ..." + long_line.substr(long_line.size() - 200) + "\n   |    " + std::string(199, ' ') + "^\n"},
+         " 4 | ..." + long_line.substr(long_line.size() - 194) + "\n   | " + std::string(196, ' ') + "^\n"},
     };
     for (const Shown& s : shown) {
         Diagnostic d;

@@ -2,7 +2,8 @@
 # Runs the Windows build under Wine, on a virtual X display of its own, each
 # time from a fresh folder whose path holds a space:
 #   1. the program leaves exactly the six files, byte for byte those of the
-#      Linux build;
+#      Linux build, also from a folder named with letters outside the ANSI
+#      code page, and again when it replaces them;
 #   2. the window probe shows Form1 with "Attendere": its measures are
 #      checked and a screenshot is taken while it is on the screen;
 #   3. the stamp error 1250 (dialog probes) shows " Errore n. 1250" with one
@@ -114,6 +115,18 @@ check "exit status 0 (was $status)" [ "$status" -eq 0 ]
 expect_files "$windows_run" "the six files beside the program, nothing else" "$program_name.exe" "${six_files[@]}"
 for name in "${six_files[@]}"; do
     check "same bytes as the Linux build: $name" cmp -s "$linux_run/$name" "$windows_run/$name"
+done
+
+echo "-- the Windows program from a folder named outside the ANSI code page, run twice"
+unicode_run=$(fresh_folder "日本語 ☃")
+cp "$windows_program" "$unicode_run/"
+for round in first second; do
+    run_wine "$unicode_run/$program_name.exe"
+    check "$round run: exit status 0 (was $status)" [ "$status" -eq 0 ]
+    expect_files "$unicode_run" "$round run: the six files, nothing else" "$program_name.exe" "${six_files[@]}"
+done
+for name in "${six_files[@]}"; do
+    check "same bytes as the Linux build: 日本語 ☃/$name" cmp -s "$linux_run/$name" "$unicode_run/$name"
 done
 
 echo "-- the window (probe held on a virtual desktop for the screenshot)"

@@ -17,8 +17,6 @@ namespace scenario::tool {
 
 namespace {
 
-std::string quoted(std::string_view text) { return "`" + display_text(text) + "`"; }
-
 std::string cell_words(std::int64_t cell) { return "route cell " + std::to_string(cell); }
 
 std::string description_of(Source source) {
@@ -188,7 +186,7 @@ std::optional<Diagnostic> Describer::reading_error() const {
 Diagnostic Describer::failure(const RecordedFailure& f) const {
     const RecordedRow* r = row(f.row);
     const SourcePoint at = files_.point(f.source, f.field);
-    const std::string number = display_text(f.field.text);
+    const std::string number = shown_text(f.field.text);
     switch (f.code) {
         case ErrorCode::route_too_long:
             return make("route-too-long", at,
@@ -489,7 +487,7 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
         case Fault::negative_route_length:
             return make(
                 "negative-route-length", at,
-                "route length " + display_text(f.field.text) + " m leaves no route cells: write it in metres, above 0");
+                "route length " + shown_text(f.field.text) + " m leaves no route cells: write it in metres, above 0");
         case Fault::cell_outside_route:
             return make(
                 "item-outside-cells", r != nullptr ? at_row(*r) : at,

@@ -1,7 +1,6 @@
 #include "tool/diagnostics/report.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "tool/display_text.h"
 
@@ -20,106 +19,70 @@ std::string paint(const char* colour, const std::string& text, const ReportStyle
     return style.colour ? colour + text + plain : text;
 }
 
-bool is_control(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; }
-
-std::string location(const SourcePoint& at, const ShownLine* shown) {
+std::string location(const SourcePoint& at) {
     std::string text = display_text(at.file);
     if (at.line <= 0) return text;
-    text += ':' + std::to_string(at.line);
-    int column = at.column;
-    if (shown != nullptr && column >= 1 && static_cast<std::size_t>(column - 1) < shown->columns.size()) {
-        column = shown->columns[static_cast<std::size_t>(column - 1)];
-    }
-    text += ':' + std::to_string(std::max(1, column));
+    // Columns count characters of the line as the file holds it, as editors do.
+    text += ':' + std::to_string(at.line) + ':' + std::to_string(std::max(1, character_column(at.lineText, at.column)));
     return text;
 }
 
-// The source line and the caret under the field; a line longer than the
-// widest shown is cut around the caret.
-std::string source_lines(const SourcePoint& at, const ShownLine& shown, const ReportStyle& style) {
-    auto column_of = [&](int byte_column) {
-        const std::size_t b = static_cast<std::size_t>(std::max(1, byte_column) - 1);
-        return b < shown.columns.size()
-                   ? shown.columns[b]
-                   : shown.columns.back() + static_cast<int>(b) - static_cast<int>(shown.columns.size() - 1);
-    };
-    const int caret = column_of(at.column);
-    const int caret_end = at.endColumn > at.column ? column_of(at.endColumn) : caret + 1;
+// Characters of UTF-8 text.
+std::size_t characters(std::string_view text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
 
-    // Characters of the shown line, as byte ranges of its UTF-8.
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < shown.text.size(); ++i) {
-        if ((static_cast<unsigned char>(shown.text[i]) & 0xC0) != 0x80) starts.push_back(i);
-    }
-    const int length = static_cast<int>(starts.size());
-    int first = 1;
-    int last = length;
-    if (length > style.widest_line) {
-        first = std::max(1, std::min(caret - style.widest_line / 2, length - style.widest_line + 1));
-        last = first + style.widest_line - 1;
-    }
-    auto slice = [&](int from, int to) {  // characters from..to, 1-based, inclusive
-        if (from > to || from > length) return std::string();
-        const std::size_t a = starts[static_cast<std::size_t>(from - 1)];
-        const std::size_t b = to >= length ? shown.text.size() : starts[static_cast<std::size_t>(to)];
-        return shown.text.substr(a, b - a);
+// The source line and the caret under the field; a line wider than the
+// widest shown is cut around the caret.
+std::string source_lines(const SourcePoint& at, const ReportStyle& style) {
+    const std::string line = utf8_text(at.lineText);
+    const int caret = std::max(1, character_column(at.lineText, at.column));
+    const int end = at.endColumn > at.column ? character_column(at.lineText, at.endColumn) : caret + 1;
+    const Excerpt excerpt = source_excerpt(line, caret, style.widest_line);
+
+    // The field as shown (escapes widen it), cut where the excerpt ends.
+    auto next_character = [&line](std::size_t at) {
+        ++at;
+        while (at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) ++at;
+        return at;
     };
-    const std::string lead = first > 1 ? "..." : "";
-    const std::string tail = last < length ? "..." : "";
+    std::size_t from = 0;
+    for (int c = 1; c < caret && from < line.size(); ++c) from = next_character(from);
+    std::size_t to = from;
+    for (int c = caret; c < end && to < line.size(); ++c) to = next_character(to);
+    const std::string field = line.substr(from, to - from);
+    const std::size_t shown = characters(excerpt.text);
+    const std::size_t room =
+        shown >= static_cast<std::size_t>(excerpt.column) ? shown - static_cast<std::size_t>(excerpt.column) + 1 : 1;
+    const std::size_t under = std::max<std::size_t>(1, std::min(characters(escape_controls(field)), room));
+
     const std::string number = std::to_string(at.line);
-    std::string text = " " + number + " | " + lead + slice(first, last) + tail + "\n";
-    text += " " + std::string(number.size(), ' ') + " | " + std::string(lead.size(), ' ');
-    const std::string visible = slice(first, std::min(last, caret - 1));
-    for (std::size_t i = 0; i < visible.size(); ++i) {
-        const char c = visible[i];
+    std::string text = " " + number + " | " + excerpt.text + "\n";
+    text += " " + std::string(number.size(), ' ') + " | ";
+    // Tabs stay tabs, so that the caret lines up with the field.
+    int column = 1;
+    for (std::size_t i = 0; i < excerpt.text.size() && column < excerpt.column; ++i) {
+        const char c = excerpt.text[i];
         if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;
         text += c == '\t' ? '\t' : ' ';
+        ++column;
     }
-    const int under = std::max(1, std::min(caret_end, last + 1) - std::max(caret, first));
-    text += paint(green, "^" + std::string(static_cast<std::size_t>(under - 1), '~'), style) + "\n";
+    for (; column < excerpt.column; ++column) text += ' ';
+    text += paint(green, "^" + std::string(under - 1, '~'), style) + "\n";
     return text;
 }
 
 std::string one(const std::optional<SourcePoint>& at, const char* colour, const char* label, const std::string& message,
                 const std::string& suffix, const ReportStyle& style) {
-    std::optional<ShownLine> shown;
-    if (at && at->line > 0) shown = shown_line(at->lineText);
     std::string text;
-    if (at) text += paint(bold, location(*at, shown ? &*shown : nullptr) + ":", style) + " ";
+    if (at) text += paint(bold, location(*at) + ":", style) + " ";
     text += paint(colour, std::string(label) + ":", style) + " " + message + suffix + "\n";
-    if (shown) text += source_lines(*at, *shown, style);
+    if (at && at->line > 0) text += source_lines(*at, style);
     return text;
 }
 
 }  // namespace
-
-ShownLine shown_line(std::string_view line) {
-    ShownLine shown;
-    const bool utf8 = is_valid_utf8(line);
-    int column = 1;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        shown.columns.push_back(column);
-        if (is_control(c)) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            shown.text += escaped;
-            column += 4;
-        } else if (c < 0x80) {
-            shown.text += static_cast<char>(c);
-            ++column;
-        } else if (utf8) {
-            shown.text += static_cast<char>(c);
-            if ((c & 0xC0) != 0x80) ++column;
-            if ((c & 0xC0) == 0x80) shown.columns.back() = column - 1;
-        } else {
-            shown.text += display_text(line.substr(i, 1));
-            ++column;
-        }
-    }
-    shown.columns.push_back(column);
-    return shown;
-}
 
 std::string render_diagnostic(const Diagnostic& d, const ReportStyle& style) {
     const bool error = d.severity == Severity::error;
@@ -151,10 +114,8 @@ nlohmann::ordered_json diagnostics_json(const Analysis& analysis) {
     auto place = [](Json& j, const std::optional<SourcePoint>& at) {
         j["file"] = at ? Json(display_text(at->file)) : Json(nullptr);
         if (at && at->line > 0) {
-            const ShownLine shown = shown_line(at->lineText);
-            const std::size_t b = static_cast<std::size_t>(std::max(1, at->column) - 1);
             j["line"] = at->line;
-            j["column"] = b < shown.columns.size() ? shown.columns[b] : at->column;
+            j["column"] = std::max(1, character_column(at->lineText, at->column));
         } else {
             j["line"] = nullptr;
             j["column"] = nullptr;

@@ -7,12 +7,13 @@
 #include <nlohmann/json.hpp>
 
 #include "tool/diagnostics/analysis.h"
+#include "tool/display_text.h"
 
 namespace scenario::tool {
 
 struct ReportStyle {
     bool colour = false;
-    int widest_line = 200;  // longer source lines are cut around the caret
+    int widest_line = widest_source_line;  // longer source lines are cut around the caret
 };
 
 // "FILE:LINE:COL: error: MESSAGE [NAME]", the source line and a caret under
@@ -27,13 +28,5 @@ std::string render_analysis(const Analysis& analysis, const ReportStyle& style);
 
 // The diagnostics as a JSON array, in the order shown.
 nlohmann::ordered_json diagnostics_json(const Analysis& analysis);
-
-// A source line as shown: single-byte text as UTF-8, control characters
-// escaped; and the shown column (1-based) of each byte column.
-struct ShownLine {
-    std::string text;
-    std::vector<int> columns;  // columns[b] for byte b (0-based); one more for the end
-};
-ShownLine shown_line(std::string_view line);
 
 }  // namespace scenario::tool

@@ -107,19 +107,32 @@ int edit_distance(std::string_view a, std::string_view b) {
     return d[n][m];
 }
 
+std::string shown_text(std::string_view text) {
+    constexpr std::size_t longest = 60;
+    const std::string shown = display_text(text);
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if ((static_cast<unsigned char>(shown[i]) & 0xC0) == 0x80) continue;
+        if (++characters > longest) return shown.substr(0, i) + "...";
+    }
+    return shown;
+}
+
+std::string quoted(std::string_view text) { return "`" + shown_text(text) + "`"; }
+
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 
 std::string item_words(const RecordedRow& row) {
     const Keyword& keyword = *row.keyword;
     if (&keyword == &keyword::station) {
         const ReadField* name = value_of(row, 16);
-        if (name != nullptr) return "station " + display_text(name->text);
+        if (name != nullptr) return "station " + shown_text(name->text);
         if (const std::optional<std::int64_t> p = number_of(row, 0)) return "the station at " + metres(*p);
         return "the station";
     }
     std::string words = "the " + std::string(item_noun(keyword));
     if (&keyword == &keyword::sign) {
-        if (const ReadField* lettering = value_of(row, 1)) words += " " + display_text(lettering->text);
+        if (const ReadField* lettering = value_of(row, 1)) words += " " + shown_text(lettering->text);
     }
     if (const std::optional<std::int64_t> p = number_of(row, 0); p && value_count(keyword) > 1) {
         words += " at " + metres(*p);

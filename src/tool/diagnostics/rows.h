@@ -32,6 +32,11 @@ std::string item_words(const RecordedRow& row);
 // distances are exact: texts far apart give some number above 3.
 int edit_distance(std::string_view a, std::string_view b);
 
+// An author's text as a message shows it: control characters escaped and,
+// past 60 characters, cut with "...". `quoted` puts it in backquotes.
+std::string shown_text(std::string_view text);
+std::string quoted(std::string_view text);
+
 // "12300 m"
 std::string metres(std::int64_t m);
 

@@ -15,8 +15,6 @@ namespace scenario::tool {
 
 namespace {
 
-std::string quoted(std::string_view text) { return "`" + display_text(text) + "`"; }
-
 std::string lower(std::string_view text) {
     std::string out;
     for (char c : text) out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
