@@ -59,7 +59,9 @@ Json report_json(const RouteModel& m, int stamp, const Analysis& analysis, const
     report["errorPosition"] = m.errorPosition;
     report["stamp"] = stamp != 0 ? Json(stamp) : Json(nullptr);
     const Diagnostic* error = first_error(analysis);
-    const Json first = error != nullptr ? diagnostics_json(Analysis{{*error}, 1, 0, false})[0] : Json();
+    Analysis just_the_error;
+    if (error != nullptr) just_the_error.diagnostics.push_back(*error);
+    const Json first = error != nullptr ? diagnostics_json(just_the_error)[0] : Json();
     report["file"] = error != nullptr ? first["file"] : Json(nullptr);
     report["line"] = error != nullptr ? first["line"] : Json(nullptr);
     report["column"] = error != nullptr ? first["column"] : Json(nullptr);

@@ -135,6 +135,7 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         if (last) break;
         if (found >= options.mostErrors) {
             result.stoppedEarly = true;
+            result.stopReason = "after " + std::to_string(found) + " errors";
             break;
         }
         // Read again without the row at fault.
@@ -142,7 +143,14 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         std::optional<std::string>& text = source == Source::train_description ? train_text : line_text;
         if (!text) break;
         *text = with_blank_line(std::move(*text), line);
-        again = read_only(line_text, train_text, title, train_code, options.withGeometry);
+        try {
+            again = read_only(line_text, train_text, title, train_code, options.withGeometry);
+        } catch (const std::exception& cannot) {
+            // No scratch space to read again in: what was found stands.
+            result.stoppedEarly = true;
+            result.stopReason = cannot.what();
+            break;
+        }
         run = again.get();
     }
 

@@ -26,6 +26,7 @@ struct Analysis {
     std::size_t errors = 0;
     std::size_t warnings = 0;
     bool stoppedEarly = false;  // further errors may hide behind the last one
+    std::string stopReason;     // why the search stopped early
 };
 
 // `first` is the reading of the descriptions as given (the compile's own);

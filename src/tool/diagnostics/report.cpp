@@ -98,7 +98,9 @@ std::string summary_line(const Analysis& analysis) {
     };
     std::string text =
         count(analysis.errors, "error", "errors") + ", " + count(analysis.warnings, "warning", "warnings");
-    if (analysis.stoppedEarly) text += " (the search for errors stopped there; more may follow)";
+    if (analysis.stoppedEarly) {
+        text += " (the search for errors stopped " + analysis.stopReason + "; more may follow)";
+    }
     return text;
 }
 
