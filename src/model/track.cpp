@@ -15,7 +15,19 @@ void Track::create(std::int32_t last_metre) {
     block_ = ZeroedBlock((static_cast<std::size_t>(last_metre) + 1) * metre_bytes);
 }
 
-void Track::clear() { block_ = ZeroedBlock(); }
+void Track::create_bounds_only(std::int32_t last_metre) {
+    if (last_metre < 0) {
+        throw ReadFault(Fault::negative_route_length,
+                        "the plan geometry cannot be created for route length below -7000");
+    }
+    clear();
+    bounds_only_metres_ = static_cast<std::size_t>(last_metre) + 1;
+}
+
+void Track::clear() {
+    block_ = ZeroedBlock();
+    bounds_only_metres_ = 0;
+}
 
 void Track::outside(std::int64_t metre) const {
     if (!exists()) {
@@ -27,13 +39,18 @@ void Track::outside(std::int64_t metre) const {
 
 TrackValue Track::at(std::int64_t metre, int coordinate) const {
     std::size_t i = slot(metre, coordinate);
+    if (!keeps_values()) return {};
     return {static_cast<TrackTag>(tag_data()[i]), value_data()[i]};
 }
 
-double Track::number(std::int64_t metre, int coordinate) const { return value_data()[slot(metre, coordinate)]; }
+double Track::number(std::int64_t metre, int coordinate) const {
+    const std::size_t i = slot(metre, coordinate);
+    return keeps_values() ? value_data()[i] : 0.0;
+}
 
 void Track::set_int16(std::int64_t metre, int coordinate, std::int16_t value) {
     std::size_t i = slot(metre, coordinate);
+    if (!keeps_values()) return;
     value_data()[i] = value;
     tag_data()[i] = static_cast<std::uint8_t>(TrackTag::int16);
 }

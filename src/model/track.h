@@ -34,14 +34,21 @@ public:
 
     // Creates metres 0 to last_metre with every entry empty.
     void create(std::int32_t last_metre);
+    // Creates metres 0 to last_metre that keep no values: every access is
+    // checked as with a full table, but values set are dropped and every
+    // entry reads empty. For a reading that only looks for its errors.
+    void create_bounds_only(std::int32_t last_metre);
+    bool keeps_values() const { return block_.size() != 0; }
     void clear();
 
     // Checked access; a metre outside the table is a ReadFault.
+    void check_metre(std::int64_t metre) const { slot(metre, y); }
     TrackValue at(std::int64_t metre, int coordinate) const;
     double number(std::int64_t metre, int coordinate) const;
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
     void set_real(std::int64_t metre, int coordinate, double value) {
         const std::size_t i = slot(metre, coordinate);
+        if (!keeps_values()) return;
         value_data()[i] = value;
         tag_data()[i] = static_cast<std::uint8_t>(TrackTag::real);
     }
@@ -55,7 +62,7 @@ private:
 
     // The block holds every x value, every y value, then the tags in the
     // same order; its size gives the number of metres.
-    std::size_t metres() const { return block_.size() / metre_bytes; }
+    std::size_t metres() const { return keeps_values() ? block_.size() / metre_bytes : bounds_only_metres_; }
     double* value_data() const { return reinterpret_cast<double*>(block_.data()); }
     std::uint8_t* tag_data() const {
         return reinterpret_cast<std::uint8_t*>(block_.data() + 2 * metres() * sizeof(double));
@@ -76,6 +83,7 @@ private:
     [[noreturn]] void outside(std::int64_t metre) const;
 
     ZeroedBlock block_;
+    std::size_t bounds_only_metres_ = 0;  // the metres of a table that keeps no values
 };
 
 }  // namespace scenario

@@ -149,7 +149,13 @@ LineReader::Outcome LineReader::read_route_length(const std::string&) {
     m_.cells.clear();
     m_.track.clear();
     m_.create_cells(m_.cellCount);
-    if (m_.withGeometry != 0) m_.track.create(m_.trackLength);
+    if (m_.withGeometry != 0) {
+        if (r_.keeps_geometry()) {
+            m_.track.create(m_.trackLength);
+        } else {
+            m_.track.create_bounds_only(m_.trackLength);
+        }
+    }
     return Outcome::go_on;
 }
 

@@ -29,6 +29,9 @@ struct ReadDiagnostics {
     // Told of every field, row and cell as the reading and the completion
     // pass go; none in the program's own run.
     ReadObserver* observer = nullptr;
+    // False for a reading that only looks for its errors and writes nothing:
+    // the plan geometry then keeps where it ends but not its points.
+    bool keepGeometry = true;
 };
 
 // Reads the line description and then the train description (names from

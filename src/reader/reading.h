@@ -44,6 +44,7 @@ public:
     std::array<std::optional<Place>, 3> misplacedBreaks;
 
     ReadObserver* observer() const { return observer_; }
+    bool keeps_geometry() const { return diagnostics_ == nullptr || diagnostics_->keepGeometry; }
 
     // Opens a description file for reading (the whole text is taken in).
     void open(const std::string& path, Source source);

@@ -398,7 +398,7 @@ std::string rows_block(std::string_view rows, std::string_view indent) {
 std::string explanation_text(const DiagnosticKind& kind) {
     std::string text;
     text += kind.severity == Severity::error ? "error" : "warning";
-    if (kind.code) text += " " + std::to_string(value_of(*kind.code));
+    if (kind.code) text.append(" ").append(std::to_string(value_of(*kind.code)));
     text += " [" + std::string(kind.name) + "]: " + std::string(kind.summary) + "\n";
     text += "reported by: " + std::string(stage_of(kind)) + "\n\n";
     text += std::string(kind.explanation) + "\n";
@@ -424,7 +424,7 @@ std::string reference_page() {
     for (const DiagnosticKind& kind : catalogue) {
         page += "\n## " + std::string(kind.name) + "\n\n";
         page += "**" + std::string(kind.severity == Severity::error ? "error" : "warning");
-        if (kind.code) page += " " + std::to_string(value_of(*kind.code));
+        if (kind.code) page.append(" ").append(std::to_string(value_of(*kind.code)));
         page += "**, reported by " + std::string(stage_of(kind)) + ": " + std::string(kind.summary) + ".\n\n";
         page += std::string(kind.explanation) + "\n";
         if (!kind.wrong.empty()) page += "\nFor example, this row:\n\n" + rows_block(kind.wrong, "    ");

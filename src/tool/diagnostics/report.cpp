@@ -59,7 +59,7 @@ std::string source_lines(const SourcePoint& at, const ReportStyle& style) {
 
     const std::string number = std::to_string(at.line);
     std::string text = " " + number + " | " + excerpt.text + "\n";
-    text += " " + std::string(number.size(), ' ') + " | ";
+    text.append(number.size() + 1, ' ').append(" | ");
     // Tabs stay tabs, so that the caret lines up with the field.
     int column = 1;
     for (std::size_t i = 0; i < excerpt.text.size() && column < excerpt.column; ++i) {
@@ -69,7 +69,9 @@ std::string source_lines(const SourcePoint& at, const ReportStyle& style) {
         ++column;
     }
     for (; column < excerpt.column; ++column) text += ' ';
-    text += paint(green, "^" + std::string(under - 1, '~'), style) + "\n";
+    std::string caret_mark = "^";
+    caret_mark.append(under - 1, '~');
+    text += paint(green, caret_mark, style) + "\n";
     return text;
 }
 

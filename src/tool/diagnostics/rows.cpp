@@ -118,7 +118,12 @@ std::string shown_text(std::string_view text) {
     return shown;
 }
 
-std::string quoted(std::string_view text) { return "`" + shown_text(text) + "`"; }
+std::string quoted(std::string_view text) {
+    std::string q = "`";
+    q += shown_text(text);
+    q += '`';
+    return q;
+}
 
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 
@@ -132,7 +137,7 @@ std::string item_words(const RecordedRow& row) {
     }
     std::string words = "the " + std::string(item_noun(keyword));
     if (&keyword == &keyword::sign) {
-        if (const ReadField* lettering = value_of(row, 1)) words += " " + shown_text(lettering->text);
+        if (const ReadField* lettering = value_of(row, 1)) words.append(" ").append(shown_text(lettering->text));
     }
     if (const std::optional<std::int64_t> p = number_of(row, 0); p && value_count(keyword) > 1) {
         words += " at " + metres(*p);

@@ -83,6 +83,7 @@ std::unique_ptr<Run> read_only(const std::optional<std::string>& line, const std
     run->model.trainCode = train_code;
     ReadDiagnostics diagnostics;
     diagnostics.observer = &run->recorder;
+    diagnostics.keepGeometry = false;  // nothing is written
     std::int32_t flag = with_geometry ? 1 : 0;
     try {
         read_complete_and_stamp(

@@ -65,7 +65,14 @@ std::int64_t low_16(std::int64_t v) { return static_cast<std::int16_t>(static_ca
 
 class RowRules {
 public:
-    RowRules(const Run& run, const AuthorFiles& files) : run_(run), files_(files) {}
+    RowRules(const Run& run, const AuthorFiles& files) : run_(run), files_(files) {
+        // The candidates of each line, in file order, for the fields after a
+        // row's last value.
+        const std::vector<RecordedCandidate>& all = run.recorder.candidates;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            on_line_[{all[i].source, all[i].field.at.line}].push_back(&all[i]);
+        }
+    }
 
     std::vector<Diagnostic> run();
 
@@ -91,6 +98,7 @@ private:
     // Stray fields already explained as part of a row (a decimal comma's
     // fraction, values after a row's last one).
     std::set<std::pair<Source, std::pair<int, int>>> explained_;
+    std::map<std::pair<Source, int>, std::vector<const RecordedCandidate*>> on_line_;
 };
 
 std::vector<Diagnostic> RowRules::run() {
@@ -203,10 +211,12 @@ void RowRules::row(const RecordedRow& r) {
 void RowRules::trailing_fields(const RecordedRow& r) {
     if (r.values.empty()) return;
     const ReadField& last = r.values.back();
-    const Recorder& rec = run_.recorder;
+    const auto line = on_line_.find({r.source, last.at.line});
+    if (line == on_line_.end()) return;
     bool first = true;
-    for (const RecordedCandidate& c : rec.candidates) {
-        if (c.source != r.source || c.field.at.line != last.at.line || c.field.at.column <= last.at.column) continue;
+    for (const RecordedCandidate* candidate : line->second) {
+        const RecordedCandidate& c = *candidate;
+        if (c.field.at.column <= last.at.column) continue;
         if (c.matched) break;
         explained_.insert({c.source, {c.field.at.line, c.field.at.column}});
         if (!first) continue;

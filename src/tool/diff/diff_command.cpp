@@ -155,7 +155,14 @@ std::string coordinate(const TrackValue& v) {
     return buffer;
 }
 
-std::string point(const TrackValue& x, const TrackValue& y) { return "(" + coordinate(x) + ", " + coordinate(y) + ")"; }
+std::string point(const TrackValue& x, const TrackValue& y) {
+    std::string text = "(";
+    text += coordinate(x);
+    text += ", ";
+    text += coordinate(y);
+    text += ')';
+    return text;
+}
 
 // One stretch of metres whose points differ.
 struct DifferingStretch {

@@ -68,7 +68,12 @@ std::string two_digits(std::int64_t n) {
     return n >= 0 && n < 10 ? "0" + text : text;
 }
 
-std::string quoted(const std::string& text) { return "\"" + display_text(text) + "\""; }
+std::string quoted(const std::string& text) {
+    std::string q = "\"";
+    q += display_text(text);
+    q += '"';
+    return q;
+}
 
 RowValue shown_value(const NamedField& named, const ScenarioRecord& record) {
     switch (named.shown) {
@@ -217,7 +222,13 @@ std::optional<Stretch> record_stretch(RecordItem item, const ScenarioRecord& rec
 
 std::string clock_text(std::int64_t seconds) {
     const std::int64_t s = seconds < 0 ? -seconds : seconds;
-    return (seconds < 0 ? "-" : "") + two_digits(s / 3600) + ":" + two_digits(s / 60 % 60) + ":" + two_digits(s % 60);
+    std::string text = seconds < 0 ? "-" : "";
+    text += two_digits(s / 3600);
+    text += ':';
+    text += two_digits(s / 60 % 60);
+    text += ':';
+    text += two_digits(s % 60);
+    return text;
 }
 
 }  // namespace scenario::tool

@@ -46,7 +46,9 @@ std::int64_t kilometre_reading(const KilometreBreaks& breaks, std::int64_t posit
 std::string kilometres_text(std::int64_t metres) {
     const std::int64_t whole = metres / 1000;
     const std::int64_t rest = metres % 1000 < 0 ? -(metres % 1000) : metres % 1000;
-    std::string text = (metres < 0 && whole == 0 ? "-" : "") + std::to_string(whole) + ".";
+    std::string text = metres < 0 && whole == 0 ? "-" : "";
+    text += std::to_string(whole);
+    text += '.';
     const std::string digits = std::to_string(rest);
     return text + std::string(3 - digits.size(), '0') + digits;
 }
