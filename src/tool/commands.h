@@ -1,4 +1,4 @@
-// The tool's three commands. Each writes its report to `out` and `err` and
+// The tool's commands. Each writes its report to `out` and `err` and
 // returns the exit status; a command line that cannot be carried out is a
 // UsageError, a file that cannot be written a FileError.
 #pragma once
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tool/compaction.h"
+#include "tool/view/scenario_input.h"
 
 namespace scenario::tool {
 
@@ -36,10 +37,24 @@ struct DumpOptions {
 struct PlotOptions {
     Sources sources;
     std::string out;  // the SVG file
+    // Or the compiled scenario's files instead of the descriptions.
+    std::string records;
+    std::string cells;
+    std::string geometry;
+    // The stretch drawn: metres ("12500", "12500m") or a kilometre reading
+    // ("12.5km"); empty for the whole route.
+    std::string from;
+    std::string to;
+};
+
+struct ViewOptions {
+    ScenarioInput input;
+    std::string out;  // the HTML file, or "-" for standard output
 };
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err);
 int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& err);
 int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& err);
+int view_command(const ViewOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tool
