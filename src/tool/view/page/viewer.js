@@ -202,6 +202,23 @@
         }
     }
 
+    // Boxes already drawn on: a label is written only where it covers none.
+    class Boxes {
+        constructor() {
+            this.taken = [];
+        }
+        take(x0, y0, x1, y1) {
+            this.taken.push([x0, y0, x1, y1]);
+        }
+        claim(x0, y0, x1, y1) {
+            for (const [a, b, c, d] of this.taken) {
+                if (x0 < c && a < x1 && y0 < d && b < y1) return false;
+            }
+            this.take(x0, y0, x1, y1);
+            return true;
+        }
+    }
+
     function visible(u, kind) {
         const min = u.scales.x.min;
         const max = u.scales.x.max;
@@ -221,25 +238,31 @@
         return ctx.measureText(s).width;
     }
 
+    // A label written where it covers no mark and no other label of its
+    // lane; false when there is no room for it (its mark keeps the details).
+    function put(u, lane, s, x, baseline, size, colour, bold) {
+        const w = textWidth(u.ctx, s, size, bold);
+        const left = Math.min(Math.max(x, u.bbox.left), u.bbox.left + u.bbox.width - w);
+        if (!lane.boxes.claim(left - PX(), baseline - size * PX(), left + w + PX(), baseline + 2 * PX())) return false;
+        text(u.ctx, s, left, baseline, size, colour, 'left', bold);
+        return true;
+    }
+
     // Values written on the steps of a stepped series, where they fit.
-    function stepLabels(u, kind, unit, above) {
-        const ctx = u.ctx;
-        const rows = new Rows(1);
+    function stepLabels(u, lane, kind, unit, above) {
         for (const it of visible(u, kind)) {
             const x0 = Math.max(X(u, it.from), u.bbox.left);
             const x1 = Math.min(X(u, it.to), u.bbox.left + u.bbox.width);
             const s = (kind === 'gradient' && it.value > 0 ? '+' : '') + it.value + unit;
-            const w = textWidth(ctx, s, 10);
+            const w = textWidth(u.ctx, s, 10);
             if (x1 - x0 < w + 6 * PX()) continue;
-            const x = (x0 + x1) / 2 - w / 2;
-            if (rows.claim(x, w) < 0) continue;
             const y = above === undefined ? Y(u, it.value) - 3 * PX() : above;
-            text(ctx, s, x, Math.max(y, u.bbox.top + 10 * PX()), 10, COLOURS.text);
+            put(u, lane, s, (x0 + x1) / 2 - w / 2, Math.max(y, u.bbox.top + 10 * PX()), 10, COLOURS.text);
         }
     }
 
     // A labelled zero line.
-    function zeroLine(u, label) {
+    function zeroLine(u, lane, label) {
         const ctx = u.ctx;
         const y = Y(u, 0);
         if (y < u.bbox.top || y > u.bbox.top + u.bbox.height) return;
@@ -250,27 +273,31 @@
         ctx.lineTo(u.bbox.left + u.bbox.width, y);
         ctx.stroke();
         ctx.setLineDash([]);
-        text(ctx, label, u.bbox.left + u.bbox.width - 3 * PX(), y - 3 * PX(), 10, COLOURS.faint, 'right');
+        const w = textWidth(ctx, label, 10);
+        put(u, lane, label, u.bbox.left + u.bbox.width - 3 * PX() - w, y - 3 * PX(), 10, COLOURS.faint);
     }
 
     function mark(lane, item, x, y) {
         lane.marks.push({ id: item.id, x: x / PX(), y: y / PX() });
     }
 
-    function pointMarks(u, lane, kind, shape, colour, labelOf, rowsCount) {
-        const ctx = u.ctx;
-        const rows = new Rows(rowsCount || 1);
+    // Marks standing on the lane's foot, then their labels beside them, on
+    // as many rows as there is room for.
+    function pointMarks(u, lane, kind, shape, height, colour, rowsCount) {
         const bottom = u.bbox.top + u.bbox.height;
-        for (const it of visible(u, kind)) {
+        const shown = visible(u, kind);
+        for (const it of shown) {
             const x = X(u, it.at);
-            shape(ctx, x, it);
-            mark(lane, it, x, bottom - 12 * PX());
-            const s = labelOf ? labelOf(it) : it.label;
-            if (!s) continue;
-            const w = textWidth(ctx, s, 10);
-            const r = rows.claim(x + 3 * PX(), w);
-            if (r < 0) continue;
-            text(ctx, s, Math.max(x + 3 * PX(), u.bbox.left), u.bbox.top + (24 + 11 * r) * PX(), 10, colour);
+            shape(u.ctx, x, it);
+            lane.boxes.take(x - 3 * PX(), bottom - height * PX(), x + 3 * PX(), bottom);
+            mark(lane, it, x, bottom - (height - 4) * PX());
+        }
+        for (const it of shown) {
+            if (!it.label) continue;
+            const x = X(u, it.at) + 5 * PX();
+            for (let r = 0; r < (rowsCount || 1); r++) {
+                if (put(u, lane, it.label, x, bottom - (4 + 11 * r) * PX(), 10, colour)) break;
+            }
         }
     }
 
@@ -284,8 +311,8 @@
             series: 'elevation',
             stroke: COLOURS.elevation,
             hit: ['gradient'],
-            draw(u) {
-                stepLabels(u, 'gradient', '', u.bbox.top + 24 * PX());
+            draw(u, lane) {
+                stepLabels(u, lane, 'gradient', '', u.bbox.top + 26 * PX());
             },
         },
         {
@@ -296,9 +323,9 @@
             stepped: true,
             stroke: COLOURS.gradient,
             hit: ['gradient'],
-            draw(u) {
-                zeroLine(u, '0 \u2030 (level)');
-                stepLabels(u, 'gradient', '');
+            draw(u, lane) {
+                zeroLine(u, lane, '0 \u2030 (level)');
+                stepLabels(u, lane, 'gradient', '');
             },
         },
         {
@@ -310,15 +337,17 @@
             stroke: COLOURS.line,
             floor: 0,
             headroom: 0.3,
-            values: () =>
+            values: (min, max) =>
                 kindItems('speed-boards')
+                    .filter((it) => it.at >= min && it.at <= max)
                     .flatMap((it) => ['A', 'B', 'C'].map((r) => it.fields[`rank ${r} left (km/h)`]))
-                    .concat(kindItems('slowdown').map((it) => it.value)),
+                    .concat(kindItems('slowdown').filter((it) => it.to >= min && it.from <= max).map((it) => it.value)),
             hit: ['speed-boards', 'warning-board', 'restriction', 'slowdown-approach', 'slowdown', 'speed'],
             draw(u, lane) {
                 const ctx = u.ctx;
                 const base = Y(u, 0);
-                const rows = new Rows(2);
+                const boxes = lane.boxes;
+                const slowdowns = [];
                 for (const it of visible(u, 'slowdown')) {
                     const x0 = X(u, it.from);
                     const x1 = Math.max(X(u, it.to), x0 + 2 * PX());
@@ -329,20 +358,18 @@
                     ctx.lineWidth = PX();
                     ctx.strokeRect(x0, y, x1 - x0, base - y);
                     mark(lane, it, (x0 + x1) / 2, (y + base) / 2);
-                    const s = `${it.value} km/h, ${it.to - it.from} m`;
-                    const w = textWidth(ctx, s, 10, true);
-                    const r = rows.claim((x0 + x1) / 2 - w / 2, w);
-                    if (r >= 0) text(ctx, s, (x0 + x1) / 2 - w / 2, y - (4 + 11 * r) * PX(), 10, COLOURS.slowdownEdge, 'left', true);
+                    slowdowns.push([it, x0, x1, y]);
                 }
-                stepLabels(u, 'speed', '');
                 for (const it of visible(u, 'speed-boards')) {
                     const x = X(u, it.at);
                     const ranks = ['A', 'B', 'C'].map((r) => it.fields[`rank ${r} left (km/h)`]);
                     ranks.forEach((v, i) => {
                         const y = Y(u, v);
+                        const s = (4 - i * 0.5) * PX();
                         ctx.fillStyle = COLOURS.board;
+                        ctx.strokeStyle = COLOURS.board;
+                        ctx.lineWidth = PX();
                         ctx.beginPath();
-                        const s = (4 - i) * PX();
                         ctx.moveTo(x, y - s);
                         ctx.lineTo(x + s, y);
                         ctx.lineTo(x, y + s);
@@ -350,6 +377,7 @@
                         ctx.closePath();
                         if (i === 0) ctx.fill();
                         else ctx.stroke();
+                        boxes.take(x - s, y - s, x + s, y + s);
                     });
                     mark(lane, it, x, Y(u, ranks[0]));
                 }
@@ -364,6 +392,7 @@
                     ctx.closePath();
                     ctx.fill();
                     ctx.stroke();
+                    boxes.take(x - 6 * PX(), base - 16 * PX(), x + 6 * PX(), base - 5 * PX());
                     mark(lane, it, x, base - 10 * PX());
                 }
                 for (const it of visible(u, 'slowdown-approach')) {
@@ -372,21 +401,44 @@
                     ctx.fillRect(x - 1.5 * PX(), base - 4 * PX(), 3 * PX(), 4 * PX());
                     mark(lane, it, x, base - 2 * PX());
                 }
-                const restrictionRows = new Rows(1);
+                const restrictions = [];
                 for (const it of visible(u, 'restriction')) {
                     const x = X(u, it.at);
-                    ctx.fillStyle = COLOURS.restriction;
                     const y = base - 30 * PX();
+                    ctx.fillStyle = COLOURS.restriction;
                     ctx.beginPath();
                     ctx.moveTo(x, y);
                     ctx.lineTo(x + 4 * PX(), y + 7 * PX());
                     ctx.lineTo(x - 4 * PX(), y + 7 * PX());
                     ctx.closePath();
                     ctx.fill();
+                    boxes.take(x - 4 * PX(), y, x + 4 * PX(), y + 7 * PX());
                     mark(lane, it, x, y + 4 * PX());
-                    if (!it.label) continue;
-                    const w = textWidth(ctx, it.label, 9);
-                    if (restrictionRows.claim(x + 5 * PX(), w) >= 0) text(ctx, it.label, x + 5 * PX(), y + 7 * PX(), 9, COLOURS.restriction);
+                    restrictions.push([it, x, y]);
+                }
+                // Then the labels, each where it covers no mark and no label.
+                const label = (s, x, baseline, size, colour, bold) => {
+                    const w = textWidth(ctx, s, size, bold);
+                    if (!boxes.claim(x, baseline - size * PX(), x + w, baseline + 2 * PX())) return false;
+                    text(ctx, s, x, baseline, size, colour, 'left', bold);
+                    return true;
+                };
+                for (const [it, x0, x1, y] of slowdowns) {
+                    const long = `${it.value} km/h, ${it.to - it.from} m`;
+                    const c = (x0 + x1) / 2;
+                    const done = [4, 15].some((up) => label(long, c - textWidth(ctx, long, 10, true) / 2, y - up * PX(), 10, COLOURS.slowdownEdge, true));
+                    if (!done) label(String(it.value), c - textWidth(ctx, String(it.value), 10, true) / 2, y - 4 * PX(), 10, COLOURS.slowdownEdge, true);
+                }
+                for (const [it, x, y] of restrictions) {
+                    if (it.label) label(it.label, x + 5 * PX(), y + 7 * PX(), 9, COLOURS.restriction);
+                }
+                for (const it of visible(u, 'speed')) {
+                    const x0 = Math.max(X(u, it.from), u.bbox.left);
+                    const x1 = Math.min(X(u, it.to), u.bbox.left + u.bbox.width);
+                    const s = String(it.value);
+                    const w = textWidth(ctx, s, 10);
+                    if (x1 - x0 < w + 6 * PX()) continue;
+                    label(s, (x0 + x1) / 2 - w / 2, Y(u, it.value) - 3 * PX(), 10, COLOURS.text);
                 }
             },
         },
@@ -402,61 +454,65 @@
                     ctx.lineWidth = 1.5 * PX();
                     ctx.beginPath();
                     ctx.moveTo(x, bottom);
-                    ctx.lineTo(x, bottom - 16 * PX());
+                    ctx.lineTo(x, bottom - 12 * PX());
                     ctx.stroke();
                     ctx.fillStyle = COLOURS.signal;
                     ctx.beginPath();
-                    ctx.arc(x, bottom - 18 * PX(), 3 * PX(), 0, 2 * Math.PI);
+                    ctx.arc(x, bottom - 14 * PX(), 3 * PX(), 0, 2 * Math.PI);
                     ctx.fill();
-                }, COLOURS.signal, null, 1);
+                }, 17, COLOURS.signal, 2);
             },
         },
         {
             id: 'curves',
             title: 'Curves (left above, right below; radius and length)',
-            height: 52,
+            height: 66,
             hit: ['curve'],
             draw(u, lane) {
                 const ctx = u.ctx;
-                const mid = u.bbox.top + u.bbox.height / 2 + 4 * PX();
+                const mid = u.bbox.top + u.bbox.height * 0.6;
                 ctx.strokeStyle = '#bfbfbf';
                 ctx.beginPath();
                 ctx.moveTo(u.bbox.left, mid);
                 ctx.lineTo(u.bbox.left + u.bbox.width, mid);
                 ctx.stroke();
-                const rows = { '-1': new Rows(1), 1: new Rows(1) };
+                const bands = [];
                 for (const it of visible(u, 'curve')) {
                     const x0 = X(u, it.from);
                     const x1 = Math.max(X(u, it.to), x0 + 1.5 * PX());
                     const h = (4 + 2 * Math.max(1, it.value || 1)) * PX();
+                    const y = it.side < 0 ? mid - h : mid;
                     ctx.fillStyle = it.side < 0 ? COLOURS.left : COLOURS.right;
-                    ctx.fillRect(x0, it.side < 0 ? mid - h : mid, x1 - x0, h);
-                    mark(lane, it, (x0 + x1) / 2, it.side < 0 ? mid - h / 2 : mid + h / 2);
+                    ctx.fillRect(x0, y, x1 - x0, h);
+                    lane.boxes.take(x0, y, x1, y + h);
+                    mark(lane, it, (x0 + x1) / 2, y + h / 2);
+                    bands.push([it, x0, x1, y, h]);
+                }
+                for (const [it, x0, x1, y, h] of bands) {
                     const s = `R ${it.fields['radius (m)']}, ${it.fields['length (m)']} m`;
-                    const w = textWidth(ctx, s, 9);
-                    if (w > x1 - x0 + 40 * PX() || rows[it.side].claim(x0, w) < 0) continue;
-                    text(ctx, s, x0, it.side < 0 ? mid - h - 2 * PX() : mid + h + 9 * PX(), 9, it.side < 0 ? COLOURS.left : COLOURS.right);
+                    if (textWidth(ctx, s, 9) > x1 - x0 + 40 * PX()) continue;
+                    put(u, lane, s, x0, it.side < 0 ? y - 2 * PX() : y + h + 9 * PX(), 9, it.side < 0 ? COLOURS.left : COLOURS.right);
                 }
             },
         },
         {
             id: 'spans',
             title: 'Tunnels and mountain spans (type)',
-            height: 34,
+            height: 46,
             hit: ['mountain-span'],
             draw(u, lane) {
                 const ctx = u.ctx;
-                const y = u.bbox.top + 14 * PX();
-                const rows = new Rows(1);
-                for (const it of visible(u, 'mountain-span')) {
+                const y = u.bbox.top + u.bbox.height - 24 * PX();
+                const spans = visible(u, 'mountain-span');
+                for (const it of spans) {
                     const x0 = X(u, it.from);
                     const x1 = Math.max(X(u, it.to), x0 + 2 * PX());
                     ctx.fillStyle = COLOURS.span[Math.min(3, it.value)] || COLOURS.span[0];
                     ctx.fillRect(x0, y, x1 - x0, 10 * PX());
+                    lane.boxes.take(x0, y, x1, y + 10 * PX());
                     mark(lane, it, (x0 + x1) / 2, y + 5 * PX());
-                    const w = textWidth(ctx, it.label, 9);
-                    if (rows.claim(x0, w) >= 0) text(ctx, it.label, x0, y + 19 * PX(), 9, COLOURS.text);
                 }
+                for (const it of spans) put(u, lane, it.label, X(u, it.from), y + 21 * PX(), 9, COLOURS.text);
             },
         },
         {
@@ -470,7 +526,7 @@
                     ctx.fillStyle = COLOURS.sign;
                     ctx.fillRect(x - 3 * PX(), bottom - 12 * PX(), 6 * PX(), 8 * PX());
                     ctx.fillRect(x - 0.5 * PX(), bottom - 4 * PX(), PX(), 4 * PX());
-                }, COLOURS.sign, null, 2);
+                }, 12, COLOURS.sign, 3);
             },
         },
         {
@@ -482,8 +538,8 @@
             stroke: '#7f6000',
             floor: 0,
             hit: ['adhesion'],
-            draw(u) {
-                stepLabels(u, 'adhesion', '');
+            draw(u, lane) {
+                stepLabels(u, lane, 'adhesion', '');
             },
         },
         {
@@ -494,9 +550,9 @@
             draw(u, lane) {
                 const ctx = u.ctx;
                 const bar = u.bbox.top + u.bbox.height - 12 * PX();
-                const rows = new Rows(3);
                 const zoomed = (u.scales.x.max - u.scales.x.min) < 40000;
-                for (const it of visible(u, 'station')) {
+                const shown = visible(u, 'station');
+                for (const it of shown) {
                     const x0 = X(u, it.from);
                     const x1 = Math.max(X(u, it.to), x0 + 2 * PX());
                     ctx.fillStyle = COLOURS.extent;
@@ -510,29 +566,32 @@
                     ctx.fill();
                     ctx.stroke();
                     mark(lane, it, x, bar + 3 * PX());
+                    lane.boxes.take(x - 5 * PX(), bar - 2 * PX(), x + 5 * PX(), bar + 8 * PX());
+                }
+                for (const it of shown) {
+                    const x = X(u, it.at);
                     const times = ['departure', 'arrival', 'passing']
                         .map((k) => it.fields[k])
                         .filter((t) => t)
                         .concat(it.fields.call === 'stop' ? [`${it.fields.arrival}\u2013${it.fields.departure}`] : []);
                     const s = zoomed && times.length ? `${it.label} ${times[0].slice(0, 5)}${it.fields.call === 'stop' ? ' stop' : ''}` : it.label;
                     const w = textWidth(ctx, s, 10);
-                    const left = Math.min(Math.max(x - w / 2, u.bbox.left), u.bbox.left + u.bbox.width - w);
-                    const r = rows.claim(left, w);
-                    if (r >= 0) text(ctx, s, left, bar - (4 + 12 * r) * PX(), 10, COLOURS.text);
+                    for (let r = 0; r < 3; r++) {
+                        if (put(u, lane, s, x - w / 2, bar - (4 + 12 * r) * PX(), 10, COLOURS.text)) break;
+                    }
                 }
             },
         },
         {
             id: 'axis',
             title: 'Kilometre readings (breaks in red) and diagnostics',
-            height: 64,
+            height: 50,
             axis: true,
             hit: ['kilometre-break', 'diagnostic'],
             draw(u, lane) {
                 const ctx = u.ctx;
                 const top = u.bbox.top;
                 const bottom = u.bbox.top + u.bbox.height;
-                const rows = new Rows(2);
                 for (const it of visible(u, 'kilometre-break')) {
                     const x = X(u, it.at);
                     ctx.strokeStyle = COLOURS.breakLine;
@@ -544,8 +603,9 @@
                     ctx.setLineDash([]);
                     mark(lane, it, x, top + 14 * PX());
                     const w = textWidth(ctx, it.label, 10);
-                    const r = rows.claim(x - w / 2, w);
-                    if (r >= 0) text(ctx, it.label, x - w / 2, top + (12 + 12 * r) * PX(), 10, COLOURS.breakLine);
+                    for (let r = 0; r < 2; r++) {
+                        if (put(u, lane, it.label, x - w / 2, top + (24 + 12 * r) * PX(), 10, COLOURS.breakLine)) break;
+                    }
                 }
                 for (const it of visible(u, 'diagnostic')) {
                     const x = X(u, it.at);
@@ -707,9 +767,16 @@
         });
     }
 
+    // The series of a lane on screen, and the value range it then shows:
+    // what is on screen, with room above for the lane's title and labels.
     function chartData(lane, min, max) {
         if (!lane.series) return [[0, EXTENT], [null, null]];
-        return envelope(SERIES[lane.series], min, max, Math.ceil(chartWidth()));
+        const data = envelope(SERIES[lane.series], min, max, Math.ceil(chartWidth()));
+        const values = data[1].concat(lane.values ? lane.values(min, max) : []);
+        const y = valueRange(values, lane.floor, 0.12);
+        y[1] += (y[1] - y[0]) * (lane.headroom || 0.15);
+        lane.yRange = y;
+        return data;
     }
 
     function makeChart(lane) {
@@ -722,14 +789,12 @@
         box.appendChild(title);
         lanesBox.appendChild(box);
         lane.marks = [];
-        const values = lane.series ? SERIES[lane.series][1].concat(lane.values ? lane.values() : []) : [];
-        const yRange = lane.series ? valueRange(values, lane.floor, 0.12) : [0, 1];
-        // Room above the highest value for the lane's title and labels.
-        if (lane.series) yRange[1] += (yRange[1] - yRange[0]) * (lane.headroom || 0.15);
+        lane.yRange = [0, 1];
         const opts = {
             width: chartWidth(),
             height: lane.height + (lane.axis ? 30 : 0),
             legend: { show: false },
+            padding: [4, 12, lane.axis ? 0 : 4, 0],
             cursor: {
                 sync: { key: 'route', setSeries: false },
                 drag: { x: true, y: false, setScale: true },
@@ -739,7 +804,7 @@
             select: { show: true },
             scales: {
                 x: { time: false, auto: false, range: (u, min, max) => [min, max] },
-                y: { auto: false, range: () => yRange },
+                y: { auto: false, range: () => lane.yRange },
             },
             axes: [
                 lane.axis
@@ -769,6 +834,9 @@
                 draw: [
                     (u) => {
                         lane.marks = [];
+                        lane.boxes = new Boxes();
+                        // The lane's title lies over the top left of the plot.
+                        lane.boxes.take(0, 0, (56 + title.offsetWidth + 4) * PX(), 17 * PX());
                         const ctx = u.ctx;
                         ctx.save();
                         ctx.beginPath();
@@ -786,7 +854,8 @@
                 ],
             },
         };
-        const u = new uPlot(opts, chartData(lane, 0, EXTENT), box);
+        const initial = chartData(lane, 0, EXTENT);
+        const u = new uPlot(opts, initial, box);
         lane.u = u;
         charts.push(lane);
 
@@ -827,7 +896,10 @@
             for (const lane of charts) {
                 const u = lane.u;
                 u.batch(() => {
-                    if (lane.series) u.setData(chartData(lane, min, max), false);
+                    if (lane.series) {
+                        u.setData(chartData(lane, min, max), false);
+                        u.setScale('y', { min: lane.yRange[0], max: lane.yRange[1] });
+                    }
                     if (u !== from || u.scales.x.min !== min || u.scales.x.max !== max) u.setScale('x', { min, max });
                     else u.redraw(false);
                 });
