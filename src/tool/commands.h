@@ -38,13 +38,13 @@ struct PlotOptions {
     Sources sources;
     std::string out;  // the SVG file
     // Or the compiled scenario's files instead of the descriptions.
-    std::string records;
-    std::string cells;
-    std::string geometry;
+    std::string records = {};
+    std::string cells = {};
+    std::string geometry = {};
     // The stretch drawn: metres ("12500", "12500m") or a kilometre reading
     // ("12.5km"); empty for the whole route.
-    std::string from;
-    std::string to;
+    std::string from = {};
+    std::string to = {};
 };
 
 struct ViewOptions {

@@ -14,10 +14,10 @@
 namespace scenario::tool {
 
 struct ScenarioInput {
-    Sources sources;  // --line and --train; an empty title or train code was not given
-    std::string records;
-    std::string cells;
-    std::string geometry;
+    Sources sources = {};  // --line and --train; an empty title or train code was not given
+    std::string records = {};
+    std::string cells = {};
+    std::string geometry = {};
 };
 
 struct LoadedScenario {
