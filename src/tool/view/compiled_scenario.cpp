@@ -10,6 +10,13 @@ namespace scenario::tool {
 
 namespace {
 
+// The longest route the reader accepts, and the plan geometry and cells it
+// reaches beyond the route's end: files larger than that hold no scenario.
+constexpr std::int64_t longest_route = 1000000;
+constexpr std::int64_t beyond_the_route = 7000;
+constexpr std::size_t most_metres = longest_route + beyond_the_route + 1;
+constexpr std::size_t most_cells = (longest_route + beyond_the_route) / 50 + 1;
+
 std::string read_file(const std::string& path) {
     try {
         return read_whole_file(path);
@@ -37,6 +44,11 @@ RouteModel read_compiled(const CompiledFiles& files) {
     std::copy_n(records.begin(), std::min<std::size_t>(records.size(), record_count), model.records.begin());
     model.cells = decoded(files.cells, [](std::string_view bytes) { return decode_cells(bytes); });
     if (model.cells.empty()) throw CompiledFileError(files.cells, "the file holds no route cells");
+    if (model.cells.size() > most_cells) {
+        throw CompiledFileError(files.cells, "the file holds " + std::to_string(model.cells.size()) +
+                                                 " route cells, more than the longest route has (" +
+                                                 std::to_string(most_cells) + ")");
+    }
     model.cellCount = static_cast<std::int32_t>(model.cells.size() - 1);
     model.title = model.records[record_index::identity].text;
     model.trainCode = model.records[record_index::repetition].text;
@@ -46,8 +58,10 @@ RouteModel read_compiled(const CompiledFiles& files) {
     const std::vector<TrackValue> values =
         decoded(files.geometry, [&metres](std::string_view bytes) { return decode_line_geometry(bytes, metres); });
     if (metres == 0) return model;
-    if (metres > static_cast<std::size_t>(INT32_MAX)) {
-        throw CompiledFileError(files.geometry, "the plan geometry holds more metres than a route can have");
+    if (metres > most_metres) {
+        throw CompiledFileError(files.geometry, "the plan geometry holds " + std::to_string(metres) +
+                                                    " metres, more than the longest route has (" +
+                                                    std::to_string(most_metres) + ")");
     }
     model.withGeometry = 1;
     model.trackLength = static_cast<std::int32_t>(metres - 1);

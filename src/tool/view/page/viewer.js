@@ -1285,7 +1285,10 @@
     // For the page's tests and for measuring it.
     window.viewer = {
         data: D,
+        // Milliseconds from the start of the page's script, and from the
+        // start of loading the page, to the first view drawn.
         firstViewMs: performance.now() - started,
+        readyAtMs: performance.now(),
         range: () => ({ ...range }),
         zoomTo(from, to) {
             plan.reset();
