@@ -185,23 +185,6 @@
     };
     const FONT = (size, bold) => `${bold ? 'bold ' : ''}${Math.round(size * PX())}px "DejaVu Sans", Arial, sans-serif`;
 
-    // Labels are written only where they do not run over one already written
-    // on the same row.
-    class Rows {
-        constructor(count) {
-            this.right = new Array(count).fill(-Infinity);
-        }
-        claim(left, width) {
-            for (let r = 0; r < this.right.length; r++) {
-                if (left > this.right[r] + 4 * PX()) {
-                    this.right[r] = left + width;
-                    return r;
-                }
-            }
-            return -1;
-        }
-    }
-
     // Boxes already drawn on: a label is written only where it covers none.
     class Boxes {
         constructor() {
@@ -1068,8 +1051,14 @@
                 if (c.to < range.min || c.from > range.max) continue;
                 line(Math.max(c.from, range.min), Math.min(c.to, range.max), c.side < 0 ? COLOURS.left : COLOURS.right, 4);
             }
-            kilometrePosts(ctx);
-            const rows = new Rows(1);
+            const boxes = new Boxes();
+            const label = (s, x, y, size, colour) => {
+                const w = textWidth(ctx, s, size);
+                if (!boxes.claim(x, y - size * PX(), x + w, y + 2 * PX())) return;
+                text(ctx, s, x, y, size, colour);
+            };
+            // Stations first: their names matter more than the posts'.
+            const stations = [];
             for (const st of kindItems('station')) {
                 const p = pointAt(st.at);
                 const [x, y] = toPage(p[0], p[1]);
@@ -1081,9 +1070,11 @@
                 ctx.arc(x, y, 4.5 * PX(), 0, 2 * Math.PI);
                 ctx.fill();
                 ctx.stroke();
-                const w2 = textWidth(ctx, st.label, 11);
-                if (rows.claim(x + 6 * PX(), w2) >= 0 || view.scale > 0.05) text(ctx, st.label, x + 6 * PX(), y - 6 * PX(), 11, COLOURS.text);
+                boxes.take(x - 5 * PX(), y - 5 * PX(), x + 5 * PX(), y + 5 * PX());
+                stations.push([st, x, y]);
             }
+            for (const [st, x, y] of stations) label(st.label, x + 6 * PX(), y - 6 * PX(), 11, COLOURS.text);
+            kilometrePosts(ctx, label);
             const bar = [100, 200, 500, 1000, 2000, 5000, 10000, 20000, 50000, 100000].filter((b) => b * view.scale <= 160).pop() || 100;
             ctx.strokeStyle = '#404040';
             ctx.lineWidth = 2 * PX();
@@ -1095,7 +1086,7 @@
         }
 
         // Posts at whole kilometre readings, as many as fit.
-        function kilometrePosts(ctx) {
+        function kilometrePosts(ctx, label) {
             const steps = [1000, 2000, 5000, 10000, 20000, 50000, 100000];
             const perPixel = 1 / view.scale;
             const step = steps.find((s) => s / perPixel >= 60) || steps[steps.length - 1];
@@ -1111,7 +1102,7 @@
                     if (x < 0 || y < 0 || x > canvas.width || y > canvas.height) continue;
                     ctx.fillStyle = '#404040';
                     ctx.fillRect(x - 1.5 * PX(), y - 1.5 * PX(), 3 * PX(), 3 * PX());
-                    text(ctx, String(reading / 1000), x + 4 * PX(), y + 12 * PX(), 9, COLOURS.faint);
+                    label(String(reading / 1000), x + 4 * PX(), y + 12 * PX(), 9, COLOURS.faint);
                 }
             }
         }
