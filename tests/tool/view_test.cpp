@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <regex>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -446,6 +447,49 @@ TEST(Plot, ARangeDrawsOnlyWhatLiesThereWithTheHeadingOnlyWhenGiven) {
 
     options.to = "80km";
     EXPECT_THROW(plot_command(options, o, e), UsageError);
+}
+
+// Where the speed lane writes its values, nothing else is drawn: no board
+// mark and no other value (the slowdown at 92 km lies among boards).
+TEST(Plot, SpeedValuesCoverNoMarkAndNoOtherValue) {
+    struct Box {
+        double x0, y0, x1, y1;
+        bool meets(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+    };
+    for (const char* to : {"", "100km"}) {
+        SCOPED_TRACE(to);
+        TempFolder out;
+        std::ostringstream o;
+        std::ostringstream e;
+        PlotOptions options{{testing::embedded_line(), testing::embedded_train(), "", ""}, out.file("p.svg")};
+        options.from = *to == 0 ? "" : "85km";
+        options.to = to;
+        ASSERT_EQ(plot_command(options, o, e), 0) << e.str();
+        const std::string svg = read_file(out.file("p.svg"));
+        std::vector<Box> marks;
+        const std::regex board(R"re(class="speed-board" d="M([-\d.]+),([-\d.]+) l([\d.]+),)re");
+        for (std::sregex_iterator m(svg.begin(), svg.end(), board), end; m != end; ++m) {
+            const double x = std::stod((*m)[1]), y = std::stod((*m)[2]), size = std::stod((*m)[3]);
+            marks.push_back({x - size, y, x + size, y + 2 * size});
+        }
+        ASSERT_GT(marks.size(), 10u);
+        // Half a font size a character is less than any character takes.
+        const std::regex value(
+            R"re(<text class="(?:slowdown|step)-value" x="([-\d.]+)" y="([-\d.]+)" font-size="([\d.]+)"[^>]*>([^<]*)<)re");
+        std::vector<Box> labels;
+        for (std::sregex_iterator m(svg.begin(), svg.end(), value), end; m != end; ++m) {
+            const double x = std::stod((*m)[1]), y = std::stod((*m)[2]), size = std::stod((*m)[3]);
+            const double half = 0.25 * size * static_cast<double>((*m)[4].length());
+            const Box label{x - half, y - 0.7 * size, x + half, y};
+            for (const Box& mark : marks) EXPECT_FALSE(label.meets(mark)) << (*m)[4] << " at " << x;
+            for (const Box& other : labels) EXPECT_FALSE(label.meets(other)) << (*m)[4] << " at " << x;
+            labels.push_back(label);
+        }
+        EXPECT_GT(labels.size(), 5u);
+        if (*to != 0) {  // the slowdown's speed, where it fits
+            EXPECT_TRUE(std::regex_search(svg, std::regex(R"re(class="slowdown-value"[^>]*>100[ <])re")));
+        }
+    }
 }
 
 }  // namespace

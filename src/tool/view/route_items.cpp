@@ -351,16 +351,21 @@ void Collector::elevation() {
     }
 }
 
-// The class whose curvature lies nearest to k, 0 when none lies within a
-// tenth of it.
-int curve_class(double k) {
-    const double magnitude = std::abs(k);
-    for (int c = 1; c <= 6; ++c) {
-        const double nominal = curvature_of_class(c);
-        if (std::abs(magnitude - nominal) <= 0.1 * nominal) return c;
+// The curvature of each class, 1 to 6 (index 0 unused).
+struct CurvatureTable {
+    double nominal[7] = {};
+    CurvatureTable() {
+        for (int c = 1; c <= 6; ++c) nominal[c] = curvature_of_class(c);
     }
-    return 0;
-}
+    // The class whose curvature lies within a tenth of |k|, 0 when none does.
+    int class_of(double k) const {
+        const double magnitude = std::abs(k);
+        for (int c = 1; c <= 6; ++c) {
+            if (std::abs(magnitude - nominal[c]) <= 0.1 * nominal[c]) return c;
+        }
+        return 0;
+    }
+};
 
 RouteItem curve_item(std::int64_t first, std::int64_t last, int cls, int side, double sum_k) {
     RouteItem item;
@@ -470,6 +475,8 @@ std::vector<RouteItem> curves_of(const Track& track, std::int64_t last_metre) {
         return xt[i] != 0 && yt[i] != 0;
     };
 
+    const CurvatureTable table;
+    const double least = 0.5 * table.nominal[1];
     std::int64_t first = -1;  // the first metre of the curve being followed
     int cls = 0;
     int side = 0;
@@ -479,20 +486,25 @@ std::vector<RouteItem> curves_of(const Track& track, std::int64_t last_metre) {
             curves.push_back(curve_item(first, last_curved, cls, side, sum_k));
         first = -1;
     };
-    for (std::int64_t m = 2; m <= last; ++m) {
+    int built_run = 0;  // metres built in a row, up to m
+    for (std::int64_t m = 0; m <= last; ++m) {
+        built_run = built(m) ? built_run + 1 : 0;
+        if (m < 2) continue;
         double k = 0;
-        if (built(m) && built(m - 1) && built(m - 2)) {
+        if (built_run >= 3) {
             const auto i = static_cast<std::size_t>(m);
             const double dx0 = xs[i - 1] - xs[i - 2];
             const double dy0 = ys[i - 1] - ys[i - 2];
             const double dx1 = xs[i] - xs[i - 1];
             const double dy1 = ys[i] - ys[i - 1];
             const double square = dx0 * dx0 + dy0 * dy0;
-            // A curved step turns (dx, dy) into (dx + k dy, dy - k dx).
-            if (square > 0) k = -(dx0 * dy1 - dy0 * dx1) / square;
+            const double cross = dx0 * dy1 - dy0 * dx1;
+            // A curved step turns (dx, dy) into (dx + k dy, dy - k dx); a
+            // straight one leaves it as it is.
+            if (square > 0 && std::abs(cross) >= least * square) k = -cross / square;
         }
-        const bool curved = std::abs(k) >= 0.5 * curvature_of_class(1);
-        const int c = curved ? curve_class(k) : 0;
+        const bool curved = k != 0;
+        const int c = curved ? table.class_of(k) : 0;
         const int s = k < 0 ? -1 : 1;
         if (first >= 0 && (!curved || c != cls || s != side)) close(m - 1);
         if (curved && first < 0) {

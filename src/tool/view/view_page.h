@@ -23,13 +23,15 @@ struct ViewOrigin {
     std::vector<std::string> files;  // the files it was drawn from, as given
 };
 
-// The data the page draws.
-nlohmann::ordered_json view_data(const RouteData& route, const nlohmann::ordered_json& diagnostics,
-                                 const ViewHeading& heading, const ViewOrigin& origin);
+// The data the page draws, as JSON text that can stand inside a script
+// element (it holds no "<"). Written directly, not through a JSON tree: the
+// longest route has tens of thousands of values.
+std::string view_data(const RouteData& route, const nlohmann::ordered_json& diagnostics, const ViewHeading& heading,
+                      const ViewOrigin& origin);
 
-// The page with `data` in it. Throws std::logic_error when the tool was
+// The page with the data in it. Throws std::logic_error when the tool was
 // built without the page.
-std::string view_page(const nlohmann::ordered_json& data);
+std::string view_page(std::string_view data);
 
 // The page as built, with one placeholder for the data; empty when the tool
 // was built without node and npm.

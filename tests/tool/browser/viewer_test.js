@@ -156,7 +156,13 @@ const tests = {
     },
 
     async zoom_to_a_stretch(tab) {
+        // The whole route draws the envelope of the 4360 cells' heights, at
+        // most two points a pixel column; a stretch draws every cell there.
+        const whole = await tab.evaluate(() => window.viewer.points('elevation'));
+        assert.ok(whole.points <= 2 * Math.ceil(whole.width) + 4, `${whole.points} points on ${whole.width} pixels`);
+        assert.ok(whole.points < 4361);
         await tab.evaluate(() => window.viewer.zoomTo(90000, 95000));
+        assert.equal((await tab.evaluate(() => window.viewer.points("elevation"))).points, 5000 / 50 + 2);
         const drawn = await drawnItems(tab);
         assert.ok(drawn.length > 0);
         for (const it of drawn) assert.ok(it.to >= 90000 && it.from <= 95000, `${it.kind} at ${it.at} lies outside`);

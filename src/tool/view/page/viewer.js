@@ -11,6 +11,10 @@
         return;
     }
     const D = raw;
+    // Heights and plan coordinates come in whole centimetres.
+    D.elevation = D.elevationCm.map((cm) => cm / 100);
+    D.plan.x = D.plan.xCm.map((cm) => cm / 100);
+    D.plan.y = D.plan.yCm.map((cm) => cm / 100);
     const EXTENT = Math.max(1, D.route.extent);
     const CELL = D.route.cellMetres || 50;
     const ITEMS = D.items;
@@ -754,7 +758,8 @@
     // what is on screen, with room above for the lane's title and labels.
     function chartData(lane, min, max) {
         if (!lane.series) return [[0, EXTENT], [null, null]];
-        const data = envelope(SERIES[lane.series], min, max, Math.ceil(chartWidth()));
+        // The plot is the chart less its value axis (50) and right padding (12).
+        const data = envelope(SERIES[lane.series], min, max, Math.ceil(chartWidth() - 62));
         const values = data[1].concat(lane.values ? lane.values(min, max) : []);
         const y = valueRange(values, lane.floor, 0.12);
         y[1] += (y[1] - y[0]) * (lane.headroom || 0.15);
@@ -1307,6 +1312,11 @@
             return null;
         },
         shown: () => shown,
+        // How many points a lane's series holds on screen, and its width.
+        points(id) {
+            const lane = charts.find((l) => l.id === id);
+            return { points: lane.u.data[0].length, width: lane.u.bbox.width / PX() };
+        },
     };
     document.body.dataset.ready = 'true';
 })();
