@@ -103,7 +103,7 @@ async function withPage(file, test) {
 
 async function screenshot(tab, name) {
     fs.mkdirSync(shots, { recursive: true });
-    await tab.screenshot({ path: path.join(shots, `${name}.png`), fullPage: true });
+    await tab.screenshot({ path: path.join(shots, `${name}.png`) });
 }
 
 // What the page drew, in the terms of the scenario: kind, place and value of
