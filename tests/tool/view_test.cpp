@@ -17,6 +17,7 @@
 #include "tool/view/compiled_scenario.h"
 #include "tool/view/route_items.h"
 #include "tool/view/route_range.h"
+#include "tool/view/view_page.h"
 
 namespace scenario::tool {
 namespace {
@@ -182,7 +183,8 @@ protected:
                                       "stazione,  8000, 24,  400,  0, 0, 0,  1,1,0,  2,1,1,   0,  16,13,30, Gamma",
                                       "stazione,  12000, 6,  500,  1, 0, 0,  1,1,0,  2,1,1,  0,  17,39,0, Delta",
                                       "rallentamento,   13500,    60,  500, 0,  1,  0",
-                                      "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0"}));
+                                      "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                                      "abbattimento,  15000,  90", "abbattimento,  16000,  0"}));
         const Compaction c = compact(author_.sources(), author_.out.path(), true, false);
         ASSERT_EQ(c.model.errorCode, 0);
         route_ = route_data(c.model);
@@ -229,6 +231,9 @@ TEST_F(SmallScenario, ItemsStandWhereTheirRowsPutThem) {
         {ItemKind::sign, 2950, 2950, "(Culmine)", "record", "80"},
         {ItemKind::slowdown, 13500, 14000, "60", "length (m)", "500"},
         {ItemKind::warning_board, 12300, 12300, "60", "speed (km/h)", "60"},
+        {ItemKind::slowdown_approach, 12150, 12150, "4", "order", "4"},
+        {ItemKind::restriction, 15000, 15000, "90", "speed (km/h)", "90"},
+        {ItemKind::restriction, 16000, 16000, "", "with speed", "no"},
         {ItemKind::mountain_span, 5000, 6000, "type 1", "markers", "5"},
         {ItemKind::gradient, 1000, 3000, "-11\xE2\x80\xB0", "rise (m)", "-22.000000"},
         {ItemKind::speed, 2000, 20000, "125 km/h", "stored", "25"},
@@ -398,6 +403,38 @@ TEST(View, DiagnosticsAndNamesReachThePageIntact) {
     }
     EXPECT_TRUE(named);
     EXPECT_EQ(d["heading"]["title"], "Linea");
+}
+
+TEST(View, TextsOfAnyKindComeBackFromThePageData) {
+    const struct {
+        std::string given;
+        std::string read;  // as the page shows it
+    } cases[] = {
+        {"plain", "plain"},
+        {"quote \" and back\\slash", "quote \" and back\\slash"},
+        {"control \x01\x1f\t", "control \x01\x1f\t"},
+        {"</script><!--", "</script><!--"},
+        {"Citt\xE0", "Citt\xC3\xA0"},  // single-byte text
+        {"Citt\xC3\xA0", "Citt\xC3\xA0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        RouteData route;
+        route.title = c.given;
+        route.items.push_back({});
+        route.items.back().label = c.given;
+        route.items.back().fields.push_back({c.given, c.given});
+        const std::string data =
+            view_data(route, nlohmann::ordered_json::array(), {c.given, std::nullopt}, {c.given, {c.given}});
+        EXPECT_EQ(data.find('<'), std::string::npos);
+        const nlohmann::json d = nlohmann::json::parse(data);
+        EXPECT_EQ(d["heading"]["title"], c.read);
+        EXPECT_EQ(d["heading"]["trainCode"], nullptr);
+        EXPECT_EQ(d["origin"]["files"][0], c.read);
+        EXPECT_EQ(d["route"]["title"], c.read);
+        EXPECT_EQ(d["items"][0]["label"], c.read);
+        EXPECT_EQ(d["items"][0]["fields"][c.read], c.read);
+    }
 }
 
 TEST(View, CommandLinesThatCannotBeCarriedOut) {
