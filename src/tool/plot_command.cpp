@@ -1,5 +1,7 @@
 // scenario-tool plot: the line's plan and profile on one SVG page, from the
 // descriptions or from the compiled files.
+#include <algorithm>
+
 #include "io/file_system.h"
 #include "tool/commands.h"
 #include "tool/plot.h"
@@ -24,6 +26,13 @@ int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& er
     if (page.to <= page.from) {
         throw UsageError("--to (" + std::to_string(page.to) + " m) must lie beyond --from (" +
                          std::to_string(page.from) + " m)");
+    }
+    // Only the route is drawn: a stretch reaching beyond it is cut to it.
+    page.from = std::max<std::int64_t>(page.from, 0);
+    page.to = std::min(page.to, route.extent);
+    if (page.to <= page.from) {
+        throw UsageError("the stretch from --from to --to lies outside the route (0 to " +
+                         std::to_string(route.extent) + " m)");
     }
     const std::string svg = plot_svg(m, route, page);
     replace_and_write(options.out, [&](OutputFile& file) { file.write(svg); });

@@ -482,8 +482,28 @@ TEST(Plot, ARangeDrawsOnlyWhatLiesThereWithTheHeadingOnlyWhenGiven) {
     EXPECT_EQ(signals, 2u);
     EXPECT_NE(svg.find("signal 2/2 (91100 m)"), std::string::npos);
 
-    options.to = "80km";
-    EXPECT_THROW(plot_command(options, o, e), UsageError);
+    // A stretch beyond the route is cut to it; one wholly outside is refused.
+    const struct {
+        const char* from;
+        const char* to;
+        const char* drawn;  // empty: refused
+    } stretches[] = {
+        {"90km", "80km", ""},
+        {"300km", "400km", ""},
+        {"-5000", "1000", "drawn from 0 m to 1000 m"},
+        {"217000", "1e9", "drawn from 217000 m to 218000 m"},
+    };
+    for (const auto& s : stretches) {
+        SCOPED_TRACE(std::string(s.from) + " " + s.to);
+        options.from = s.from;
+        options.to = s.to;
+        if (*s.drawn == 0) {
+            EXPECT_THROW(plot_command(options, o, e), UsageError);
+        } else {
+            ASSERT_EQ(plot_command(options, o, e), 0);
+            EXPECT_NE(read_file(out.file("p.svg")).find(s.drawn), std::string::npos);
+        }
+    }
 }
 
 // Where the speed lane writes its values, nothing else is drawn: no board
