@@ -50,6 +50,13 @@ function makePages() {
     tool(['view', '--sim', path.join(compiled, 'Valcorvina_IC 318.sim'), '--dat', path.join(compiled, 'Valcorvina_IC 318.dat'),
         '--geometry', path.join(compiled, 'Valcorvina_linea.dat'), '--out', page('compiled.html')]);
 
+    // Compiled without the plan geometry.
+    const flat = path.join(pages, 'flat');
+    fs.mkdirSync(flat);
+    tool(['compile', ...descriptions, '--title', 'Valcorvina', '--train-code', 'IC 318', '--out', flat, '--no-geometry']);
+    tool(['view', '--sim', path.join(flat, 'Valcorvina_IC 318.sim'), '--dat', path.join(flat, 'Valcorvina_IC 318.dat'),
+        '--out', page('flat.html')]);
+
     // A line whose second sign falls into the cell of the first.
     const line = path.join(pages, 'faulty line.txt');
     const train = path.join(pages, 'faulty train.txt');
@@ -200,6 +207,21 @@ const tests = {
         await screenshot(tab, 'compiled_files_draw_the_same');
     },
 
+    // Without plan geometry there is no plan and no curve, and handling the
+    // empty plan does no harm.
+    async without_plan_geometry(tab) {
+        assert.equal((await drawnItems(tab, 'signal')).length, 110);
+        assert.equal((await drawnItems(tab, 'curve')).length, 0);
+        const plan = await tab.$eval('#plan', (c) => { const r = c.getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; });
+        await tab.mouse.move(plan.x, plan.y);
+        await tab.mouse.down();
+        await tab.mouse.move(plan.x - 80, plan.y + 30);
+        await tab.mouse.up();
+        await tab.mouse.wheel({ deltaY: -300 });
+        await tab.mouse.click(plan.x, plan.y, { clickCount: 2 });
+        await screenshot(tab, 'without_plan_geometry');
+    },
+
     async diagnostics_on_the_axis(tab) {
         const listed = await tab.$$eval('#diagnostics li', (li) => li.map((l) => l.textContent));
         assert.equal(listed.length, 1);
@@ -220,6 +242,7 @@ const pageOf = {
     zoom_to_a_stretch: 'described.html',
     compiled_files_draw_the_same: 'described.html',
     diagnostics_on_the_axis: 'faulty.html',
+    without_plan_geometry: 'flat.html',
 };
 
 async function main() {

@@ -1114,6 +1114,7 @@
 
         let drag = null;
         canvas.addEventListener('mousedown', (e) => {
+            if (!view) return;
             drag = { x: e.clientX, y: e.clientY, cx: view.cx, cy: view.cy };
             follow = false;
         });
@@ -1141,6 +1142,7 @@
             draw();
         }, { passive: false });
         canvas.addEventListener('dblclick', () => {
+            if (n < 2) return;
             follow = true;
             fit(range.min, range.max);
             draw();
