@@ -207,6 +207,64 @@ const tests = {
         await screenshot(tab, 'compiled_files_draw_the_same');
     },
 
+    // Every control in turn: each leaves a stretch of the route on screen
+    // and no error behind.
+    async every_control(tab) {
+        const rangeOk = async (what) => {
+            const r = await tab.evaluate(() => window.viewer.range());
+            assert.ok(r.min >= 0 && r.max <= 218000 && r.max - r.min >= 200, `${what}: ${JSON.stringify(r)}`);
+            return r;
+        };
+        const lane = async (id) => tab.$eval(`#lane-${id} .u-over`, (o) => {
+            const r = o.getBoundingClientRect();
+            return { x: r.x, y: r.y, w: r.width, h: r.height };
+        });
+        const speed = await lane('speed');
+        await tab.mouse.move(speed.x + speed.w / 2, speed.y + speed.h / 2);
+        for (let i = 0; i < 12; i++) await tab.mouse.wheel({ deltaY: -200 });
+        assert.ok((await rangeOk('wheel in')).max - (await rangeOk('wheel in')).min < 20000);
+        for (let i = 0; i < 30; i++) await tab.mouse.wheel({ deltaY: 200 });
+        assert.deepEqual(await rangeOk('wheel out'), { min: 0, max: 218000 });
+        // A drag on a lane zooms to the stretch dragged over.
+        await tab.mouse.move(speed.x + speed.w * 0.4, speed.y + 20);
+        await tab.mouse.down();
+        await tab.mouse.move(speed.x + speed.w * 0.5, speed.y + 30, { steps: 5 });
+        await tab.mouse.up();
+        const dragged = await rangeOk('drag');
+        assert.ok(Math.abs(dragged.min - 87200) < 2000 && Math.abs(dragged.max - 109000) < 2000, JSON.stringify(dragged));
+        // A drag on the axis pans.
+        const axis = await lane('axis');
+        await tab.mouse.move(axis.x + axis.w / 2, axis.y + axis.h / 2);
+        await tab.mouse.down();
+        await tab.mouse.move(axis.x + axis.w / 2 - 200, axis.y + axis.h / 2, { steps: 5 });
+        await tab.mouse.up();
+        const panned = await rangeOk('pan');
+        assert.ok(panned.min > dragged.min && Math.abs(panned.max - panned.min - (dragged.max - dragged.min)) < 1);
+        for (const key of ['ArrowLeft', 'ArrowRight', '+', '-']) await tab.keyboard.press(key);
+        await rangeOk('keys');
+        await tab.select('#station-jump', await tab.$eval('#station-jump option:nth-child(8)', (o) => o.value));
+        const zaldia = await rangeOk('station');
+        assert.ok(zaldia.min < 38400 && zaldia.max > 38400);
+        for (const bad of [['x', '5'], ['9', '3'], ['', '']]) {
+            await tab.$eval('#range-from', (i, v) => { i.value = v; }, bad[0]);
+            await tab.$eval('#range-to', (i, v) => { i.value = v; }, bad[1]);
+            await tab.click('#range-box button[type=submit]');
+            assert.deepEqual(await rangeOk('bad range'), zaldia);
+        }
+        await tab.click('#zoom-out');
+        await tab.click('#zoom-in');
+        await tab.click('#whole-route');
+        assert.deepEqual(await rangeOk('whole route'), { min: 0, max: 218000 });
+        // Hovering along every lane shows details or nothing, never an error.
+        for (const id of ['elevation', 'gradient', 'speed', 'signals', 'curves', 'spans', 'signs', 'adhesion', 'stations', 'axis']) {
+            const l = await lane(id);
+            for (let x = 5; x < l.w; x += l.w / 9) await tab.mouse.move(l.x + x, l.y + l.h / 2);
+        }
+        await tab.mouse.click(speed.x + speed.w / 2, speed.y + speed.h / 2, { clickCount: 2 });
+        assert.deepEqual(await rangeOk('double-click'), { min: 0, max: 218000 });
+        await screenshot(tab, 'every_control');
+    },
+
     // Without plan geometry there is no plan and no curve, and handling the
     // empty plan does no harm.
     async without_plan_geometry(tab) {
@@ -243,6 +301,7 @@ const pageOf = {
     compiled_files_draw_the_same: 'described.html',
     diagnostics_on_the_axis: 'faulty.html',
     without_plan_geometry: 'flat.html',
+    every_control: 'described.html',
 };
 
 async function main() {
