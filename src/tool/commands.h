@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tool/compaction.h"
+#include "tool/view/scenario_input.h"
 
 namespace scenario::tool {
 
@@ -72,6 +73,19 @@ struct DiffOptions {
 struct PlotOptions {
     Sources sources;
     std::string out;  // the SVG file
+    // Or the compiled scenario's files instead of the descriptions.
+    std::string records = {};
+    std::string cells = {};
+    std::string geometry = {};
+    // The stretch drawn: metres ("12500", "12500m") or a kilometre reading
+    // ("12.5km"); empty for the whole route.
+    std::string from = {};
+    std::string to = {};
+};
+
+struct ViewOptions {
+    ScenarioInput input;
+    std::string out;  // the HTML file, or "-" for standard output
 };
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err);
@@ -80,5 +94,6 @@ int explain_command(const ExplainOptions& options, std::ostream& out, std::ostre
 int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& err);
 int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& err);
 int diff_command(const DiffOptions& options, std::ostream& out, std::ostream& err);
+int view_command(const ViewOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tool

@@ -1,5 +1,7 @@
 #include "tool/display_text.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <vector>
 
@@ -156,28 +158,6 @@ int character_column(std::string_view line, int byte_column) {
     return static_cast<int>(end - static_cast<std::size_t>(continuations) + beyond) + 1;
 }
 
-int field_length(std::string_view line, int byte_column) {
-    if (byte_column < 1 || static_cast<std::size_t>(byte_column) > line.size()) return 1;
-    const std::size_t start = static_cast<std::size_t>(byte_column - 1);
-    std::size_t end = start;
-    auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
-    if (digit(start) || (line[start] == '-' && digit(start + 1))) {
-        ++end;
-        while (digit(end)) ++end;
-    } else {
-        end = line.find(',', start);
-        if (end == std::string_view::npos) end = line.size();
-        while (end > start && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
-    }
-    return std::max<int>(1, static_cast<int>(end - start));
-}
-
-std::string field_at(std::string_view line, int byte_column) {
-    if (byte_column < 1 || static_cast<std::size_t>(byte_column) > line.size()) return {};
-    return std::string(line.substr(static_cast<std::size_t>(byte_column - 1),
-                                   static_cast<std::size_t>(field_length(line, byte_column))));
-}
-
 std::string kind_name(std::uint8_t kind) {
     switch (kind) {
         case cell_kind::empty:
@@ -240,6 +220,14 @@ std::string cell_holding(const RouteModel& model, const RouteCell& cell) {
     }
 }
 
-bool contains_word(std::string_view text, std::string_view word) { return contains_ignoring_case(text, word); }
+std::string clock_text(std::int64_t seconds) {
+    const bool negative = seconds < 0;
+    const std::uint64_t s = negative ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%s%02llu:%02llu:%02llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(s / 3600), static_cast<unsigned long long>(s / 60 % 60),
+                  static_cast<unsigned long long>(s % 60));
+    return buffer;
+}
 
 }  // namespace scenario::tool

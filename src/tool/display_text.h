@@ -44,19 +44,13 @@ Excerpt source_excerpt(std::string_view line, int column, int width = widest_sou
 // a valid UTF-8 line, characters in a single-byte line.
 int character_column(std::string_view line, int byte_column);
 
-// The number of bytes of the field that begins at a 1-based byte column: a
-// number (optional minus sign and digits) or text up to the next comma,
-// without trailing blanks; at least 1.
-int field_length(std::string_view line, int byte_column);
-// The text of that field.
-std::string field_at(std::string_view line, int byte_column);
-
 // The item a cell kind stands for, as a noun ("signal", "speed-limit board").
 std::string kind_name(std::uint8_t kind);
 // What a taken cell holds, for a message: "a signal", "the stop of station
 // Brenzola", "the roadside sign (Cippo )".
 std::string cell_holding(const RouteModel& model, const RouteCell& cell);
 
-bool contains_word(std::string_view text, std::string_view word);  // ignoring letter case
+// "hh:mm:ss" for seconds of the day.
+std::string clock_text(std::int64_t seconds);
 
 }  // namespace scenario::tool

@@ -65,6 +65,18 @@ int checked_output(int status) {
     return exit_status::cannot_write;
 }
 
+// The scenario to draw: both descriptions, or the compiled files.
+void add_scenario_input(CLI::App& command, Sources& sources, std::string& records, std::string& cells,
+                        std::string& geometry) {
+    command.add_option("--line", sources.line, "the line description");
+    command.add_option("--train", sources.train, "the train description");
+    command.add_option("--title", sources.title, "the scenario title, for the heading");
+    command.add_option("--train-code", sources.trainCode, "the train code, for the heading");
+    command.add_option("--sim", records, "the compiled scenario records (.sim), instead of the descriptions");
+    command.add_option("--dat", cells, "the compiled route cells (.dat)");
+    command.add_option("--geometry", geometry, "the compiled plan geometry (_linea.dat), for the plan and curves");
+}
+
 int usage_error(const CLI::App& app, const CLI::App* command, const std::string& what) {
     std::cerr << program_name << ": " << what << "\n\n" << (command != nullptr ? command->help() : app.help());
     return exit_status::usage;
@@ -141,9 +153,19 @@ int main(int argc, char** argv) {
     diff_app->add_option("--as", diff.as, "what both files hold, whatever their names: sim, dat or geometry");
 
     PlotOptions plot;
-    CLI::App* plot_app = app.add_subcommand("plot", "Draw the line's plan and its profile along the route as SVG.");
-    add_sources(*plot_app, plot.sources);
+    CLI::App* plot_app = app.add_subcommand(
+        "plot", "Draw the line's plan and its profile along the route as SVG, from descriptions or compiled files.");
+    add_scenario_input(*plot_app, plot.sources, plot.records, plot.cells, plot.geometry);
+    plot_app->add_option("--from", plot.from, "draw from here: metres (12500) or a kilometre reading (12.5km)");
+    plot_app->add_option("--to", plot.to, "draw up to here: metres or a kilometre reading");
     plot_app->add_option("--out", plot.out, "the SVG file")->required();
+
+    // view: the scenario as one self-contained HTML page.
+    ViewOptions view;
+    CLI::App* view_app =
+        app.add_subcommand("view", "Write one self-contained HTML page to explore the scenario in a browser, offline.");
+    add_scenario_input(*view_app, view.input.sources, view.input.records, view.input.cells, view.input.geometry);
+    view_app->add_option("--out", view.out, "the HTML file, or - for standard output")->required();
 
     const CLI::App* chosen = nullptr;
     try {
@@ -151,7 +173,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::ParseError& wrong) {
-        for (const CLI::App* command : {compile_app, check_app, explain_app, dump_app, diff_app, plot_app}) {
+        for (const CLI::App* command : {compile_app, check_app, explain_app, dump_app, diff_app, plot_app, view_app}) {
             if (command->parsed()) chosen = command;
         }
         return usage_error(app, chosen, wrong.what());
@@ -178,7 +200,11 @@ int main(int argc, char** argv) {
         }
         if (diff_app->parsed()) {
             chosen = diff_app;
-            return diff_command(diff, std::cout, std::cerr);
+            return checked_output(diff_command(diff, std::cout, std::cerr));
+        }
+        if (view_app->parsed()) {
+            chosen = view_app;
+            return checked_output(view_command(view, std::cout, std::cerr));
         }
         chosen = plot_app;
         return checked_output(plot_command(plot, std::cout, std::cerr));

@@ -1,11 +1,15 @@
-// One SVG page of a compacted scenario: the plan of the line from the plan
-// geometry, with its stations, and beneath it the profile along the route.
+// One SVG page of a compacted scenario, for print and reports: the plan of
+// the line with its stations, kilometre posts and curves, and beneath it the
+// profile along the route (elevation, gradient, speed, curves, spans and
+// signs, signals, stations) over the kilometre readings.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "model/route_model.h"
+#include "tool/view/route_items.h"
+#include "tool/view/view_page.h"
 
 namespace scenario::tool {
 
@@ -17,8 +21,14 @@ std::vector<int> station_records(const RouteModel& model);
 // (records 81 to 83) give it, in metres.
 std::int64_t kilometre_reading(const RouteModel& model, std::int64_t position);
 
-// The page, for a model with route cells (the plan is drawn when the plan
-// geometry exists).
-std::string plot_svg(const RouteModel& model);
+struct PlotPage {
+    ViewHeading heading;    // written at the top when given
+    std::int64_t from = 0;  // the stretch drawn, in metres
+    std::int64_t to = 0;
+};
+
+// The page, for a model with route cells and the items found in it (the plan
+// is drawn when the plan geometry exists).
+std::string plot_svg(const RouteModel& model, const RouteData& route, const PlotPage& page);
 
 }  // namespace scenario::tool

@@ -1,10 +1,12 @@
-// scenario-tool plot: the line's plan and profile on one SVG page.
-#include <filesystem>
+// scenario-tool plot: the line's plan and profile on one SVG page, from the
+// descriptions or from the compiled files.
+#include <algorithm>
 
 #include "io/file_system.h"
 #include "tool/commands.h"
-#include "tool/diagnosis.h"
 #include "tool/plot.h"
+#include "tool/view/route_range.h"
+#include "tool/view/scenario_input.h"
 
 namespace scenario::tool {
 
@@ -15,32 +17,37 @@ int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& er
     require_writable_folder(folder, "output folder");
     // A folder, FIFO or device at the name is refused before the work.
     require_replaceable(options.out);
-    // The binary files are written into the scratch folder and go with it.
-    const Compaction c = compact(options.sources, folder, true, false);
-    const RouteModel& m = c.model;
+    const ScenarioInput input{options.sources, options.records, options.cells, options.geometry};
+    LoadedScenario s = load_scenario(input, err);
+    if (!s.drawable) return s.status;
 
-    int status = exit_status::done;
-    if (c.stamp != 0) {
-        status = exit_status::stamp_error;
-        err << " Errore n. " << c.stamp << "\n" << program_name << ": " << explain_stamp(c) << "\n";
-    } else if (m.errorCode != 0) {
-        status = exit_status::scenario_error;
-        err << render(diagnose(c, options.sources), program_name);
+    const RouteModel& m = s.compaction.model;
+    RouteData route = route_data(m);
+    PlotPage page;
+    page.heading = s.heading;
+    page.from = 0;
+    page.to = route.extent;
+    if (!options.from.empty()) page.from = route_position(options.from, route, "--from");
+    if (!options.to.empty()) page.to = route_position(options.to, route, "--to");
+    if (page.to <= page.from) {
+        throw UsageError("--to (" + std::to_string(page.to) + " m) must lie beyond --from (" +
+                         std::to_string(page.from) + " m)");
     }
-    if (!m.has_cells()) {
-        err << "note: nothing to plot: "
-            << (c.notWritten.empty() ? std::string("the reading gave no route cells") : c.notWritten) << "\n";
-        return exit_status::scenario_error;
+    // Only the route is drawn: a stretch reaching beyond it is cut to it.
+    page.from = std::max<std::int64_t>(page.from, 0);
+    page.to = std::min(page.to, route.extent);
+    if (page.to <= page.from) {
+        throw UsageError("the stretch from --from to --to lies outside the route (0 to " +
+                         std::to_string(route.extent) + " m)");
     }
-
-    const std::string svg = plot_svg(m);
+    const std::string svg = plot_svg(m, route, page);
     replace_and_write(options.out, [&](OutputFile& file) { file.write(svg); });
-    if (status != exit_status::done) {
+    if (s.status != exit_status::done) {
         err << "note: " << options.out << " shows what was read\n";
     } else {
         out << "drew " << options.out << "\n";
     }
-    return status;
+    return s.status;
 }
 
 }  // namespace scenario::tool

@@ -242,14 +242,15 @@ TEST(Plot, AScenarioWithAnErrorIsStillDrawnWithNamesEscaped) {
     using scenario::testing::line_description;
     using scenario::testing::train_description;
     testing::write_file(author.line, line_description(20000, {"curvad2,  2000,  300"}));
-    testing::write_file(author.train, train_description({"velocita,   0,    100",
+    testing::write_file(author.train, train_description({"velocita,   0,    100", "aderenza,   0,    90",
                                                          "stazione,  1000, 24, 300,  0, 0, 0,  1,1,0,  2,1,1, "
                                                          "   0,  16,3,0, Rio <Alto> & Citt\xE0",
                                                          "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0"}));
     const std::string svg = author.out.file("p.svg");
     const Outcome r = plot(author.sources(), svg);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("error 16: signal cell 22 already holds the stop of station Rio <Alto> & Città"),
+    EXPECT_NE(r.err.find(":5:13: error: the signal at 1050 m goes into route cell 22, which already holds the stop "
+                         "of station Rio <Alto> & Città [signal-cell-taken]"),
               std::string::npos)
         << r.err;
     std::unique_ptr<Element> root;

@@ -196,7 +196,7 @@ std::vector<RowValue> record_values(RecordItem item, const ScenarioRecord& recor
             if (name != nullptr) named.emplace_back(name);
         }
         if (item == RecordItem::station && std::string_view(field.name) == "position" && breaks) {
-            const std::string km = kilometres_text(kilometre_reading(*breaks, record.long3));
+            const std::string km = reading_text(reading_at(*breaks, record.long3));
             values.push_back({"km", km, std::stod(km)});
         }
     }
@@ -218,17 +218,6 @@ std::optional<Stretch> record_stretch(RecordItem item, const ScenarioRecord& rec
     }
     if (item == RecordItem::kilometre_break) return Stretch{record.long1, record.long1};
     return std::nullopt;
-}
-
-std::string clock_text(std::int64_t seconds) {
-    const std::int64_t s = seconds < 0 ? -seconds : seconds;
-    std::string text = seconds < 0 ? "-" : "";
-    text += two_digits(s / 3600);
-    text += ':';
-    text += two_digits(s / 60 % 60);
-    text += ':';
-    text += two_digits(s % 60);
-    return text;
 }
 
 }  // namespace scenario::tool

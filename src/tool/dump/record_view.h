@@ -74,7 +74,4 @@ std::vector<RowValue> record_values(RecordItem item, const ScenarioRecord& recor
 // break's position; nothing for the others.
 std::optional<Stretch> record_stretch(RecordItem item, const ScenarioRecord& record);
 
-// "hh:mm:ss" of a number of seconds; "-" in front of a negative one.
-std::string clock_text(std::int64_t seconds);
-
 }  // namespace scenario::tool

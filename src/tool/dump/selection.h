@@ -9,45 +9,9 @@
 #include <vector>
 
 #include "model/route_model.h"
+#include "tool/kilometres.h"
 
 namespace scenario::tool {
-
-// One kilometre-point break: from `position` onward the kilometre reading is
-// the position plus `offset` metres.
-struct KilometreBreak {
-    std::int64_t position = 0;
-    std::int64_t offset = 0;
-};
-// The three breaks of records 83, 82 and 81, in that order.
-using KilometreBreaks = std::array<KilometreBreak, 3>;
-
-KilometreBreaks kilometre_breaks(const ScenarioRecord& uno, const ScenarioRecord& due, const ScenarioRecord& tre);
-// The kilometre reading of a route position, in metres: the offset of the
-// break with the greatest position at or before it applies (the first of
-// equal ones); before every break the reading is the position.
-std::int64_t kilometre_reading(const KilometreBreaks& breaks, std::int64_t position);
-// "128.450"
-std::string kilometres_text(std::int64_t metres);
-
-// A stretch of the route, both ends included (metres).
-struct Stretch {
-    std::int64_t from = 0;
-    std::int64_t to = 0;
-};
-
-// One end of a range as the author wrote it: "500000" or "500000m" are
-// metres, "92.5km" a kilometre reading.
-struct RangeEnd {
-    std::int64_t metres = 0;
-    bool reading = false;
-};
-// Throws UsageError naming `option` when the text is neither.
-RangeEnd parse_range_end(const std::string& text, const std::string& option);
-
-// The route positions whose kilometre reading lies from `from` to `to`
-// (metres of reading): where breaks repeat or skip readings, one stretch
-// per piece of the route.
-std::vector<Stretch> positions_reading(const KilometreBreaks& breaks, std::int64_t from, std::int64_t to);
 
 class Selection {
 public:

@@ -1,0 +1,107 @@
+// Times scenario-tool on the largest scenario (a 1000000 m route): compile,
+// view and plot as whole runs (medians), the size of the page, and how long
+// headless Chromium takes from loading the page to its first view (median).
+//   node bench/time_view.js [build folder] [runs]
+// build folder: a build of the bench preset (default build/bench:
+//   cmake --preset bench && cmake --build --preset bench), holding
+//   scenario-tool and bench/max_scenario_descriptions;
+// runs: timed runs of each (default 11).
+// The first view is measured when puppeteer-core is installed in
+// build/test/tests/tool/browser (the test build) and Chromium is at
+// $CHROMIUM or /usr/bin/chromium.
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+
+const root = path.resolve(__dirname, '..');
+const build = path.resolve(process.argv[2] || path.join(root, 'build/bench'));
+const runs = Number(process.argv[3] || 11);
+const tool = path.join(build, 'scenario-tool');
+const writer = path.join(build, 'bench/max_scenario_descriptions');
+for (const file of [tool, writer]) {
+    if (!fs.existsSync(file)) {
+        console.error(`no ${file}; build the bench preset first (cmake --preset bench && cmake --build --preset bench)`);
+        process.exit(2);
+    }
+}
+
+const median = (values) => {
+    const sorted = [...values].sort((a, b) => a - b);
+    return sorted[Math.floor(sorted.length / 2)];
+};
+const work = fs.mkdtempSync(path.join(process.env.COMPACTOR_BENCH_DIR || os.tmpdir(), 'view bench '));
+function timed(args) {
+    const times = [];
+    for (let i = 0; i < runs; i++) {
+        const start = process.hrtime.bigint();
+        execFileSync(tool, args, { stdio: ['ignore', 'ignore', 'inherit'] });
+        times.push(Number(process.hrtime.bigint() - start) / 1e6);
+    }
+    return median(times);
+}
+
+async function firstView(page) {
+    const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+    let puppeteer;
+    try {
+        puppeteer = require(path.join(root, 'build/test/tests/tool/browser/node_modules/puppeteer-core'));
+    } catch {
+        return null;
+    }
+    if (!fs.existsSync(chromium)) return null;
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'view-bench-profile-'));
+    const browser = await puppeteer.launch({
+        executablePath: chromium,
+        headless: true,
+        userDataDir: profile,
+        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+            '--disable-component-update', '--disable-sync'],
+    });
+    const times = [];
+    try {
+        for (let i = 0; i < Math.min(runs, 7); i++) {
+            const tab = await browser.newPage();
+            await tab.setViewport({ width: 1500, height: 1300 });
+            await tab.goto('file://' + page, { waitUntil: 'load' });
+            await tab.waitForSelector('body[data-ready="true"]', { timeout: 30000 });
+            times.push(await tab.evaluate(() => window.viewer.readyAtMs));
+            await tab.close();
+        }
+    } finally {
+        await browser.close();
+        fs.rmSync(profile, { recursive: true, force: true });
+    }
+    return median(times);
+}
+
+(async () => {
+    try {
+        execFileSync(writer, [work]);
+        const line = path.join(work, 'max_line.txt');
+        const train = path.join(work, 'max_train.txt');
+        const out = path.join(work, 'out');
+        fs.mkdirSync(out);
+        const page = path.join(work, 'longest.html');
+        const svg = path.join(work, 'longest.svg');
+        const descriptions = ['--line', line, '--train', train];
+        const compile = timed(['compile', ...descriptions, '--title', 'Valcorvina', '--train-code', 'IC 318', '--out', out]);
+        const view = timed(['view', ...descriptions, '--out', page]);
+        const plot = timed(['plot', ...descriptions, '--out', svg]);
+        const compiledView = timed(['view', '--sim', path.join(out, 'Valcorvina_IC 318.sim'), '--dat',
+            path.join(out, 'Valcorvina_IC 318.dat'), '--geometry', path.join(out, 'Valcorvina_linea.dat'), '--out', page + '.c.html']);
+        const size = fs.statSync(page).size;
+        const shown = await firstView(page);
+        console.log(`longest route, medians of ${runs} runs:`);
+        console.log(`  compile                 ${compile.toFixed(1)} ms`);
+        console.log(`  view (descriptions)     ${view.toFixed(1)} ms  (${(view / compile).toFixed(2)} x compile)`);
+        console.log(`  view (compiled files)   ${compiledView.toFixed(1)} ms`);
+        console.log(`  plot                    ${plot.toFixed(1)} ms  (SVG ${(fs.statSync(svg).size / 1e6).toFixed(2)} MB)`);
+        console.log(`  page size               ${(size / 1e6).toFixed(2)} MB (${size} bytes)`);
+        console.log(shown === null ? '  first view              not measured (no Chromium or puppeteer-core)'
+            : `  first view in Chromium  ${shown.toFixed(0)} ms after the page began loading`);
+    } finally {
+        fs.rmSync(work, { recursive: true, force: true });
+    }
+})();

@@ -1,0 +1,95 @@
+#include "tool/view/scenario_input.h"
+
+#include <filesystem>
+
+#include "tool/commands.h"
+#include "tool/diagnostics/report.h"
+#include "tool/display_text.h"
+#include "tool/view/compiled_scenario.h"
+#include "tool/view/diagnostics_data.h"
+
+namespace scenario::tool {
+
+namespace {
+
+std::optional<std::string> given(const std::string& value) {
+    return value.empty() ? std::nullopt : std::optional<std::string>(value);
+}
+
+void from_descriptions(const ScenarioInput& input, LoadedScenario& s, std::ostream& err) {
+    // The binary files go to a scratch folder in the system's temporary
+    // folder and leave with it: nothing is written beside the output.
+    Run first;
+    s.compaction = compact(input.sources, std::filesystem::temp_directory_path(), true, false, &first.recorder);
+    Compaction& c = s.compaction;
+    s.heading = {given(input.sources.title), given(input.sources.trainCode)};
+    s.origin = {"descriptions", {input.sources.line, input.sources.train}};
+
+    // The diagnostics of compile; the model goes back to be drawn.
+    first.model = std::move(c.model);
+    first.stamp = c.stamp;
+    first.nothingToWrite = !c.notWritten.empty();
+    s.files = std::make_shared<AuthorFiles>(input.sources.line, input.sources.train);
+    const Analysis analysis = analyse(first, *s.files, input.sources.title, input.sources.trainCode, {});
+    c.model = std::move(first.model);
+    ReportStyle style;
+    err << render_analysis(analysis, style);
+    s.diagnostics = diagnostics_data(analysis, first.recorder, *s.files);
+    s.recorder = std::make_shared<Recorder>(std::move(first.recorder));
+    if (c.stamp != 0) {
+        s.status = exit_status::stamp_error;
+        err << " Errore n. " << c.stamp << "\n";
+    } else if (analysis.errors > 0) {
+        s.status = exit_status::scenario_error;
+    }
+    s.drawable = c.model.has_cells();
+    if (!s.drawable) {
+        err << "note: nothing to draw: "
+            << (c.notWritten.empty() ? std::string("the reading gave no route cells") : c.notWritten) << "\n";
+        s.status = exit_status::scenario_error;
+    }
+}
+
+void from_compiled(const ScenarioInput& input, LoadedScenario& s, std::ostream& err) {
+    s.origin = {"compiled files", {input.records, input.cells}};
+    if (!input.geometry.empty()) s.origin.files.push_back(input.geometry);
+    try {
+        s.compaction.model = read_compiled({input.records, input.cells, input.geometry});
+    } catch (const CompiledFileError& bad) {
+        err << bad.what() << "\n";
+        s.status = exit_status::scenario_error;
+        return;
+    }
+    const RouteModel& m = s.compaction.model;
+    s.heading = {given(input.sources.title), given(input.sources.trainCode)};
+    if (!s.heading.title) s.heading.title = given(display_text(m.records[record_index::identity].text));
+    if (!s.heading.trainCode) s.heading.trainCode = given(display_text(m.records[record_index::repetition].text));
+    s.drawable = true;
+}
+
+}  // namespace
+
+LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err) {
+    const bool descriptions = !input.sources.line.empty() || !input.sources.train.empty();
+    const bool compiled = !input.records.empty() || !input.cells.empty() || !input.geometry.empty();
+    if (descriptions && compiled) {
+        throw UsageError("give either --line and --train, or --sim and --dat (and --geometry), not both");
+    }
+    if (descriptions && (input.sources.line.empty() || input.sources.train.empty())) {
+        throw UsageError("--line and --train go together");
+    }
+    if (compiled && (input.records.empty() || input.cells.empty())) {
+        throw UsageError("--sim and --dat go together (--geometry is optional)");
+    }
+    if (!descriptions && !compiled) throw UsageError("give --line and --train, or --sim and --dat");
+
+    LoadedScenario s;
+    if (descriptions) {
+        from_descriptions(input, s, err);
+    } else {
+        from_compiled(input, s, err);
+    }
+    return s;
+}
+
+}  // namespace scenario::tool

@@ -1,0 +1,319 @@
+// The viewer page in headless Chromium: what it draws, what hovering shows,
+// what zooming keeps, and that a page of compiled files draws what the page
+// of their descriptions draws. One test a run:
+//   node viewer_test.js pages|NAME
+// with TOOL (scenario-tool), SOURCE_DIR, WORK_DIR and CHROMIUM in the
+// environment. Exits 77 (skipped) when Chromium is missing. Every test leaves
+// a screenshot in WORK_DIR/screenshots.
+'use strict';
+const assert = require('assert/strict');
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+
+const SKIP = 77;
+const env = (name) => {
+    const value = process.env[name];
+    if (!value) throw new Error(`${name} is not set`);
+    return value;
+};
+const work = env('WORK_DIR');
+const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const pages = path.join(work, 'pages');
+const shots = path.join(work, 'screenshots');
+const page = (name) => path.join(pages, name);
+
+// ------------------------------------------------------------------ pages
+
+function tool(args, expectStatus = 0) {
+    try {
+        execFileSync(env('TOOL'), args, { stdio: ['ignore', 'pipe', 'pipe'] });
+        assert.equal(0, expectStatus, `scenario-tool ${args.join(' ')} should have failed`);
+    } catch (failed) {
+        if (failed.status === undefined || failed.status === null) throw failed;
+        assert.equal(failed.status, expectStatus, `scenario-tool ${args.join(' ')}: ${failed.stderr}`);
+    }
+}
+
+const crlf = (lines) => lines.map((l) => l + '\r\n').join('');
+
+function makePages() {
+    fs.rmSync(pages, { recursive: true, force: true });
+    fs.mkdirSync(pages, { recursive: true });
+    const scenario = path.join(env('SOURCE_DIR'), 'src/description/scenario');
+    const descriptions = ['--line', path.join(scenario, 'line.txt'), '--train', path.join(scenario, 'train.txt')];
+    tool(['view', ...descriptions, '--title', 'Valcorvina', '--train-code', 'IC 318', '--out', page('described.html')]);
+    const compiled = path.join(pages, 'compiled');
+    fs.mkdirSync(compiled);
+    tool(['compile', ...descriptions, '--title', 'Valcorvina', '--train-code', 'IC 318', '--out', compiled]);
+    tool(['view', '--sim', path.join(compiled, 'Valcorvina_IC 318.sim'), '--dat', path.join(compiled, 'Valcorvina_IC 318.dat'),
+        '--geometry', path.join(compiled, 'Valcorvina_linea.dat'), '--out', page('compiled.html')]);
+
+    // Compiled without the plan geometry.
+    const flat = path.join(pages, 'flat');
+    fs.mkdirSync(flat);
+    tool(['compile', ...descriptions, '--title', 'Valcorvina', '--train-code', 'IC 318', '--out', flat, '--no-geometry']);
+    tool(['view', '--sim', path.join(flat, 'Valcorvina_IC 318.sim'), '--dat', path.join(flat, 'Valcorvina_IC 318.dat'),
+        '--out', page('flat.html')]);
+
+    // A line whose second sign falls into the cell of the first.
+    const line = path.join(pages, 'faulty line.txt');
+    const train = path.join(pages, 'faulty train.txt');
+    fs.writeFileSync(line, crlf(['[generale]', 'lunghezza percorso,    20000', '[curve]', 'curvad2,  2000,  300',
+        'cartello_indicatore,  10950,   (A)', 'cartello_indicatore,  10960,   (B)', '[fine]']));
+    fs.writeFileSync(train, crlf(['[generale]', 'velocita,   0,    100', 'aderenza,   0,    90', '[codici]', '[fine]', '']));
+    tool(['view', '--line', line, '--train', train, '--out', page('faulty.html')], 1);
+}
+
+// ------------------------------------------------------------------ browser
+
+async function withPage(file, test) {
+    if (!fs.existsSync(chromium)) {
+        console.log(`skipped: no Chromium at ${chromium} (apt-get install chromium)`);
+        process.exit(SKIP);
+    }
+    const puppeteer = require('puppeteer-core');
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'viewer-test-'));
+    const browser = await puppeteer.launch({
+        executablePath: chromium,
+        headless: true,
+        userDataDir: profile,
+        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+            '--disable-component-update', '--disable-sync'],
+    });
+    const problems = [];
+    try {
+        const tab = await browser.newPage();
+        await tab.setViewport({ width: 1500, height: 1300 });
+        tab.on('console', (m) => {
+            if (m.type() === 'error') problems.push(`console error: ${m.text()}`);
+        });
+        tab.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+        // The page works offline: it asks for nothing but itself.
+        await tab.setRequestInterception(true);
+        tab.on('request', (r) => {
+            const url = r.url();
+            if (url.startsWith('file:') || url.startsWith('data:')) return r.continue();
+            problems.push(`request for ${url}`);
+            return r.abort();
+        });
+        await tab.goto('file://' + file, { waitUntil: 'load' });
+        await tab.waitForSelector('body[data-ready="true"]', { timeout: 10000 });
+        await test(tab, problems);
+        assert.deepEqual(problems, [], 'the page ran cleanly');
+    } finally {
+        await browser.close();
+        fs.rmSync(profile, { recursive: true, force: true });
+    }
+}
+
+async function screenshot(tab, name) {
+    fs.mkdirSync(shots, { recursive: true });
+    await tab.screenshot({ path: path.join(shots, `${name}.png`) });
+}
+
+// What the page drew, in the terms of the scenario: kind, place and value of
+// every mark, in a fixed order.
+const drawnItems = (tab, kind) =>
+    tab.evaluate((k) => window.viewer.drawn(k).map((it) => ({ kind: it.kind, at: it.at, from: it.from, to: it.to,
+        value: it.value, label: it.label, fields: it.fields }))
+        .sort((a, b) => a.at - b.at || a.kind.localeCompare(b.kind) || a.to - b.to || String(a.label).localeCompare(String(b.label))), kind);
+
+// ------------------------------------------------------------------ tests
+
+const tests = {
+    async embedded_page(tab, problems) {
+        const stations = await drawnItems(tab, 'station');
+        assert.equal(stations.length, 25);
+        assert.equal(stations[0].label, 'Brenzola');
+        assert.equal(stations[24].label, 'Ostrevo');
+        assert.equal((await drawnItems(tab, 'signal')).length, 110);
+        // Every kind of item of the line is on screen at once.
+        for (const kind of ['speed-boards', 'slowdown', 'warning-board', 'restriction', 'sign', 'mountain-span', 'curve',
+            'kilometre-break']) {
+            assert.ok((await drawnItems(tab, kind)).length > 0, `no ${kind} drawn`);
+        }
+        assert.match(await tab.$eval('#heading', (h) => h.textContent), /^Valcorvina \u2014 IC 318$/);
+        assert.equal(problems.length, 0);
+        await screenshot(tab, 'embedded_page');
+    },
+
+    async hover_over_a_signal(tab) {
+        await tab.evaluate(() => window.viewer.zoomTo(0, 5000));
+        const signal = (await drawnItems(tab, 'signal'))[0];
+        assert.equal(signal.at, 1050);
+        const id = await tab.evaluate(() => window.viewer.drawn('signal').sort((a, b) => a.at - b.at)[0].id);
+        const at = await tab.evaluate((i) => window.viewer.markOf(i), id);
+        await tab.mouse.move(at.x, at.y);
+        const tip = await tab.$eval('#tooltip', (t) => (t.hidden ? '' : t.innerText));
+        assert.match(tip, /^signal/);
+        assert.match(tip, /metres\s+1050 m/);
+        assert.match(tip, /km reading\s+1\.050/);
+        assert.match(tip, /cell\s+22/);
+        assert.match(tip, /data1\s+42/);
+        await screenshot(tab, 'hover_over_a_signal');
+        // The row of the first signal: line 75 of the train description.
+        const source = await tab.evaluate((i) => window.viewer.data.items[i].source, id);
+        assert.ok(source, 'the item names its row');
+        assert.match(source.file, /train\.txt$/);
+        assert.equal(source.line, 75);
+        assert.ok(tip.includes(`${source.file}:${source.line}`), `the tooltip names ${source.file}:${source.line}`);
+    },
+
+    async zoom_to_a_stretch(tab) {
+        // The whole route draws the envelope of the 4360 cells' heights, at
+        // most two points a pixel column; a stretch draws every cell there.
+        const whole = await tab.evaluate(() => window.viewer.points('elevation'));
+        assert.ok(whole.points <= 2 * Math.ceil(whole.width) + 4, `${whole.points} points on ${whole.width} pixels`);
+        assert.ok(whole.points < 4361);
+        await tab.evaluate(() => window.viewer.zoomTo(90000, 95000));
+        assert.equal((await tab.evaluate(() => window.viewer.points("elevation"))).points, 5000 / 50 + 2);
+        const drawn = await drawnItems(tab);
+        assert.ok(drawn.length > 0);
+        for (const it of drawn) assert.ok(it.to >= 90000 && it.from <= 95000, `${it.kind} at ${it.at} lies outside`);
+        // Everything of the data that lies there is drawn.
+        const there = await tab.evaluate(() => window.viewer.data.items
+            .filter((it) => ['signal', 'station', 'sign', 'speed-boards'].includes(it.kind) && it.at >= 90000 && it.at <= 95000).length);
+        const marks = drawn.filter((it) => ['signal', 'station', 'sign', 'speed-boards'].includes(it.kind) && it.at >= 90000 && it.at <= 95000);
+        assert.equal(marks.length, there);
+        assert.ok(marks.some((it) => it.kind === 'signal'));
+        assert.equal(await tab.$eval('#range-from', (i) => i.value), '90');
+        assert.equal(await tab.$eval('#range-to', (i) => i.value), '95');
+        // The range box does the same.
+        await tab.evaluate(() => window.viewer.zoomTo(0, 218000));
+        await tab.$eval('#range-from', (i) => { i.value = '90'; });
+        await tab.$eval('#range-to', (i) => { i.value = '95'; });
+        await tab.click('#range-box button[type=submit]');
+        assert.deepEqual(await tab.evaluate(() => window.viewer.range()), { min: 90000, max: 95000 });
+        await screenshot(tab, 'zoom_to_a_stretch');
+    },
+
+    async compiled_files_draw_the_same(tab) {
+        const described = {};
+        for (const [from, to] of [[0, 218000], [90000, 95000], [179000, 196000]]) {
+            await tab.evaluate((a, b) => window.viewer.zoomTo(a, b), from, to);
+            described[`${from}-${to}`] = await drawnItems(tab);
+        }
+        await tab.goto('file://' + page('compiled.html'), { waitUntil: 'load' });
+        await tab.waitForSelector('body[data-ready="true"]');
+        for (const [from, to] of [[0, 218000], [90000, 95000], [179000, 196000]]) {
+            await tab.evaluate((a, b) => window.viewer.zoomTo(a, b), from, to);
+            assert.deepEqual(await drawnItems(tab), described[`${from}-${to}`], `the stretch ${from} to ${to} m`);
+        }
+        assert.match(await tab.$eval('#heading', (h) => h.textContent), /^Valcorvina \u2014 IC 318$/);
+        await tab.evaluate(() => window.viewer.zoomTo(0, 218000));
+        await screenshot(tab, 'compiled_files_draw_the_same');
+    },
+
+    // Every control in turn: each leaves a stretch of the route on screen
+    // and no error behind.
+    async every_control(tab) {
+        const rangeOk = async (what) => {
+            const r = await tab.evaluate(() => window.viewer.range());
+            assert.ok(r.min >= 0 && r.max <= 218000 && r.max - r.min >= 200, `${what}: ${JSON.stringify(r)}`);
+            return r;
+        };
+        const lane = async (id) => tab.$eval(`#lane-${id} .u-over`, (o) => {
+            const r = o.getBoundingClientRect();
+            return { x: r.x, y: r.y, w: r.width, h: r.height };
+        });
+        const speed = await lane('speed');
+        await tab.mouse.move(speed.x + speed.w / 2, speed.y + speed.h / 2);
+        for (let i = 0; i < 12; i++) await tab.mouse.wheel({ deltaY: -200 });
+        assert.ok((await rangeOk('wheel in')).max - (await rangeOk('wheel in')).min < 20000);
+        for (let i = 0; i < 30; i++) await tab.mouse.wheel({ deltaY: 200 });
+        assert.deepEqual(await rangeOk('wheel out'), { min: 0, max: 218000 });
+        // A drag on a lane zooms to the stretch dragged over.
+        await tab.mouse.move(speed.x + speed.w * 0.4, speed.y + 20);
+        await tab.mouse.down();
+        await tab.mouse.move(speed.x + speed.w * 0.5, speed.y + 30, { steps: 5 });
+        await tab.mouse.up();
+        const dragged = await rangeOk('drag');
+        assert.ok(Math.abs(dragged.min - 87200) < 2000 && Math.abs(dragged.max - 109000) < 2000, JSON.stringify(dragged));
+        // A drag on the axis pans.
+        const axis = await lane('axis');
+        await tab.mouse.move(axis.x + axis.w / 2, axis.y + axis.h / 2);
+        await tab.mouse.down();
+        await tab.mouse.move(axis.x + axis.w / 2 - 200, axis.y + axis.h / 2, { steps: 5 });
+        await tab.mouse.up();
+        const panned = await rangeOk('pan');
+        assert.ok(panned.min > dragged.min && Math.abs(panned.max - panned.min - (dragged.max - dragged.min)) < 1);
+        for (const key of ['ArrowLeft', 'ArrowRight', '+', '-']) await tab.keyboard.press(key);
+        await rangeOk('keys');
+        await tab.select('#station-jump', await tab.$eval('#station-jump option:nth-child(8)', (o) => o.value));
+        const zaldia = await rangeOk('station');
+        assert.ok(zaldia.min < 38400 && zaldia.max > 38400);
+        for (const bad of [['x', '5'], ['9', '3'], ['', '']]) {
+            await tab.$eval('#range-from', (i, v) => { i.value = v; }, bad[0]);
+            await tab.$eval('#range-to', (i, v) => { i.value = v; }, bad[1]);
+            await tab.click('#range-box button[type=submit]');
+            assert.deepEqual(await rangeOk('bad range'), zaldia);
+        }
+        await tab.click('#zoom-out');
+        await tab.click('#zoom-in');
+        await tab.click('#whole-route');
+        assert.deepEqual(await rangeOk('whole route'), { min: 0, max: 218000 });
+        // Hovering along every lane shows details or nothing, never an error.
+        for (const id of ['elevation', 'gradient', 'speed', 'signals', 'curves', 'spans', 'signs', 'adhesion', 'stations', 'axis']) {
+            const l = await lane(id);
+            for (let x = 5; x < l.w; x += l.w / 9) await tab.mouse.move(l.x + x, l.y + l.h / 2);
+        }
+        await tab.mouse.click(speed.x + speed.w / 2, speed.y + speed.h / 2, { clickCount: 2 });
+        assert.deepEqual(await rangeOk('double-click'), { min: 0, max: 218000 });
+        await screenshot(tab, 'every_control');
+    },
+
+    // Without plan geometry there is no plan and no curve, and handling the
+    // empty plan does no harm.
+    async without_plan_geometry(tab) {
+        assert.equal((await drawnItems(tab, 'signal')).length, 110);
+        assert.equal((await drawnItems(tab, 'curve')).length, 0);
+        const plan = await tab.$eval('#plan', (c) => { const r = c.getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; });
+        await tab.mouse.move(plan.x, plan.y);
+        await tab.mouse.down();
+        await tab.mouse.move(plan.x - 80, plan.y + 30);
+        await tab.mouse.up();
+        await tab.mouse.wheel({ deltaY: -300 });
+        await tab.mouse.click(plan.x, plan.y, { clickCount: 2 });
+        await screenshot(tab, 'without_plan_geometry');
+    },
+
+    async diagnostics_on_the_axis(tab) {
+        const listed = await tab.$$eval('#diagnostics li', (li) => li.map((l) => l.textContent));
+        assert.equal(listed.length, 1);
+        assert.match(listed[0], /faulty line\.txt:6:\d+: error: .*10960 m.*\[sign-cell-taken\]/);
+        // The note points at the sign already in the cell.
+        assert.match(listed[0], /faulty line\.txt:5: note: the roadside sign \(A\) at 10950 m takes route cell 220/);
+        const marks = await drawnItems(tab, 'diagnostic');
+        assert.equal(marks.length, 1);
+        assert.equal(marks[0].at, 10960);
+        await tab.click('#next-diagnostic');
+        const range = await tab.evaluate(() => window.viewer.range());
+        assert.ok(range.min <= 10960 && range.max >= 10960 && range.max - range.min < 20000);
+        await screenshot(tab, 'diagnostics_on_the_axis');
+    },
+};
+
+const pageOf = {
+    embedded_page: 'described.html',
+    hover_over_a_signal: 'described.html',
+    zoom_to_a_stretch: 'described.html',
+    compiled_files_draw_the_same: 'described.html',
+    diagnostics_on_the_axis: 'faulty.html',
+    without_plan_geometry: 'flat.html',
+    every_control: 'described.html',
+};
+
+async function main() {
+    const name = process.argv[2];
+    if (name === 'pages') return makePages();
+    if (!tests[name]) throw new Error(`no test named ${name}; known: ${Object.keys(tests).join(', ')}`);
+    await withPage(page(pageOf[name]), tests[name]);
+    console.log(`${name}: passed`);
+}
+
+main().catch((failure) => {
+    console.error(failure && failure.stack ? failure.stack : failure);
+    process.exit(1);
+});

@@ -1,0 +1,554 @@
+// scenario-tool view and the route items it shares with plot: what the
+// items say is what the reader placed, a compiled scenario gives the same
+// items as its descriptions, and the page carries its data safely.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "reader/track_builder.h"
+#include "tool/authoring.h"
+#include "tool/compaction.h"
+#include "tool/plot.h"
+#include "tool/view/compiled_scenario.h"
+#include "tool/view/route_items.h"
+#include "tool/view/route_range.h"
+#include "tool/view/view_page.h"
+
+namespace scenario::tool {
+namespace {
+
+using scenario::testing::line_description;
+using scenario::testing::train_description;
+using testing::Outcome;
+using testing::read_file;
+using testing::TempFolder;
+using testing::write_file;
+
+Outcome view(const ScenarioInput& input, const std::string& out) {
+    std::ostringstream o;
+    std::ostringstream e;
+    Outcome r;
+    r.status = view_command({input, out}, o, e);
+    r.out = o.str();
+    r.err = e.str();
+    return r;
+}
+
+// The data of a page, read back from its script element.
+nlohmann::json page_data(const std::string& page) {
+    const std::string open = "<script id=\"scenario-data\" type=\"application/json\">";
+    const std::size_t from = page.find(open);
+    const std::size_t to = page.find("</script>", from);
+    if (from == std::string::npos || to == std::string::npos) throw std::runtime_error("no data in the page");
+    return nlohmann::json::parse(page.substr(from + open.size(), to - from - open.size()));
+}
+
+const RouteItem* find_item(const RouteData& route, ItemKind kind, std::int64_t at) {
+    for (const RouteItem& item : route.items) {
+        if (item.kind == kind && item.at == at) return &item;
+    }
+    return nullptr;
+}
+
+std::string field_text(const RouteItem& item, const std::string& name) {
+    for (const ItemField& f : item.fields) {
+        if (f.name != name) continue;
+        if (const auto* s = std::get_if<std::string>(&f.value)) return *s;
+        if (const auto* n = std::get_if<std::int64_t>(&f.value)) return std::to_string(*n);
+        return std::to_string(std::get<double>(f.value));
+    }
+    return "(no " + name + ")";
+}
+
+// ---------------------------------------------------------------- curves
+
+struct CurveCase {
+    const char* name;
+    // (start, length, class, side) of each curve, in order; straight between.
+    std::vector<std::array<int, 4>> curves;
+};
+
+class CurvesFromThePlan : public ::testing::TestWithParam<CurveCase> {};
+
+TEST_P(CurvesFromThePlan, AreTheCurvesThatBuiltIt) {
+    const CurveCase& c = GetParam();
+    Track track;
+    track.create(30000);
+    TrackBuilder builder(track);
+    builder.start();
+    for (const auto& [start, length, cls, side] : c.curves) {
+        while (builder.next_metre() <= start) builder.straight_step();
+        while (builder.next_metre() <= start + length) builder.curved_step(side * curvature_of_class(cls));
+    }
+    while (builder.next_metre() <= 29998) builder.straight_step();
+
+    const std::vector<RouteItem> found = curves_of(track, 30000);
+    ASSERT_EQ(found.size(), c.curves.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const auto& [start, length, cls, side] = c.curves[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(found[i].from, start);
+        EXPECT_EQ(found[i].to, start + length);
+        EXPECT_EQ(found[i].value, cls);
+        EXPECT_EQ(found[i].side, side);
+        EXPECT_EQ(field_text(found[i], "radius (m)"), std::to_string(std::lround(1 / curvature_of_class(cls))));
+    }
+
+    // The thinned plan stays within its tolerance of every metre.
+    const std::vector<PlanPoint> plan = thinned_plan(track, found, 30000, 0.05);
+    EXPECT_LT(plan.size(), 2000u);
+    std::size_t k = 0;
+    for (std::int64_t m = 0; m <= 29998; ++m) {
+        while (plan[k + 1].metre < m) ++k;
+        const PlanPoint& a = plan[k];
+        const PlanPoint& b = plan[k + 1];
+        const double t = static_cast<double>(m - a.metre) / static_cast<double>(b.metre - a.metre);
+        const double dx = a.x + t * (b.x - a.x) - track.number(m, Track::x);
+        const double dy = a.y + t * (b.y - a.y) - track.number(m, Track::y);
+        ASSERT_LT(std::hypot(dx, dy), 0.06) << "metre " << m;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Plan, CurvesFromThePlan,
+                         ::testing::Values(CurveCase{"none", {}}, CurveCase{"one_left", {{{1350, 150, 1, -1}}}},
+                                           CurveCase{"every_class",
+                                                     {{{1000, 400, 1, 1},
+                                                       {3000, 400, 2, -1},
+                                                       {5000, 400, 3, 1},
+                                                       {7000, 400, 4, -1},
+                                                       {9000, 400, 5, 1},
+                                                       {11000, 600, 6, -1}}}},
+                                           // One curve starting where the last ends, of another class or hand.
+                                           CurveCase{"back_to_back",
+                                                     {{{2000, 300, 5, 1}, {2300, 300, 6, 1}, {2600, 300, 6, -1}}}},
+                                           CurveCase{"one_metre", {{{4000, 1, 3, 1}}}}),
+                         [](const ::testing::TestParamInfo<CurveCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- places
+
+struct PlaceCase {
+    const char* text;
+    std::int64_t position;  // -1: refused
+};
+
+class PlaceOnTheRoute : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(PlaceOnTheRoute, ReadsMetresOrKilometreReadings) {
+    RouteData route;
+    route.extent = 218000;
+    // The embedded line's breaks: the count restarts at 180350 and again at 194700.
+    route.breaks = {{0, 0}, {180350, -180350}, {194700, -16400}};
+    const PlaceCase& c = GetParam();
+    if (c.position < 0) {
+        EXPECT_THROW(route_position(c.text, route, "--from"), UsageError);
+    } else {
+        EXPECT_EQ(route_position(c.text, route, "--from"), c.position);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, PlaceOnTheRoute,
+                         ::testing::Values(PlaceCase{"12500", 12500}, PlaceCase{"12500m", 12500},
+                                           PlaceCase{"12.5km", 12500}, PlaceCase{"0km", 0}, PlaceCase{"179km", 179000},
+                                           // After a break: the first place with that reading.
+                                           PlaceCase{"14.35km", 14350}, PlaceCase{"190km", 206400},
+                                           PlaceCase{"201.6km", 218000}, PlaceCase{"-1km", -1}, PlaceCase{"220km", -1},
+                                           PlaceCase{"twelve", -1}, PlaceCase{"", -1}, PlaceCase{"12 km", 12000},
+                                           PlaceCase{"1e300", -1}, PlaceCase{"nan", -1}),
+                         [](const ::testing::TestParamInfo<PlaceCase>& info) {
+                             std::string name = "case" + std::to_string(info.index) + "_";
+                             for (char c : std::string(info.param.text)) name += std::isalnum(c) ? c : '_';
+                             return name;
+                         });
+
+// ---------------------------------------------------------------- items
+
+// A small scenario read by the real reader, its items as the reader placed
+// them.
+class SmallScenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        write_file(author_.line, line_description(20000, {"pendenza,  0,  0", "pendenza,  1000,  -11",
+                                                          "pendenza,  3000,  6", "montagna,  5000,  6000,  11",
+                                                          "indicatori_vmax,  1100,  105,  110,  125,  1,  ,  ,  ,  0",
+                                                          "cartello_indicatore,  2950,   (Culmine)"}));
+        write_file(author_.train,
+                   train_description({"velocita,   0,    30", "velocita,  2000,  125", "aderenza,   0,    90",
+                                      "stazione,  0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,  1,  15,47,30, Alfa",
+                                      "stazione,  4000, 24,  400,  0, 0, 0,  1,1,0,  4,1,1,  60,  16,8,0, Beta",
+                                      "stazione,  8000, 24,  400,  0, 0, 0,  1,1,0,  2,1,1,   0,  16,13,30, Gamma",
+                                      "stazione,  12000, 6,  500,  1, 0, 0,  1,1,0,  2,1,1,  0,  17,39,0, Delta",
+                                      "rallentamento,   13500,    60,  500, 0,  1,  0",
+                                      "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                                      "abbattimento,  15000,  90", "abbattimento,  16000,  0"}));
+        const Compaction c = compact(author_.sources(), author_.out.path(), true, false);
+        ASSERT_EQ(c.model.errorCode, 0);
+        route_ = route_data(c.model);
+    }
+
+    testing::Author author_;
+    RouteData route_;
+};
+
+TEST_F(SmallScenario, StationsCallAsTheTimetableSays) {
+    const struct {
+        std::int64_t at;
+        const char* call;
+        const char* times;
+    } expected[] = {{0, "departure", "15:47:30"},
+                    {4000, "stop", "16:08:00 16:09:00"},
+                    {8000, "pass", "16:13:30"},
+                    {12000, "arrival", "17:39:00"}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.at);
+        const RouteItem* st = find_item(route_, ItemKind::station, e.at);
+        ASSERT_NE(st, nullptr);
+        EXPECT_EQ(field_text(*st, "call"), e.call);
+        const std::string times = std::string(e.call) == "stop"
+                                      ? field_text(*st, "arrival") + " " + field_text(*st, "departure")
+                                      : field_text(*st, std::string(e.call) == "pass" ? "passing" : e.call);
+        EXPECT_EQ(times, e.times);
+    }
+}
+
+TEST_F(SmallScenario, ItemsStandWhereTheirRowsPutThem) {
+    const struct {
+        ItemKind kind;
+        std::int64_t at;
+        std::int64_t to;
+        const char* label;
+        const char* field;
+        const char* value;
+    } expected[] = {
+        {ItemKind::signal, 1050, 1050, "2/2", "left codes", "4 1 1"},
+        {ItemKind::signal, 1050, 1050, "2/2", "right codes", "2 1 1"},
+        {ItemKind::speed_boards, 1100, 1100, "105/110/125", "rank C left (km/h)", "125"},
+        {ItemKind::speed_boards, 1100, 1100, "105/110/125", "left stripes", "1"},
+        {ItemKind::sign, 2950, 2950, "(Culmine)", "record", "80"},
+        {ItemKind::slowdown, 13500, 14000, "60", "length (m)", "500"},
+        {ItemKind::warning_board, 12300, 12300, "60", "speed (km/h)", "60"},
+        {ItemKind::slowdown_approach, 12150, 12150, "4", "order", "4"},
+        {ItemKind::restriction, 15000, 15000, "90", "speed (km/h)", "90"},
+        {ItemKind::restriction, 16000, 16000, "", "with speed", "no"},
+        {ItemKind::mountain_span, 5000, 6000, "type 1", "markers", "5"},
+        {ItemKind::gradient, 1000, 3000, "-11\xE2\x80\xB0", "rise (m)", "-22.000000"},
+        {ItemKind::speed, 2000, 20000, "125 km/h", "stored", "25"},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(std::string(kind_key(e.kind)) + " " + e.field);
+        const RouteItem* item = find_item(route_, e.kind, e.at);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->to, e.to);
+        EXPECT_EQ(item->label, e.label);
+        EXPECT_EQ(field_text(*item, e.field), e.value);
+    }
+    // Elevation: level to 1000 m, 11 per mille down to 3000 m, then 6 up.
+    EXPECT_DOUBLE_EQ(route_.elevation.at(20), 0);
+    EXPECT_DOUBLE_EQ(route_.elevation.at(60), -22);
+    EXPECT_DOUBLE_EQ(route_.elevation.at(80), -16);
+}
+
+// ---------------------------------------------------------------- compiled files
+
+class EmbeddedCompiled : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new TempFolder;
+        compaction_ =
+            new Compaction(compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
+                                   folder_->path(), true, true));
+    }
+    static void TearDownTestSuite() {
+        delete compaction_;
+        delete folder_;
+    }
+    static std::string file(const std::string& name) { return folder_->file(name); }
+    static CompiledFiles files() {
+        return {file("Valcorvina_IC 318.sim"), file("Valcorvina_IC 318.dat"), file("Valcorvina_linea.dat")};
+    }
+
+    static TempFolder* folder_;
+    static Compaction* compaction_;
+};
+
+TempFolder* EmbeddedCompiled::folder_ = nullptr;
+Compaction* EmbeddedCompiled::compaction_ = nullptr;
+
+TEST_F(EmbeddedCompiled, GivesTheItemsOfTheDescriptions) {
+    const RouteData described = route_data(compaction_->model);
+    const RouteData compiled = route_data(read_compiled(files()));
+    ASSERT_EQ(compiled.items.size(), described.items.size());
+    for (std::size_t i = 0; i < described.items.size(); ++i) {
+        const RouteItem& a = described.items[i];
+        const RouteItem& b = compiled.items[i];
+        SCOPED_TRACE(std::string(kind_key(a.kind)) + " at " + std::to_string(a.at));
+        EXPECT_EQ(b.kind, a.kind);
+        EXPECT_EQ(b.at, a.at);
+        EXPECT_EQ(b.to, a.to);
+        EXPECT_EQ(b.label, a.label);
+        ASSERT_EQ(b.fields.size(), a.fields.size());
+        for (std::size_t f = 0; f < a.fields.size(); ++f) EXPECT_EQ(b.fields[f].value, a.fields[f].value);
+    }
+    EXPECT_EQ(compiled.elevation, described.elevation);
+    ASSERT_EQ(compiled.plan.size(), described.plan.size());
+    EXPECT_EQ(compiled.extent, 218000);
+    std::size_t stations = 0;
+    std::size_t signals = 0;
+    std::size_t curves = 0;
+    for (const RouteItem& item : compiled.items) {
+        stations += item.kind == ItemKind::station;
+        signals += item.kind == ItemKind::signal;
+        curves += item.kind == ItemKind::curve;
+    }
+    EXPECT_EQ(stations, 25u);
+    EXPECT_EQ(signals, 110u);
+    EXPECT_EQ(curves, 100u);  // every curve row of the line, none merged
+}
+
+TEST_F(EmbeddedCompiled, PlotOfTheFilesIsThePlotOfTheDescriptions) {
+    TempFolder out;
+    std::ostringstream o;
+    std::ostringstream e;
+    PlotOptions described{{testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
+                          out.file("d.svg")};
+    ASSERT_EQ(plot_command(described, o, e), 0) << e.str();
+    PlotOptions compiled{{}, out.file("c.svg"), files().records, files().cells, files().geometry};
+    ASSERT_EQ(plot_command(compiled, o, e), 0) << e.str();
+    EXPECT_EQ(read_file(out.file("c.svg")), read_file(out.file("d.svg")));
+    EXPECT_NE(read_file(out.file("c.svg")).find("Valcorvina \xE2\x80\x94 IC 318"), std::string::npos);
+}
+
+TEST_F(EmbeddedCompiled, PageOnStandardOutputCarriesTheScenario) {
+    const Outcome r = view({{}, files().records, files().cells, files().geometry}, "-");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("<!DOCTYPE html>", 0), 0u);
+    const nlohmann::json data = page_data(r.out);
+    EXPECT_EQ(data["route"]["length"], 218000);
+    EXPECT_EQ(data["heading"]["title"], "Valcorvina");
+    EXPECT_EQ(data["diagnostics"], nlohmann::json::array());
+    // Nothing is loaded from outside the page.
+    for (const char* outside : {"<script src", "<link", "<img", "@import"}) {
+        EXPECT_EQ(r.out.find(outside), std::string::npos) << outside;
+    }
+}
+
+TEST_F(EmbeddedCompiled, DamagedFilesAreRefusedWithTheirNames) {
+    const std::string sim = read_file(files().records);
+    const std::string dat = read_file(files().cells);
+    const std::string geometry = read_file(files().geometry);
+    const struct {
+        const char* name;
+        std::string records, cells, geometry;
+        const char* what;
+    } cases[] = {
+        {"records cut short", sim.substr(0, 100), dat, geometry, "cut.sim: cannot decode: "},
+        {"cells cut short", sim, dat.substr(0, dat.size() - 7), geometry, "cut.dat: cannot decode: "},
+        {"no cells", sim, "", geometry, "cut.dat: cannot decode: the file holds no route cells"},
+        {"more cells than a route has", sim, dat + dat + dat + dat + dat, geometry,
+         "cut.dat: cannot decode: the file holds 22505 route cells, more than the longest route has (20141)"},
+        {"geometry cut short", sim, dat, geometry.substr(0, 1001), "cut_linea.dat: cannot decode: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        write_file(folder.file("cut.sim"), c.records);
+        write_file(folder.file("cut.dat"), c.cells);
+        write_file(folder.file("cut_linea.dat"), c.geometry);
+        const Outcome r = view({{}, folder.file("cut.sim"), folder.file("cut.dat"), folder.file("cut_linea.dat")},
+                               folder.file("page.html"));
+        EXPECT_EQ(r.status, exit_status::scenario_error);
+        EXPECT_EQ(r.err.rfind(folder.file(c.what), 0), 0u) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(folder.file("page.html")));
+    }
+}
+
+// ---------------------------------------------------------------- the page
+
+TEST(View, DiagnosticsAndNamesReachThePageIntact) {
+    testing::Author author;
+    write_file(author.line, line_description(20000, {"curvad2,  2000,  300"}));
+    write_file(author.train, train_description({"velocita,   0,    100", "aderenza,   0,    90",
+                                                "stazione,  1000, 24, 300,  0, 0, 0,  1,1,0,  2,1,1, "
+                                                "   0,  16,3,0, Rio </script><!-- & Citt\xE0",
+                                                "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0"}));
+    const std::string page = author.out.file("page.html");
+    const Outcome r = view({author.sources(), "", "", ""}, page);
+    EXPECT_EQ(r.status, exit_status::scenario_error);
+    EXPECT_NE(r.err.find("note: " + page + " shows what was read\n"), std::string::npos) << r.err;
+    EXPECT_EQ(author.out.files(), std::vector<std::string>{"page.html"});  // no scratch left beside it
+
+    const std::string html = read_file(page);
+    // The data cannot end its script element early.
+    const std::size_t data = html.find("id=\"scenario-data\"");
+    EXPECT_EQ(html.find("</script>", data), html.find("</script>\n<script>", data));
+    const nlohmann::json d = page_data(html);
+    ASSERT_EQ(d["diagnostics"].size(), 1u);
+    const nlohmann::json& diagnostic = d["diagnostics"][0];
+    EXPECT_EQ(diagnostic["severity"], "error");
+    EXPECT_EQ(diagnostic["code"], 16);
+    EXPECT_EQ(diagnostic["name"], "signal-cell-taken");
+    EXPECT_EQ(diagnostic["file"], author.train);
+    EXPECT_EQ(diagnostic["line"], 5);
+    ASSERT_EQ(diagnostic["notes"].size(), 1u);
+    EXPECT_EQ(diagnostic["notes"][0]["line"], 4);  // the station whose stop takes the cell
+    EXPECT_EQ(diagnostic["at"], 1050);
+    EXPECT_NE(diagnostic["message"].get<std::string>().find("route cell 22"), std::string::npos);
+    bool named = false;
+    for (const auto& item : d["items"]) {
+        if (item["kind"] == "station") named = item["label"] == "Rio </script><!-- & Città";
+        EXPECT_TRUE(item.contains("source"));
+    }
+    EXPECT_TRUE(named);
+    EXPECT_EQ(d["heading"]["title"], "Linea");
+}
+
+TEST(View, TextsOfAnyKindComeBackFromThePageData) {
+    const struct {
+        std::string given;
+        std::string read;  // as the page shows it
+    } cases[] = {
+        {"plain", "plain"},
+        {"quote \" and back\\slash", "quote \" and back\\slash"},
+        {"control \x01\x1f\t", "control \x01\x1f\t"},
+        {"</script><!--", "</script><!--"},
+        {"Citt\xE0", "Citt\xC3\xA0"},  // single-byte text
+        {"Citt\xC3\xA0", "Citt\xC3\xA0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        RouteData route;
+        route.title = c.given;
+        route.items.push_back({});
+        route.items.back().label = c.given;
+        route.items.back().fields.push_back({c.given, c.given});
+        const std::string data =
+            view_data(route, nlohmann::ordered_json::array(), {c.given, std::nullopt}, {c.given, {c.given}});
+        EXPECT_EQ(data.find('<'), std::string::npos);
+        const nlohmann::json d = nlohmann::json::parse(data);
+        EXPECT_EQ(d["heading"]["title"], c.read);
+        EXPECT_EQ(d["heading"]["trainCode"], nullptr);
+        EXPECT_EQ(d["origin"]["files"][0], c.read);
+        EXPECT_EQ(d["route"]["title"], c.read);
+        EXPECT_EQ(d["items"][0]["label"], c.read);
+        EXPECT_EQ(d["items"][0]["fields"][c.read], c.read);
+    }
+}
+
+TEST(View, CommandLinesThatCannotBeCarriedOut) {
+    const struct {
+        const char* name;
+        ScenarioInput input;
+        std::string out;
+        const char* message;
+    } cases[] = {
+        {"both", {{"l", "t", "", ""}, "s", "d", ""}, "p.html", "give either --line and --train, or --sim and --dat"},
+        {"line alone", {{"l", "", "", ""}, "", "", ""}, "p.html", "--line and --train go together"},
+        {"records alone", {{}, "s", "", ""}, "p.html", "--sim and --dat go together (--geometry is optional)"},
+        {"geometry alone", {{}, "", "", "g"}, "p.html", "--sim and --dat go together (--geometry is optional)"},
+        {"nothing", {}, "p.html", "give --line and --train, or --sim and --dat"},
+        {"no output", {{"l", "t", "", ""}, "", "", ""}, "", "--out is required"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            view(c.input, c.out);
+            ADD_FAILURE() << "accepted";
+        } catch (const UsageError& wrong) {
+            EXPECT_EQ(std::string(wrong.what()).rfind(c.message, 0), 0u) << wrong.what();
+        }
+    }
+}
+
+TEST(Plot, ARangeDrawsOnlyWhatLiesThereWithTheHeadingOnlyWhenGiven) {
+    TempFolder out;
+    std::ostringstream o;
+    std::ostringstream e;
+    PlotOptions options{{testing::embedded_line(), testing::embedded_train(), "", ""}, out.file("p.svg")};
+    options.from = "90km";
+    options.to = "95000";
+    ASSERT_EQ(plot_command(options, o, e), 0) << e.str();
+    const std::string svg = read_file(out.file("p.svg"));
+    EXPECT_EQ(svg.find("font-size=\"22\""), std::string::npos);  // no heading
+    EXPECT_NE(svg.find("drawn from 90000 m to 95000 m (km 90.000 to 95.000)"), std::string::npos);
+    // The embedded line has its signals at 91100 and 93900 there.
+    std::size_t signals = 0;
+    for (std::size_t at = svg.find("class=\"signal\""); at != std::string::npos;
+         at = svg.find("class=\"signal\"", at + 1)) {
+        ++signals;
+    }
+    EXPECT_EQ(signals, 2u);
+    EXPECT_NE(svg.find("signal 2/2 (91100 m)"), std::string::npos);
+
+    // A stretch beyond the route is cut to it; one wholly outside is refused.
+    const struct {
+        const char* from;
+        const char* to;
+        const char* drawn;  // empty: refused
+    } stretches[] = {
+        {"90km", "80km", ""},
+        {"300km", "400km", ""},
+        {"-5000", "1000", "drawn from 0 m to 1000 m"},
+        {"217000", "1000000000", "drawn from 217000 m to 218000 m"},
+    };
+    for (const auto& s : stretches) {
+        SCOPED_TRACE(std::string(s.from) + " " + s.to);
+        options.from = s.from;
+        options.to = s.to;
+        if (*s.drawn == 0) {
+            EXPECT_THROW(plot_command(options, o, e), UsageError);
+        } else {
+            ASSERT_EQ(plot_command(options, o, e), 0);
+            EXPECT_NE(read_file(out.file("p.svg")).find(s.drawn), std::string::npos);
+        }
+    }
+}
+
+// Where the speed lane writes its values, nothing else is drawn: no board
+// mark and no other value (the slowdown at 92 km lies among boards).
+TEST(Plot, SpeedValuesCoverNoMarkAndNoOtherValue) {
+    struct Box {
+        double x0, y0, x1, y1;
+        bool meets(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+    };
+    for (const char* to : {"", "100km"}) {
+        SCOPED_TRACE(to);
+        TempFolder out;
+        std::ostringstream o;
+        std::ostringstream e;
+        PlotOptions options{{testing::embedded_line(), testing::embedded_train(), "", ""}, out.file("p.svg")};
+        options.from = *to == 0 ? "" : "85km";
+        options.to = to;
+        ASSERT_EQ(plot_command(options, o, e), 0) << e.str();
+        const std::string svg = read_file(out.file("p.svg"));
+        std::vector<Box> marks;
+        const std::regex board(R"re(class="speed-board" d="M([-\d.]+),([-\d.]+) l([\d.]+),)re");
+        for (std::sregex_iterator m(svg.begin(), svg.end(), board), end; m != end; ++m) {
+            const double x = std::stod((*m)[1]), y = std::stod((*m)[2]), size = std::stod((*m)[3]);
+            marks.push_back({x - size, y, x + size, y + 2 * size});
+        }
+        ASSERT_GT(marks.size(), 10u);
+        // Half a font size a character is less than any character takes.
+        const std::regex value(
+            R"re(<text class="(?:slowdown|step)-value" x="([-\d.]+)" y="([-\d.]+)" font-size="([\d.]+)"[^>]*>([^<]*)<)re");
+        std::vector<Box> labels;
+        for (std::sregex_iterator m(svg.begin(), svg.end(), value), end; m != end; ++m) {
+            const double x = std::stod((*m)[1]), y = std::stod((*m)[2]), size = std::stod((*m)[3]);
+            const double half = 0.25 * size * static_cast<double>((*m)[4].length());
+            const Box label{x - half, y - 0.7 * size, x + half, y};
+            for (const Box& mark : marks) EXPECT_FALSE(label.meets(mark)) << (*m)[4] << " at " << x;
+            for (const Box& other : labels) EXPECT_FALSE(label.meets(other)) << (*m)[4] << " at " << x;
+            labels.push_back(label);
+        }
+        EXPECT_GT(labels.size(), 5u);
+        if (*to != 0) {  // the slowdown's speed, where it fits
+            EXPECT_TRUE(std::regex_search(svg, std::regex(R"re(class="slowdown-value"[^>]*>100[ <])re")));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace scenario::tool
