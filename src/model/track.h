@@ -46,6 +46,19 @@ public:
     TrackValue at(std::int64_t metre, int coordinate) const;
     double number(std::int64_t metre, int coordinate) const;
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
+    // Both coordinates of a metre as doubles, with one check of the metre.
+    void set_point(std::int64_t metre, double x_value, double y_value) {
+        const std::size_t metres = this->metres();
+        if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres) outside(metre);
+        if (!keeps_values()) return;
+        const auto m = static_cast<std::size_t>(metre);
+        double* values = value_data();
+        std::uint8_t* tags = reinterpret_cast<std::uint8_t*>(values + 2 * metres);
+        values[m] = x_value;
+        values[metres + m] = y_value;
+        tags[m] = static_cast<std::uint8_t>(TrackTag::real);
+        tags[metres + m] = static_cast<std::uint8_t>(TrackTag::real);
+    }
     void set_real(std::int64_t metre, int coordinate, double value) {
         const std::size_t i = slot(metre, coordinate);
         if (!keeps_values()) return;

@@ -14,33 +14,6 @@ void TrackBuilder::start() {
     y1_ = track_.number(1, Track::y);
 }
 
-void TrackBuilder::step(double k, bool curved) {
-    if (!track_.keeps_values()) {
-        // Only where the geometry ends matters: each metre is still checked.
-        track_.check_metre(c_);
-        ++c_;
-        return;
-    }
-    const double dx = x1_ - x2_;
-    const double dy = y1_ - y2_;
-    double x = 0.0;
-    double y = 0.0;
-    if (curved) {
-        x = x1_ + (dx + k * dy);
-        y = y1_ + (dy - k * dx);
-    } else {
-        x = x1_ + dx;
-        y = y1_ + dy;
-    }
-    track_.set_real(c_, Track::x, x);
-    track_.set_real(c_, Track::y, y);
-    x2_ = x1_;
-    y2_ = y1_;
-    x1_ = x;
-    y1_ = y;
-    ++c_;
-}
-
 double curvature_of_class(int curve_class) {
     switch (curve_class) {
         case 1:

@@ -22,7 +22,32 @@ public:
     void curved_step(double k) { step(k, true); }
 
 private:
-    void step(double k, bool curved);
+    // Inline: a long route takes a million of them.
+    void step(double k, bool curved) {
+        if (!track_.keeps_values()) {
+            // Only where the geometry ends matters: each metre is still checked.
+            track_.check_metre(c_);
+            ++c_;
+            return;
+        }
+        const double dx = x1_ - x2_;
+        const double dy = y1_ - y2_;
+        double x = 0.0;
+        double y = 0.0;
+        if (curved) {
+            x = x1_ + (dx + k * dy);
+            y = y1_ + (dy - k * dx);
+        } else {
+            x = x1_ + dx;
+            y = y1_ + dy;
+        }
+        track_.set_point(c_, x, y);
+        x2_ = x1_;
+        y2_ = y1_;
+        x1_ = x;
+        y1_ = y;
+        ++c_;
+    }
 
     Track& track_;
     std::int64_t c_ = 2;
