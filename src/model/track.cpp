@@ -24,6 +24,19 @@ void Track::create_bounds_only(std::int32_t last_metre) {
     bounds_only_metres_ = static_cast<std::size_t>(last_metre) + 1;
 }
 
+Track::PointWriter Track::point_writer() {
+    PointWriter w;
+    w.track_ = this;
+    w.metres_ = metres();
+    if (keeps_values()) {
+        w.xs_ = value_data();
+        w.ys_ = w.xs_ + w.metres_;
+        w.x_tags_ = tag_data();
+        w.y_tags_ = w.x_tags_ + w.metres_;
+    }
+    return w;
+}
+
 void Track::clear() {
     block_ = ZeroedBlock();
     bounds_only_metres_ = 0;

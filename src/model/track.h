@@ -42,23 +42,40 @@ public:
     void clear();
 
     // Checked access; a metre outside the table is a ReadFault.
-    void check_metre(std::int64_t metre) const { slot(metre, y); }
     TrackValue at(std::int64_t metre, int coordinate) const;
     double number(std::int64_t metre, int coordinate) const;
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
-    // Both coordinates of a metre as doubles, with one check of the metre.
-    void set_point(std::int64_t metre, double x_value, double y_value) {
-        const std::size_t metres = this->metres();
-        if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres) outside(metre);
-        if (!keeps_values()) return;
-        const auto m = static_cast<std::size_t>(metre);
-        double* values = value_data();
-        std::uint8_t* tags = reinterpret_cast<std::uint8_t*>(values + 2 * metres);
-        values[m] = x_value;
-        values[metres + m] = y_value;
-        tags[m] = static_cast<std::uint8_t>(TrackTag::real);
-        tags[metres + m] = static_cast<std::uint8_t>(TrackTag::real);
-    }
+    // Sets both coordinates of metre after metre, as doubles, with one check
+    // of the metre each: the table's columns as they are when it is made (a
+    // table created again needs a new one).
+    class PointWriter {
+    public:
+        PointWriter() = default;
+        bool keeps_values() const { return xs_ != nullptr; }
+        void check(std::int64_t metre) const {
+            if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres_) track_->outside(metre);
+        }
+        void set(std::int64_t metre, double x_value, double y_value) const {
+            if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres_) track_->outside(metre);
+            if (xs_ == nullptr) return;
+            const auto m = static_cast<std::size_t>(metre);
+            xs_[m] = x_value;
+            ys_[m] = y_value;
+            x_tags_[m] = static_cast<std::uint8_t>(TrackTag::real);
+            y_tags_[m] = static_cast<std::uint8_t>(TrackTag::real);
+        }
+
+    private:
+        friend class Track;
+        const Track* track_ = nullptr;
+        std::size_t metres_ = 0;
+        double* xs_ = nullptr;  // null when the table keeps no values
+        double* ys_ = nullptr;
+        std::uint8_t* x_tags_ = nullptr;
+        std::uint8_t* y_tags_ = nullptr;
+    };
+    PointWriter point_writer();
+
     void set_real(std::int64_t metre, int coordinate, double value) {
         const std::size_t i = slot(metre, coordinate);
         if (!keeps_values()) return;

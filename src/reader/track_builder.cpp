@@ -8,6 +8,7 @@ void TrackBuilder::start() {
     track_.set_int16(1, Track::x, 0);
     track_.set_int16(1, Track::y, 1);
     c_ = 2;
+    points_ = track_.point_writer();
     x2_ = track_.number(0, Track::x);
     y2_ = track_.number(0, Track::y);
     x1_ = track_.number(1, Track::x);

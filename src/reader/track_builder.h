@@ -22,11 +22,11 @@ public:
     void curved_step(double k) { step(k, true); }
 
 private:
-    // Inline: a long route takes a million of them.
+    // Inline: a long route takes a million of them. A table that keeps no
+    // values still has each metre checked.
     void step(double k, bool curved) {
-        if (!track_.keeps_values()) {
-            // Only where the geometry ends matters: each metre is still checked.
-            track_.check_metre(c_);
+        if (!points_.keeps_values()) {
+            points_.check(c_);
             ++c_;
             return;
         }
@@ -41,7 +41,7 @@ private:
             x = x1_ + dx;
             y = y1_ + dy;
         }
-        track_.set_point(c_, x, y);
+        points_.set(c_, x, y);
         x2_ = x1_;
         y2_ = y1_;
         x1_ = x;
@@ -50,6 +50,7 @@ private:
     }
 
     Track& track_;
+    Track::PointWriter points_;
     std::int64_t c_ = 2;
     // The points of metres c - 1 and c - 2, as stored in the track.
     double x1_ = 0.0, y1_ = 1.0;
