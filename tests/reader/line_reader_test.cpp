@@ -251,6 +251,33 @@ TEST(LineReader, CurveFailures) {
     EXPECT_FALSE(past_track.train_file_left());
 }
 
+TEST(LineReader, AGeometryThatKeepsNoPointsEndsReadingsAlike) {
+    // A reading that only looks for its errors keeps where the geometry ends
+    // but not its points: every outcome must be that of a full reading.
+    const std::string lines[] = {
+        line_description(20000, {"curvas1,  1350,  150", "pendenza,  3000,   5", "curvad2,  5000,  700"}),
+        line_description(20000, {"curvas1,  26000,  2000"}),     // past the geometry: a fault
+        line_description(1000000, {"curvas1,  999000,  5000"}),  // past the last metre of curves: 103
+        line_description(20000, {"curvad,  2000,  300"}),        // no class: 103
+        line_description(0, {"curvas3,  100,  50"}),
+        crlf({"[generale]", "[curve]", "curvas1,  1350,  150", "[fine]"}),  // no route length
+    };
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        LineRun full;
+        full.run(line);
+        LineRun bounds;
+        bounds.diagnostics.keepGeometry = false;
+        bounds.run(line);
+        EXPECT_EQ(bounds.model.errorCode, full.model.errorCode);
+        EXPECT_EQ(bounds.model.errorPosition, full.model.errorPosition);
+        EXPECT_EQ(bounds.diagnostics.fault, full.diagnostics.fault);
+        EXPECT_TRUE(bounds.model.cells == full.model.cells);
+        EXPECT_EQ(bounds.model.track.last_metre(), full.model.track.last_metre());
+        EXPECT_FALSE(bounds.model.track.keeps_values());
+    }
+}
+
 TEST(LineReader, WithoutGeometryCurvesAreStrayFields) {
     LineRun r;
     r.run(line_description(20000, {"curvas1,  1350,  150", "pendenza,  1000,   5"}), 0);
