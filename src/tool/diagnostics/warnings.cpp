@@ -342,14 +342,26 @@ void RowRules::value_rules(const RecordedRow& r) {
     }
 }
 
-// Rows of a keyword in file order, for the order and overlap rules.
-std::map<const Keyword*, std::vector<const RecordedRow*>> rows_by_keyword(const Recorder& r) {
-    std::map<const Keyword*, std::vector<const RecordedRow*>> rows;
-    for (const RecordedRow& row : r.rows) {
-        if (number_of(row, 0)) rows[row.keyword].push_back(&row);
+// The rows of each keyword that give a position, in file order, for the
+// rules that compare rows with each other.
+class RowsByKeyword {
+public:
+    RowsByKeyword(const Recorder& r, const AuthorFiles& files) : files_(files) {
+        for (const RecordedRow& row : r.rows) {
+            if (number_of(row, 0)) rows_[row.keyword].push_back(&row);
+        }
     }
-    return rows;
-}
+    std::vector<const RecordedRow*> of(const Keyword& k) const {
+        const auto it = rows_.find(&k);
+        return it == rows_.end() ? std::vector<const RecordedRow*>{} : it->second;
+    }
+    // Where a row's position stands.
+    SourcePoint at(const RecordedRow& row) const { return files_.point(row.source, *value_of(row, 0)); }
+
+private:
+    const AuthorFiles& files_;
+    std::map<const Keyword*, std::vector<const RecordedRow*>> rows_;
+};
 
 }  // namespace
 
@@ -366,12 +378,9 @@ bool read_whole_train(const Run& run) {
 std::vector<Diagnostic> order_warnings(const Run& run, const AuthorFiles& files) {
     std::vector<Diagnostic> out;
     const Recorder& r = run.recorder;
-    auto at_row = [&](const RecordedRow& row) { return files.point(row.source, *value_of(row, 0)); };
-    const auto rows = rows_by_keyword(r);
-    auto rows_of = [&](const Keyword& k) {
-        const auto it = rows.find(&k);
-        return it == rows.end() ? std::vector<const RecordedRow*>{} : it->second;
-    };
+    const RowsByKeyword rows(r, files);
+    auto at_row = [&rows](const RecordedRow& row) { return rows.at(row); };
+    auto rows_of = [&rows](const Keyword& k) { return rows.of(k); };
 
     // Ascending positions.
     for (const Keyword* k : {&keyword::gradient, &keyword::curve, &keyword::mountain, &keyword::speed,
@@ -409,12 +418,9 @@ std::vector<Diagnostic> order_warnings(const Run& run, const AuthorFiles& files)
 std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& files) {
     std::vector<Diagnostic> out;
     const Recorder& r = run.recorder;
-    auto at_row = [&](const RecordedRow& row) { return files.point(row.source, *value_of(row, 0)); };
-    const auto rows = rows_by_keyword(r);
-    auto rows_of = [&](const Keyword& k) {
-        const auto it = rows.find(&k);
-        return it == rows.end() ? std::vector<const RecordedRow*>{} : it->second;
-    };
+    const RowsByKeyword rows(r, files);
+    auto at_row = [&rows](const RecordedRow& row) { return rows.at(row); };
+    auto rows_of = [&rows](const Keyword& k) { return rows.of(k); };
     const auto train = index_of(Source::train_description);
     if (!r.opened_[train]) return out;
     if (!r.headerFound[train]) {
