@@ -238,6 +238,19 @@ TEST(Diagnostics, TheEmbeddedScenarioHasNone) {
     EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
 }
 
+TEST(Diagnostics, OrdinaryWritingGivesNoWarning) {
+    // Comments, an empty field after a row, headers, a fraction after a
+    // gradient, empty speed fields of the boards.
+    Author author;
+    write_file(author.line, line_description(20000, {"-- curves --------", "curvas1,  1350,  150,", "[pendenze]",
+                                                     "pendenza,  0,   0", "pendenza,  1250,   -4,5",
+                                                     "indicatori_vmax,  1100,  105,  110,  125,  0,  ,  ,  ,  0"}));
+    write_file(author.train, train({"Cardevola-Scarpella", "sabbia,    200", "orologio,    15    47    30 "}));
+    const Outcome r = author.check();
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
 TEST(Diagnostics, EveryErrorOfTheReadingInOneRun) {
     Author author;
     // A sign on a taken cell stops the line half; behind it a curve without a
