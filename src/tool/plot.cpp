@@ -361,9 +361,9 @@ void Page::plan() {
             const Point q = page(*p);
             svg_ += "<rect class=\"km-post\" x=\"" + fmt(q.x - 2) + "\" y=\"" + fmt(q.y - 2) +
                     "\" width=\"4\" height=\"4\" fill=\"#404040\"/>\n";
-            const std::string s = std::to_string(reading / 1000);
-            const double w = text_width(s, 9);
-            if (posts.claim({q.x + 3, q.y + 2, q.x + 5 + w, q.y + 12})) text(q.x + 4, q.y + 11, s, 9, "#7f7f7f");
+            const std::string post = std::to_string(reading / 1000);
+            const double w = text_width(post, 9);
+            if (posts.claim({q.x + 3, q.y + 2, q.x + 5 + w, q.y + 12})) text(q.x + 4, q.y + 11, post, 9, "#7f7f7f");
         }
     }
 
@@ -732,7 +732,8 @@ void Page::kilometre_axis(double top) {
             if (k + 2 < bounds.size() && static_cast<double>(to - p) < room) continue;
             const double x = x_of(static_cast<double>(p));
             svg_ += "<path d=\"M" + fmt(x) + "," + fmt(top) + " v6\" stroke=\"#404040\"/>\n";
-            const std::string s = step >= 1000 ? std::to_string(reading / 1000) : fmt(reading / 1000.0, 1);
+            const std::string s =
+                step >= 1000 ? std::to_string(reading / 1000) : fmt(static_cast<double>(reading) / 1000.0, 1);
             text(x, top + 18, s, 11, "#262626", "middle", "km");
         }
         if (k > 0) {
@@ -774,7 +775,7 @@ void Page::legend(double top) {
     for (const Entry& entry : entries) {
         svg_ += "<g transform=\"translate(" + fmt(x) + " " + fmt(top) + ")\">" + entry.swatch +
                 "<text x=\"24\" y=\"9\" font-size=\"11\">" + entry.text + "</text></g>\n";
-        x += 36 + 6.2 * std::char_traits<char>::length(entry.text);
+        x += 36 + 6.2 * static_cast<double>(std::char_traits<char>::length(entry.text));
     }
 }
 

@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Plan, CurvesFromThePlan,
                                            CurveCase{"back_to_back",
                                                      {{{2000, 300, 5, 1}, {2300, 300, 6, 1}, {2600, 300, 6, -1}}}},
                                            CurveCase{"one_metre", {{{4000, 1, 3, 1}}}}),
-                         [](const ::testing::TestParamInfo<CurveCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<CurveCase>& test) { return std::string(test.param.name); });
 
 // ---------------------------------------------------------------- places
 
@@ -159,9 +159,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, PlaceOnTheRoute,
                                            PlaceCase{"201.6km", 218000}, PlaceCase{"-1km", -1}, PlaceCase{"220km", -1},
                                            PlaceCase{"twelve", -1}, PlaceCase{"", -1}, PlaceCase{"12 km", 12000},
                                            PlaceCase{"1e300", -1}, PlaceCase{"nan", -1}),
-                         [](const ::testing::TestParamInfo<PlaceCase>& info) {
-                             std::string name = "case" + std::to_string(info.index) + "_";
-                             for (char c : std::string(info.param.text)) name += std::isalnum(c) ? c : '_';
+                         [](const ::testing::TestParamInfo<PlaceCase>& test) {
+                             std::string name = "case" + std::to_string(test.index) + "_";
+                             for (char c : std::string(test.param.text))
+                                 name += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
                              return name;
                          });
 

@@ -1,6 +1,7 @@
 #include "tool/diagnostics/warnings.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -290,7 +291,7 @@ void RowRules::value_rules(const RecordedRow& r) {
                                        " is outside 0 to 2: the combined type sx * 3 + dx = " +
                                        std::to_string(sx.value_or(0) * 3 + dx.value_or(0)) + " is no valid type"));
         }
-        for (std::size_t i : {2, 3, 4, 5, 7, 8, 9}) {
+        for (const std::size_t i : std::initializer_list<std::size_t>{2, 3, 4, 5, 7, 8, 9}) {
             const auto code = number(i);
             if (!code || (*code >= 0 && *code <= 9)) continue;
             out_.push_back(warning("signal-code-not-a-digit", at(r.source, *value_of(r, i)),
@@ -302,7 +303,7 @@ void RowRules::value_rules(const RecordedRow& r) {
             truncated(r, 10, low_byte(*tempo), "in one byte");
         }
     } else if (k == &keyword::slowdown) {
-        for (std::size_t i : {1, 3, 5}) {
+        for (const std::size_t i : std::initializer_list<std::size_t>{1, 3, 5}) {
             if (const auto v = number(i); v && low_16(*v) != *v) truncated(r, i, low_16(*v), "in 16 bits");
         }
     } else if (k == &keyword::restriction) {
@@ -328,7 +329,7 @@ void RowRules::value_rules(const RecordedRow& r) {
                                        std::to_string(packed / 20) + " and " + std::to_string(packed % 20 * 5) +
                                        " km/h"));
         }
-        for (std::size_t i : {4, 8}) {
+        for (const std::size_t i : std::initializer_list<std::size_t>{4, 8}) {
             if (const auto stripes = number(i); stripes && (*stripes < 0 || *stripes > 9)) {
                 out_.push_back(warning("value-truncated", at(r.source, *value_of(r, i)),
                                        std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
