@@ -9,21 +9,13 @@
 #include "tool/diagnostics/report.h"
 #include "tool/diagnostics/run.h"
 #include "tool/display_text.h"
+#include "tool/wording.h"
 
 namespace scenario::tool {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string listing(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-        text += names[i];
-    }
-    return text;
-}
 
 AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geometry) {
     AnalysisOptions analysis;
@@ -79,14 +71,16 @@ int status_of(const Analysis& analysis, int stamp) {
 }  // namespace
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err) {
-    require_writable_folder(options.out, "output folder");
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
+    check_names(options.sources, options.out);
+    create_missing_folder(options.out, "output folder");
+    require_writable_folder(options.out, "output folder");
     Run first;
     Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);
     first.model = std::move(c.model);
     first.stamp = c.stamp;
     first.nothingToWrite = !c.notWritten.empty();
-    const AuthorFiles files(options.sources.line, options.sources.train);
+    const AuthorFiles files(options.sources);
     const Analysis analysis = analyse(first, files, options.sources.title, options.sources.trainCode, analysis_opts);
     const RouteModel& m = first.model;
 
@@ -126,7 +120,7 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
 
 int check_command(const CheckOptions& options, std::ostream& out, std::ostream& err) {
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
-    const AuthorFiles files(options.sources.line, options.sources.train);
+    const AuthorFiles files(options.sources);
     const std::unique_ptr<Run> first =
         read_only(files.text(Source::line_description), files.text(Source::train_description), options.sources.title,
                   options.sources.trainCode, !options.noGeometry);

@@ -319,7 +319,7 @@ TEST_F(EmbeddedScenario, LengthsThatDoNotFitAreRefusedAtTheirOffset) {
         const std::string path = folder.file(c.name);
         write_file(path, c.bytes);
         const Outcome r = testing::dump(path);
-        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.status, exit_status::bad_data);
         EXPECT_EQ(r.err, path + ": cannot decode: " + c.error + "\n");
         EXPECT_EQ(r.out, "");
         const Outcome j = testing::dump(path, true);
@@ -351,7 +351,8 @@ TEST_F(EmbeddedScenario, AnyBytesAreDecodedOrRefusedNeverOverrun) {
         const std::string path = folder.file(names[records ? 0 : round % 3]);
         write_file(path, bytes);
         const Outcome r = testing::dump(path, round % 4 == 1);
-        ASSERT_TRUE(r.status == 0 || (r.status == 1 && r.err.find("cannot decode") != std::string::npos))
+        ASSERT_TRUE(r.status == 0 ||
+                    (r.status == exit_status::bad_data && r.err.find("cannot decode") != std::string::npos))
             << round << ": " << r.err;
     }
 }
@@ -376,7 +377,7 @@ TEST(DumpInput, WhatIsNotARegularFileOfItsSizeIsRefusedAtOnce) {
         {zero, exit_status::no_input, zero + ": is not a regular file\n"},
         {folder.file("folder.sim"), exit_status::no_input, folder.file("folder.sim") + ": is a folder\n"},
         {folder.file("missing.sim"), exit_status::no_input, folder.file("missing.sim") + ": does not exist\n"},
-        {big, exit_status::scenario_error,
+        {big, exit_status::bad_data,
          big + ": cannot decode: it holds 302116 bytes, and the largest route cells file is 302115 bytes\n"},
     };
     for (const Case& c : cases) {
@@ -527,7 +528,7 @@ TEST_F(EmbeddedScenario, StandardInputIsReadLikeTheFile) {
     // Endless input is refused once it is longer than any file of its kind.
     const int endless = std::system(
         ("head -c 4000000 /dev/zero | " + tool + " dump - --as sim >" + quoted(out) + " 2>" + quoted(err)).c_str());
-    EXPECT_EQ(WEXITSTATUS(endless), exit_status::scenario_error);
+    EXPECT_EQ(WEXITSTATUS(endless), exit_status::bad_data);
     EXPECT_EQ(read_file(err),
               "standard input: cannot decode: it holds more than 2853687 bytes, and the largest "
               "scenario records file is 2853687 bytes\n");

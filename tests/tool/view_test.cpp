@@ -361,7 +361,7 @@ TEST_F(EmbeddedCompiled, DamagedFilesAreRefusedWithTheirNames) {
         write_file(folder.file("cut_linea.dat"), c.geometry);
         const Outcome r = view({{}, folder.file("cut.sim"), folder.file("cut.dat"), folder.file("cut_linea.dat")},
                                folder.file("page.html"));
-        EXPECT_EQ(r.status, exit_status::scenario_error);
+        EXPECT_EQ(r.status, exit_status::bad_data);
         EXPECT_EQ(r.err.rfind(folder.file(c.what), 0), 0u) << r.err;
         EXPECT_FALSE(std::filesystem::exists(folder.file("page.html")));
     }

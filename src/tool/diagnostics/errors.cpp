@@ -12,6 +12,7 @@
 #include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/rows.h"
 #include "tool/display_text.h"
+#include "tool/wording.h"
 
 namespace scenario::tool {
 
@@ -21,16 +22,6 @@ std::string cell_words(std::int64_t cell) { return "route cell " + std::to_strin
 
 std::string description_of(Source source) {
     return source == Source::train_description ? "train description" : "line description";
-}
-
-// "a, b and c"
-std::string listing(const std::vector<std::string>& items) {
-    std::string text;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
-        text += items[i];
-    }
-    return text;
 }
 
 class Describer {
