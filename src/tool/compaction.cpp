@@ -222,7 +222,7 @@ void take_standard_input(Sources& sources, std::istream& in) {
     if (line && train) throw UsageError("--line - and --train - cannot both read standard input");
     if (!line && !train) return;
     std::string text;
-    std::array<char, 64 * 1024> piece{};
+    std::array<char, std::size_t{64} * 1024> piece{};
     while (in.read(piece.data(), piece.size()) || in.gcount() > 0) {
         text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
         if (text.size() > largest_description) {

@@ -44,8 +44,9 @@ const Diagnostic* first_error(const Analysis& analysis) {
     return nullptr;
 }
 
-Json report_json(const RouteModel& m, int stamp, const Analysis& analysis, const std::string& message,
-                 const std::vector<std::string>& written) {
+// The JSON report of compile and check: one object, on one line.
+void write_report_json(std::ostream& out, const RouteModel& m, int stamp, const Analysis& analysis,
+                       const std::string& message, const std::vector<std::string>& written) {
     Json report;
     report["errorCode"] = m.errorCode;
     report["errorPosition"] = m.errorPosition;
@@ -60,7 +61,13 @@ Json report_json(const RouteModel& m, int stamp, const Analysis& analysis, const
     report["message"] = message;
     report["written"] = written;
     report["diagnostics"] = diagnostics_json(analysis);
-    return report;
+    out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+}
+
+void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options) {
+    ReportStyle style;
+    style.colour = options.colour;
+    err << render_analysis(analysis, style);
 }
 
 int status_of(const Analysis& analysis, int stamp) {
@@ -95,14 +102,10 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
     }
 
     if (options.json) {
-        out << report_json(m, c.stamp, analysis, message, c.written)
-                   .dump(-1, ' ', false, Json::error_handler_t::replace)
-            << "\n";
+        write_report_json(out, m, c.stamp, analysis, message, c.written);
         return status;
     }
-    ReportStyle style;
-    style.colour = options.diagnostics.colour;
-    err << render_analysis(analysis, style);
+    show_diagnostics(err, analysis, options.diagnostics);
     if (c.stamp != 0) {
         err << " Errore n. " << c.stamp << "\n"
             << program_name << ": the scenario stamp was refused, so no file was written\n";
@@ -131,14 +134,10 @@ int check_command(const CheckOptions& options, std::ostream& out, std::ostream& 
     if (options.json) {
         const Diagnostic* error = first_error(analysis);
         const std::string message = error != nullptr ? error->message : summary_line(analysis);
-        out << report_json(first->model, first->stamp, analysis, message, {})
-                   .dump(-1, ' ', false, Json::error_handler_t::replace)
-            << "\n";
+        write_report_json(out, first->model, first->stamp, analysis, message, {});
         return status;
     }
-    ReportStyle style;
-    style.colour = options.diagnostics.colour;
-    err << render_analysis(analysis, style);
+    show_diagnostics(err, analysis, options.diagnostics);
     if (analysis.diagnostics.empty()) out << summary_line(analysis) << "\n";
     return status;
 }

@@ -188,9 +188,7 @@ int usage_error(const CLI::App* command, const std::string& what) {
     return exit_status::usage;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     // Past a file-size limit a write fails with its reason instead of killing
     // the tool half-way.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -334,6 +332,14 @@ int main(int argc, char** argv) {
     } catch (const scenario::FileError& failure) {
         std::cerr << program_name << ": " << failure.what() << "\n";
         return exit_status::cannot_write;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
     } catch (const std::exception& failure) {
         std::cerr << program_name << ": cannot go on: " << failure.what() << "\n";
         return exit_status::failed;

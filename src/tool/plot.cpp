@@ -519,7 +519,9 @@ void Page::speed_lane(double top, double height) {
     each(ItemKind::speed, [&](const RouteItem& item) { highest = std::max(highest, static_cast<int>(item.value)); });
     each(ItemKind::speed_boards,
          [&](const RouteItem& item) { highest = std::max(highest, static_cast<int>(item.value)); });
-    top_speed_ = ((highest + 49) / 50) * 50 + 20;
+    // The highest speed rounded up to whole 50 km/h, and room above it.
+    const int rounded_up = (highest + 49) / 50 * 50;
+    top_speed_ = static_cast<double>(rounded_up + 20);
     ly_top_ = top + 24;
     ly_height_ = height - 32;
     for (int v = 50; v < top_speed_; v += 50) {

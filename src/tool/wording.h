@@ -8,6 +8,11 @@
 
 namespace scenario::tool {
 
+// The number of single-letter insertions, deletions, replacements and swaps
+// of two neighbours that turn one text into the other; only small
+// distances are exact: texts far apart give some number above 3.
+int edit_distance(std::string_view a, std::string_view b);
+
 // "a", "a and b", "a, b and c".
 std::string listing(const std::vector<std::string>& items);
 

@@ -20,7 +20,6 @@ namespace {
 
 using testing::field_number;
 using testing::keyword_rows;
-using testing::row_fields;
 
 const std::vector<std::string>& order() {
     static const std::vector<std::string> lines = slowdown_order_lines();

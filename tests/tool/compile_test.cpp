@@ -201,7 +201,7 @@ std::string first_lines(const std::string& text, int n) {
 std::string first_error(const std::string& err) {
     for (std::size_t at = 0; at < err.size();) {
         const std::size_t end = err.find('\n', at);
-        const std::string line = err.substr(at, end - at);
+        std::string line = err.substr(at, end - at);
         if (line.find(": error: ") != std::string::npos) return line;
         if (end == std::string::npos) break;
         at = end + 1;

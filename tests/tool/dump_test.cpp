@@ -116,31 +116,7 @@ ScenarioRecord record_from(const Json& row) {
     return r;
 }
 
-// The embedded scenario compacted once, with its model and its files.
-class EmbeddedScenario : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        folder_ = new TempFolder;
-        compaction_ =
-            new Compaction(compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
-                                   folder_->path(), true, true));
-    }
-    static void TearDownTestSuite() {
-        delete compaction_;
-        delete folder_;
-    }
-    static const RouteModel& model() { return compaction_->model; }
-    static std::string file(const std::string& name) { return folder_->file(name); }
-    static std::string sim() { return file("Valcorvina_IC 318.sim"); }
-    static std::string dat() { return file("Valcorvina_IC 318.dat"); }
-    static std::string geometry() { return file("Valcorvina_linea.dat"); }
-
-    static TempFolder* folder_;
-    static Compaction* compaction_;
-};
-
-TempFolder* EmbeddedScenario::folder_ = nullptr;
-Compaction* EmbeddedScenario::compaction_ = nullptr;
+using EmbeddedScenario = testing::CompiledEmbeddedScenario;
 
 TEST_F(EmbeddedScenario, RecordsReencodeFromTheirNamedValuesToTheSameBytes) {
     DumpOptions all = options(sim(), true);
@@ -340,7 +316,7 @@ TEST_F(EmbeddedScenario, AnyBytesAreDecodedOrRefusedNeverOverrun) {
         const bool records = round % 3 == 0;
         std::string bytes;
         if (round % 2 == 0) {
-            bytes = records ? sim : dat.substr(0, 15 * 40);
+            bytes = records ? sim : dat.substr(0, std::size_t{15} * 40);
             for (int i = 0; i < 4; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
             bytes.resize(random() % (bytes.size() + 20), '\xFF');
         } else {

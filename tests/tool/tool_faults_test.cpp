@@ -21,9 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::embedded_line;
 using testing::embedded_train;
-using testing::Outcome;
 using testing::quoted;
-using testing::read_file;
 using testing::run_tool;
 using testing::TempFolder;
 using testing::write_file;

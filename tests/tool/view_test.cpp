@@ -30,13 +30,7 @@ using testing::TempFolder;
 using testing::write_file;
 
 Outcome view(const ScenarioInput& input, const std::string& out) {
-    std::ostringstream o;
-    std::ostringstream e;
-    Outcome r;
-    r.status = view_command({input, out}, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
+    return testing::run_command(view_command, {input, out});
 }
 
 // The data of a page, read back from its script element.
@@ -255,32 +249,13 @@ TEST_F(SmallScenario, ItemsStandWhereTheirRowsPutThem) {
 
 // ---------------------------------------------------------------- compiled files
 
-class EmbeddedCompiled : public ::testing::Test {
+class EmbeddedCompiled : public testing::CompiledEmbeddedScenario {
 protected:
-    static void SetUpTestSuite() {
-        folder_ = new TempFolder;
-        compaction_ =
-            new Compaction(compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
-                                   folder_->path(), true, true));
-    }
-    static void TearDownTestSuite() {
-        delete compaction_;
-        delete folder_;
-    }
-    static std::string file(const std::string& name) { return folder_->file(name); }
-    static CompiledFiles files() {
-        return {file("Valcorvina_IC 318.sim"), file("Valcorvina_IC 318.dat"), file("Valcorvina_linea.dat")};
-    }
-
-    static TempFolder* folder_;
-    static Compaction* compaction_;
+    static CompiledFiles files() { return {sim(), dat(), geometry()}; }
 };
 
-TempFolder* EmbeddedCompiled::folder_ = nullptr;
-Compaction* EmbeddedCompiled::compaction_ = nullptr;
-
 TEST_F(EmbeddedCompiled, GivesTheItemsOfTheDescriptions) {
-    const RouteData described = route_data(compaction_->model);
+    const RouteData described = route_data(model());
     const RouteData compiled = route_data(read_compiled(files()));
     ASSERT_EQ(compiled.items.size(), described.items.size());
     for (std::size_t i = 0; i < described.items.size(); ++i) {

@@ -96,7 +96,7 @@ std::string Describer::holding(std::int64_t cell) const {
     }
     const RecordedRow* source = row(owner->row);
     if (source == nullptr) return cell_holding(m, m.cells[static_cast<std::size_t>(cell)]);
-    const std::string item = item_words(*source);
+    std::string item = item_words(*source);
     switch (owner->kind) {
         case cell_kind::slowdown_end:
             return "the end of " + item;

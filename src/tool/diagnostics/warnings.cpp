@@ -11,6 +11,7 @@
 #include "model/route_model.h"
 #include "tool/diagnostics/rows.h"
 #include "tool/display_text.h"
+#include "tool/wording.h"
 
 namespace scenario::tool {
 
@@ -343,14 +344,27 @@ void RowRules::value_rules(const RecordedRow& r) {
     }
 }
 
-// Rows of a keyword in file order, for the order and overlap rules.
-std::map<const Keyword*, std::vector<const RecordedRow*>> rows_by_keyword(const Recorder& r) {
-    std::map<const Keyword*, std::vector<const RecordedRow*>> rows;
-    for (const RecordedRow& row : r.rows) {
-        if (number_of(row, 0)) rows[row.keyword].push_back(&row);
+// The rows of each keyword that read a position, in file order, for the
+// order, overlap and profile rules; and where a row begins in its file.
+class RowsByKeyword {
+public:
+    RowsByKeyword(const Recorder& r, const AuthorFiles& files) : files_(files) {
+        for (const RecordedRow& row : r.rows) {
+            if (number_of(row, 0)) rows_[row.keyword].push_back(&row);
+        }
     }
-    return rows;
-}
+
+    std::vector<const RecordedRow*> of(const Keyword& keyword) const {
+        const auto it = rows_.find(&keyword);
+        return it == rows_.end() ? std::vector<const RecordedRow*>{} : it->second;
+    }
+
+    SourcePoint at(const RecordedRow& row) const { return files_.point(row.source, *value_of(row, 0)); }
+
+private:
+    const AuthorFiles& files_;
+    std::map<const Keyword*, std::vector<const RecordedRow*>> rows_;
+};
 
 }  // namespace
 
@@ -367,40 +381,35 @@ bool read_whole_train(const Run& run) {
 std::vector<Diagnostic> order_warnings(const Run& run, const AuthorFiles& files) {
     std::vector<Diagnostic> out;
     const Recorder& r = run.recorder;
-    auto at_row = [&](const RecordedRow& row) { return files.point(row.source, *value_of(row, 0)); };
-    const auto rows = rows_by_keyword(r);
-    auto rows_of = [&](const Keyword& k) {
-        const auto it = rows.find(&k);
-        return it == rows.end() ? std::vector<const RecordedRow*>{} : it->second;
-    };
+    const RowsByKeyword rows(r, files);
 
     // Ascending positions.
     for (const Keyword* k : {&keyword::gradient, &keyword::curve, &keyword::mountain, &keyword::speed,
                              &keyword::adhesion, &keyword::signal, &keyword::slowdown, &keyword::station}) {
-        const std::vector<const RecordedRow*> list = rows_of(*k);
+        const std::vector<const RecordedRow*> list = rows.of(*k);
         for (std::size_t i = 1; i < list.size(); ++i) {
             const std::int64_t before = *number_of(*list[i - 1], 0);
             const std::int64_t now = *number_of(*list[i], 0);
             if (now >= before) continue;
-            Diagnostic d = warning("descending-positions", at_row(*list[i]),
+            Diagnostic d = warning("descending-positions", rows.at(*list[i]),
                                    item_words(*list[i]) + " comes after " + item_words(*list[i - 1]) + ": " +
                                        quoted(k->written) + " rows must stand in ascending position");
-            d.notes.push_back({at_row(*list[i - 1]), "the previous " + quoted(k->written) + " row"});
+            d.notes.push_back({rows.at(*list[i - 1]), "the previous " + quoted(k->written) + " row"});
             out.push_back(std::move(d));
         }
     }
     // Curves that overlap.
-    const std::vector<const RecordedRow*> curves = rows_of(keyword::curve);
+    const std::vector<const RecordedRow*> curves = rows.of(keyword::curve);
     for (std::size_t i = 1; i < curves.size(); ++i) {
         const std::int64_t start = *number_of(*curves[i], 0);
         const std::int64_t previous_start = *number_of(*curves[i - 1], 0);
         const std::int64_t previous_end = previous_start + number_of(*curves[i - 1], 1).value_or(0);
         if (start >= previous_end || start < previous_start) continue;
-        Diagnostic d = warning("overlapping-curves", at_row(*curves[i]),
+        Diagnostic d = warning("overlapping-curves", rows.at(*curves[i]),
                                item_words(*curves[i]) + " starts inside " + item_words(*curves[i - 1]) +
                                    ", which ends at " + metres(previous_end) +
                                    ": the plan continues the previous curve's direction with this curve's curvature");
-        d.notes.push_back({at_row(*curves[i - 1]), "the previous curve ends at " + metres(previous_end)});
+        d.notes.push_back({rows.at(*curves[i - 1]), "the previous curve ends at " + metres(previous_end)});
         out.push_back(std::move(d));
     }
 
@@ -410,12 +419,7 @@ std::vector<Diagnostic> order_warnings(const Run& run, const AuthorFiles& files)
 std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& files) {
     std::vector<Diagnostic> out;
     const Recorder& r = run.recorder;
-    auto at_row = [&](const RecordedRow& row) { return files.point(row.source, *value_of(row, 0)); };
-    const auto rows = rows_by_keyword(r);
-    auto rows_of = [&](const Keyword& k) {
-        const auto it = rows.find(&k);
-        return it == rows.end() ? std::vector<const RecordedRow*>{} : it->second;
-    };
+    const RowsByKeyword rows(r, files);
     const auto train = index_of(Source::train_description);
     if (!r.opened_[train]) return out;
     if (!r.headerFound[train]) {
@@ -427,7 +431,7 @@ std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& file
     const bool read_to_end = read_whole_train(run);
     for (const auto& [k, what] :
          {std::pair{&keyword::speed, "line speed"}, std::pair{&keyword::adhesion, "adhesion"}}) {
-        const std::vector<const RecordedRow*> list = rows_of(*k);
+        const std::vector<const RecordedRow*> list = rows.of(*k);
         if (list.empty()) {
             if (read_to_end) {
                 out.push_back(warning("profile-missing", files.whole(Source::train_description),
@@ -439,7 +443,7 @@ std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& file
         // A first row before 25 m writes no cell before it.
         const std::int64_t first = *number_of(*list.front(), 0);
         if (first > 25) {
-            out.push_back(warning("profile-not-from-start", at_row(*list.front()),
+            out.push_back(warning("profile-not-from-start", rows.at(*list.front()),
                                   "the first " + quoted(k->written) + " row is at " + metres(first) +
                                       ": the cells before it get " + what + " 0"));
         }
