@@ -143,6 +143,7 @@ void Describer::add_owner_notes(Diagnostic& d, const std::vector<std::int64_t>& 
 
 std::string Describer::cells_holding(const std::vector<std::int64_t>& cells) const {
     std::vector<std::string> parts;
+    parts.reserve(cells.size());
     for (std::int64_t cell : cells) parts.push_back(cell_words(cell) + " holds " + holding(cell));
     return listing(parts);
 }
