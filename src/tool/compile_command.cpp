@@ -79,6 +79,7 @@ int status_of(const Analysis& analysis, int stamp) {
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err) {
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
+    if (options.out.empty()) throw UsageError("--out is empty: give a folder (. for the current one)");
     check_names(options.sources, options.out);
     create_missing_folder(options.out, "output folder");
     require_writable_folder(options.out, "output folder");

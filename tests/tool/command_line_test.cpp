@@ -58,6 +58,8 @@ TEST(CommandLine, EachUsageErrorSaysWhatIsWrongAndWhereTheUsageIs) {
         {"explain a b", "unexpected argument 'b'", "explain"},
         {"compile " + sources + " --out", "--out needs a value", "compile"},
         {"compile " + sources + " --out a --out b", "--out is given more than once", "compile"},
+        {"compile " + sources + " --out ''", "--out is empty: give a folder (. for the current one)", "compile"},
+        {"plot --line a --train b --out ''", "--out is required: the SVG file, or - for standard output", "plot"},
         {"compile " + sources + " --color blue", "--color: 'blue' is none of auto, always and never", "compile"},
         {"dump x.sim --every 0", "--every: '0' is not a whole number of 1 or more", "dump"},
         {"dump x.sim --every -3", "--every: '-3' is not a whole number of 1 or more", "dump"},
