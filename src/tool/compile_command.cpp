@@ -143,7 +143,7 @@ int check_command(const CheckOptions& options, std::ostream& out, std::ostream& 
     return status;
 }
 
-int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& err) {
+int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& /*err*/) {
     if (options.what.empty()) {
         for (const DiagnosticKind& kind : diagnostic_catalogue()) {
             out << kind.name << (kind.code ? " (" + std::to_string(value_of(*kind.code)) + ")" : std::string()) << ": "
@@ -162,9 +162,8 @@ int explain_command(const ExplainOptions& options, std::ostream& out, std::ostre
         kinds.push_back(named);
     }
     if (kinds.empty()) {
-        err << program_name << ": no diagnostic is named or numbered '" << display_text(options.what)
-            << "'; `scenario-tool explain` lists them all\n";
-        return exit_status::usage;
+        throw UsageError("no diagnostic is named or numbered '" + display_text(options.what) +
+                         "'; `scenario-tool explain` lists them all");
     }
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         if (i > 0) out << "\n";

@@ -56,6 +56,8 @@ TEST(CommandLine, EachUsageErrorSaysWhatIsWrongAndWhereTheUsageIs) {
         {"plot --line a --train b", "missing --out", "plot"},
         {"compile " + sources + " extra", "unexpected argument 'extra'", "compile"},
         {"explain a b", "unexpected argument 'b'", "explain"},
+        {"explain no-such-thing",
+         "no diagnostic is named or numbered 'no-such-thing'; `scenario-tool explain` lists them all", "explain"},
         {"compile " + sources + " --out", "--out needs a value", "compile"},
         {"compile " + sources + " --out a --out b", "--out is given more than once", "compile"},
         {"compile " + sources + " --out ''", "--out is empty: give a folder (. for the current one)", "compile"},
