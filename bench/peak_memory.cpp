@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     }
     const long after = max_resident_kib();
     std::printf("%s: errorCode %d (position %d), peak resident %.1f MiB (%.1f MiB before the operation)\n", argv[1],
-                model.errorCode, model.errorPosition, after / 1024.0, before / 1024.0);
+                model.errorCode, model.errorPosition, static_cast<double>(after) / 1024.0,
+                static_cast<double>(before) / 1024.0);
     return model.errorCode == 0 ? 0 : 1;
 }

@@ -218,6 +218,7 @@ std::vector<ScenarioRecord> decode_records(std::string_view bytes) {
     const MemorySource source(bytes);
     RecordDecoder decoder(source);
     std::vector<ScenarioRecord> records;
+    records.reserve(record_count);
     for (int index = 0; index < record_count; ++index) records.push_back(decoder.record(index));
     return records;
 }

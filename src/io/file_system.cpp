@@ -146,7 +146,7 @@ std::string random_letters() {
     return text;
 }
 
-constexpr std::size_t buffer_capacity = 64 * 1024;
+constexpr std::size_t buffer_capacity = std::size_t{64} * 1024;
 // The most handed to one system call.
 constexpr std::size_t largest_transfer = std::size_t{1} << 30;
 

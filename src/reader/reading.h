@@ -29,9 +29,9 @@ public:
         int endColumn = 0;  // just past the field's last character; 0 when not known
     };
 
-    Reading(RouteModel& model, const ScenarioFiles& files, ReadDiagnostics* diagnostics)
-        : model(model),
-          files(files),
+    Reading(RouteModel& read_into, const ScenarioFiles& scenario_files, ReadDiagnostics* diagnostics)
+        : model(read_into),
+          files(scenario_files),
           diagnostics_(diagnostics),
           observer_(diagnostics != nullptr ? diagnostics->observer : nullptr) {}
 

@@ -50,9 +50,10 @@ void progressive_ordina(RouteModel& model) {
         placed = {none, none, none};
     }
 
-    for (int i = 0; i < 3; ++i) {
-        ScenarioRecord& r = model.records[static_cast<std::size_t>(record_index::break_tre + i)];
-        Break b = placed[static_cast<std::size_t>(i)];
+    constexpr auto first_break = static_cast<std::size_t>(record_index::break_tre);
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        ScenarioRecord& r = model.records[first_break + i];
+        Break b = placed[i];
         if (b.flag == 1) b.offset = static_cast<std::int32_t>(static_cast<std::int64_t>(b.offset) + 100);
         r.long1 = b.position;
         r.long2 = b.offset;

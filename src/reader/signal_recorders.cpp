@@ -32,7 +32,7 @@ void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, s
 
     const auto type = static_cast<std::uint8_t>(low8(sx) * 3 + low8(dx));
     for (int k = 1; k <= approach_cells; ++k) {
-        const std::int64_t approach = c - signal_approach_spacing * k;
+        const std::int64_t approach = c - std::int64_t{signal_approach_spacing} * k;
         if (approach < 0) break;  // a signal this close to the start has no room for them
         model.cell(approach).approachCode = static_cast<std::uint8_t>(type * 10 + k);
         if (observer != nullptr) observer->approach_code(approach, static_cast<std::uint8_t>(type * 10 + k));

@@ -7,17 +7,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <istream>
 #include <iterator>
 #include <system_error>
 
 #include "compactor/memorizza_percorso.h"
 #include "io/file_system.h"
 #include "model/scenario_files.h"
+#include "tool/commands.h"
 
 namespace scenario::tool {
 
@@ -127,8 +130,9 @@ private:
     sigset_t before_;
 };
 
-[[noreturn]] void cannot_create_scratch(int error, const fs::path& parent) {
-    throw FileError("cannot create a scratch folder (" + std::string(std::strerror(error)) + ") in", parent.string());
+[[noreturn]] void cannot_create_scratch(const std::string& reason, const fs::path& parent) {
+    throw CommandFailure(exit_status::cannot_create,
+                         "cannot create a scratch folder (" + reason + ") in '" + parent.string() + "'");
 }
 
 }  // namespace
@@ -137,14 +141,14 @@ ScratchFolder::ScratchFolder(const fs::path& parent) {
     remove_stale_scratch_folders(parent);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string pattern = (parent / (std::string(scratch_prefix) + "XXXXXX")).string();
-        if (pattern.size() >= sizeof live_scratch) cannot_create_scratch(ENAMETOOLONG, parent);
+        if (pattern.size() >= sizeof live_scratch) cannot_create_scratch(std::strerror(ENAMETOOLONG), parent);
         const HeldSignals held;
-        if (::mkdtemp(pattern.data()) == nullptr) cannot_create_scratch(errno, parent);
+        if (::mkdtemp(pattern.data()) == nullptr) cannot_create_scratch(std::strerror(errno), parent);
         const int lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (lock < 0) {
             const int error = errno;
             ::rmdir(pattern.c_str());
-            cannot_create_scratch(error, parent);
+            cannot_create_scratch(std::strerror(error), parent);
         }
         while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
         }
@@ -161,7 +165,7 @@ ScratchFolder::ScratchFolder(const fs::path& parent) {
         install_cleanup_handlers();
         return;
     }
-    throw FileError("cannot create a scratch folder (removed by another tool each time) in", parent.string());
+    cannot_create_scratch("removed by another tool each time", parent);
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -176,20 +180,62 @@ ScratchFolder::~ScratchFolder() {
 void require_writable_folder(const fs::path& folder, const std::string& what) {
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
-    if (status.type() == fs::file_type::not_found) {
-        throw UsageError(what + " '" + folder.string() + "' does not exist");
-    }
-    if (!fs::is_directory(status)) throw UsageError(what + " '" + folder.string() + "' is not a folder");
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        throw UsageError(what + " '" + folder.string() + "' is not writable");
+    const auto refuse = [&](const std::string& why) {
+        throw CommandFailure(exit_status::cannot_create, what + " '" + folder.string() + "' " + why);
+    };
+    if (status.type() == fs::file_type::not_found) refuse("does not exist");
+    if (!fs::is_directory(status)) refuse("is not a folder");
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) refuse("is not writable");
+}
+
+void create_missing_folder(const fs::path& folder, const std::string& what) {
+    std::error_code error;
+    if (fs::symlink_status(folder, error).type() != fs::file_type::not_found) return;
+    if (!fs::create_directories(folder, error) && error) {
+        throw CommandFailure(exit_status::cannot_create,
+                             "cannot create the " + what + " '" + folder.string() + "' (" + error.message() + ")");
     }
 }
 
-namespace {
+void require_output_name(const std::string& path) {
+    try {
+        require_replaceable(path);
+    } catch (const FileError& refused) {
+        throw CommandFailure(exit_status::cannot_create, refused.what());
+    }
+}
 
-// The title and the train code become parts of file names: no folder
-// separator, and the longest name the compaction makes must fit the file
-// system ("TITLE_linea.txt", "TITLE_CODE-.txt").
+void write_output(const std::string& path, std::string_view bytes) {
+    std::optional<OutputFile> file;
+    try {
+        file.emplace(path);
+    } catch (const FileError& refused) {
+        throw CommandFailure(exit_status::cannot_create, refused.what());
+    }
+    file->write(bytes);
+    file->commit();
+}
+
+void take_standard_input(Sources& sources, std::istream& in) {
+    const bool line = sources.line == "-";
+    const bool train = sources.train == "-";
+    if (line && train) throw UsageError("--line - and --train - cannot both read standard input");
+    if (!line && !train) return;
+    std::string text;
+    std::array<char, std::size_t{64} * 1024> piece{};
+    while (in.read(piece.data(), piece.size()) || in.gcount() > 0) {
+        text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+        if (text.size() > largest_description) {
+            throw CommandFailure(exit_status::bad_data, "standard input holds more than " +
+                                                            std::to_string(largest_description >> 20) +
+                                                            " MiB, more than any description");
+        }
+    }
+    if (in.bad()) throw CommandFailure(exit_status::cannot_write, "cannot read standard input");
+    (line ? sources.lineText : sources.trainText) = std::move(text);
+    (line ? sources.line : sources.train) = standard_input_name;
+}
+
 void check_names(const Sources& sources, const fs::path& out) {
     const std::pair<const std::string*, const char*> parts[] = {{&sources.title, "--title"},
                                                                 {&sources.trainCode, "--train-code"}};
@@ -215,18 +261,27 @@ void check_names(const Sources& sources, const fs::path& out) {
     }
 }
 
+namespace {
+
 // A description that is not there stays absent in the scratch folder too;
-// anything else than a file is refused as such.
-void place_copy(const std::string& author_file, const char* what, const std::string& reader_name) {
+// anything else than a file is refused as such. One read from standard
+// input is written there as it came.
+void place_copy(const std::string& author_file, const std::optional<std::string>& text, const char* what,
+                const std::string& reader_name) {
+    if (text) {
+        replace_and_write(reader_name, [&text](OutputFile& file) { file.write(*text); });
+        return;
+    }
     std::error_code error;
     const fs::file_status status = fs::status(author_file, error);
     if (status.type() == fs::file_type::not_found) return;
-    if (fs::is_directory(status)) throw UsageError(std::string(what) + " '" + author_file + "' is a folder");
-    if (!fs::is_regular_file(status)) {
-        throw UsageError(std::string(what) + " '" + author_file + "' is not a regular file");
-    }
+    const auto refuse = [&](const std::string& why) {
+        throw CommandFailure(exit_status::no_input, std::string(what) + " '" + author_file + "' " + why);
+    };
+    if (fs::is_directory(status)) refuse("is a folder");
+    if (!fs::is_regular_file(status)) refuse("is not a regular file");
     if (!fs::copy_file(author_file, reader_name, fs::copy_options::overwrite_existing, error)) {
-        throw UsageError("cannot read " + std::string(what) + " '" + author_file + "' (" + error.message() + ")");
+        refuse("cannot be read (" + error.message() + ")");
     }
 }
 
@@ -240,13 +295,13 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     kept.push_back(outputs.scenario_records());
     kept.push_back(outputs.route_cells());
     if (keep) {
-        for (const std::string& path : kept) require_replaceable(path);
+        for (const std::string& path : kept) require_output_name(path);
     }
 
     ScratchFolder scratch(out);
     const ScenarioFiles files{scratch.path().string(), '/', sources.title, sources.trainCode};
-    place_copy(sources.line, "line description", files.line_description());
-    place_copy(sources.train, "train description", files.train_description());
+    place_copy(sources.line, sources.lineText, "line description", files.line_description());
+    place_copy(sources.train, sources.trainText, "train description", files.train_description());
 
     Compaction result;
     result.model.title = sources.title;

@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/route_model.h"
@@ -14,11 +17,23 @@
 
 namespace scenario::tool {
 
-// A command line that cannot be carried out as given; the tool shows its
-// usage.
+// A command line that cannot be carried out as given; the tool says how to
+// get its usage.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A command that cannot go on for a reason outside its command line (an
+// input that is missing or does not decode, an output that cannot be
+// created), with the exit status that tells which.
+class CommandFailure : public std::runtime_error {
+public:
+    CommandFailure(int status, const std::string& what) : std::runtime_error(what), status_(status) {}
+    int status() const { return status_; }
+
+private:
+    int status_;
 };
 
 // A folder of its own inside `parent` (".scenario-tool-XXXXXX"), removed
@@ -45,7 +60,25 @@ struct Sources {
     std::string train;  // the author's train description (may be missing)
     std::string title;
     std::string trainCode;
+    // The bytes of the description that was read from standard input; its
+    // path is then standard_input_name.
+    std::optional<std::string> lineText = {};
+    std::optional<std::string> trainText = {};
 };
+
+// How a description read from standard input is named in messages.
+inline constexpr const char* standard_input_name = "<stdin>";
+
+// The most a description read from standard input may hold: far more than
+// the longest route needs, and a stream without end is refused in bounded
+// memory.
+inline constexpr std::size_t largest_description = std::size_t{256} << 20;
+
+// Reads the description given as "-" (--line - or --train -, not both) from
+// `in` into `sources`. A UsageError for both; a CommandFailure when the
+// stream fails (cannot_write) or holds more than largest_description
+// (bad_data).
+void take_standard_input(Sources& sources, std::istream& in);
 
 struct Compaction {
     RouteModel model;
@@ -64,17 +97,30 @@ struct Compaction {
 };
 
 // Checks that a folder exists and files can be created in it; says which of
-// these it is not.
+// these it is not (a CommandFailure, cannot_create).
 void require_writable_folder(const std::filesystem::path& folder, const std::string& what);
+// The title and the train code become parts of file names: a UsageError
+// when either holds a folder separator, or when a name they make would be
+// too long for the file system of `out` (or of any, while `out` is missing).
+void check_names(const Sources& sources, const std::filesystem::path& out);
+// Creates the folder, and those above it, when it is missing.
+void create_missing_folder(const std::filesystem::path& folder, const std::string& what);
+// Refuses a name held by something an output must not replace (a folder, a
+// FIFO, a device): a CommandFailure, cannot_create.
+void require_output_name(const std::string& path);
+// Writes `bytes` as the file at `path`, replacing it whole: a file that
+// cannot be created is a CommandFailure (cannot_create), one that fails
+// while it is written a FileError.
+void write_output(const std::string& path, std::string_view bytes);
 
 // Copies the descriptions under the names the reader expects into a scratch
 // folder inside `out`, runs memorizza_percorso there and moves the binary
 // files it wrote into `out`, each replacing the earlier one in one step (when
 // `keep` is set; otherwise they go with the scratch folder). A title or train
 // code that cannot be part of a file name, or a description that is a folder
-// or not a regular file, is a UsageError; a name in `out` held by a folder,
-// FIFO or device is a FileError before anything is compiled, and so is a file
-// system failure while writing. The observer, when given, watches the
+// or not a regular file, is a CommandFailure (no_input); a name in `out` held
+// by a folder, FIFO or device is one (cannot_create) before anything is
+// compiled, and a file system failure while writing is a FileError. The observer, when given, watches the
 // reading and the completion pass.
 Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep,
                    ReadObserver* observer = nullptr);

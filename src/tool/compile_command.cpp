@@ -9,21 +9,13 @@
 #include "tool/diagnostics/report.h"
 #include "tool/diagnostics/run.h"
 #include "tool/display_text.h"
+#include "tool/wording.h"
 
 namespace scenario::tool {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string listing(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-        text += names[i];
-    }
-    return text;
-}
 
 AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geometry) {
     AnalysisOptions analysis;
@@ -52,8 +44,9 @@ const Diagnostic* first_error(const Analysis& analysis) {
     return nullptr;
 }
 
-Json report_json(const RouteModel& m, int stamp, const Analysis& analysis, const std::string& message,
-                 const std::vector<std::string>& written) {
+// The JSON report of compile and check: one object, on one line.
+void write_report_json(std::ostream& out, const RouteModel& m, int stamp, const Analysis& analysis,
+                       const std::string& message, const std::vector<std::string>& written) {
     Json report;
     report["errorCode"] = m.errorCode;
     report["errorPosition"] = m.errorPosition;
@@ -68,7 +61,13 @@ Json report_json(const RouteModel& m, int stamp, const Analysis& analysis, const
     report["message"] = message;
     report["written"] = written;
     report["diagnostics"] = diagnostics_json(analysis);
-    return report;
+    out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
+}
+
+void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options) {
+    ReportStyle style;
+    style.colour = options.colour;
+    err << render_analysis(analysis, style);
 }
 
 int status_of(const Analysis& analysis, int stamp) {
@@ -79,14 +78,17 @@ int status_of(const Analysis& analysis, int stamp) {
 }  // namespace
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err) {
-    require_writable_folder(options.out, "output folder");
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
+    if (options.out.empty()) throw UsageError("--out is empty: give a folder (. for the current one)");
+    check_names(options.sources, options.out);
+    create_missing_folder(options.out, "output folder");
+    require_writable_folder(options.out, "output folder");
     Run first;
     Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);
     first.model = std::move(c.model);
     first.stamp = c.stamp;
     first.nothingToWrite = !c.notWritten.empty();
-    const AuthorFiles files(options.sources.line, options.sources.train);
+    const AuthorFiles files(options.sources);
     const Analysis analysis = analyse(first, files, options.sources.title, options.sources.trainCode, analysis_opts);
     const RouteModel& m = first.model;
 
@@ -101,14 +103,10 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
     }
 
     if (options.json) {
-        out << report_json(m, c.stamp, analysis, message, c.written)
-                   .dump(-1, ' ', false, Json::error_handler_t::replace)
-            << "\n";
+        write_report_json(out, m, c.stamp, analysis, message, c.written);
         return status;
     }
-    ReportStyle style;
-    style.colour = options.diagnostics.colour;
-    err << render_analysis(analysis, style);
+    show_diagnostics(err, analysis, options.diagnostics);
     if (c.stamp != 0) {
         err << " Errore n. " << c.stamp << "\n"
             << program_name << ": the scenario stamp was refused, so no file was written\n";
@@ -126,7 +124,7 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
 
 int check_command(const CheckOptions& options, std::ostream& out, std::ostream& err) {
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
-    const AuthorFiles files(options.sources.line, options.sources.train);
+    const AuthorFiles files(options.sources);
     const std::unique_ptr<Run> first =
         read_only(files.text(Source::line_description), files.text(Source::train_description), options.sources.title,
                   options.sources.trainCode, !options.noGeometry);
@@ -137,19 +135,15 @@ int check_command(const CheckOptions& options, std::ostream& out, std::ostream& 
     if (options.json) {
         const Diagnostic* error = first_error(analysis);
         const std::string message = error != nullptr ? error->message : summary_line(analysis);
-        out << report_json(first->model, first->stamp, analysis, message, {})
-                   .dump(-1, ' ', false, Json::error_handler_t::replace)
-            << "\n";
+        write_report_json(out, first->model, first->stamp, analysis, message, {});
         return status;
     }
-    ReportStyle style;
-    style.colour = options.diagnostics.colour;
-    err << render_analysis(analysis, style);
+    show_diagnostics(err, analysis, options.diagnostics);
     if (analysis.diagnostics.empty()) out << summary_line(analysis) << "\n";
     return status;
 }
 
-int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& err) {
+int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& /*err*/) {
     if (options.what.empty()) {
         for (const DiagnosticKind& kind : diagnostic_catalogue()) {
             out << kind.name << (kind.code ? " (" + std::to_string(value_of(*kind.code)) + ")" : std::string()) << ": "
@@ -168,9 +162,8 @@ int explain_command(const ExplainOptions& options, std::ostream& out, std::ostre
         kinds.push_back(named);
     }
     if (kinds.empty()) {
-        err << program_name << ": no diagnostic is named or numbered '" << display_text(options.what)
-            << "'; `scenario-tool explain` lists them all\n";
-        return exit_status::usage;
+        throw UsageError("no diagnostic is named or numbered '" + display_text(options.what) +
+                         "'; `scenario-tool explain` lists them all");
     }
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         if (i > 0) out << "\n";

@@ -189,6 +189,18 @@ std::string kind_name(std::uint8_t kind) {
     }
 }
 
+namespace {
+
+// The text of the record a cell's first value names, when it names a record
+// that holds one.
+const std::string* named_record_text(const RouteModel& model, std::int16_t index) {
+    if (index <= 0 || index >= record_count) return nullptr;
+    const std::string& text = model.records[static_cast<std::size_t>(index)].text;
+    return text.empty() ? nullptr : &text;
+}
+
+}  // namespace
+
 std::string cell_holding(const RouteModel& model, const RouteCell& cell) {
     switch (cell.kind) {
         case cell_kind::empty:
@@ -198,13 +210,13 @@ std::string cell_holding(const RouteModel& model, const RouteCell& cell) {
         case cell_kind::slowdown_start:
             return "the start of a slowdown";
         case cell_kind::station_stop:
-            if (cell.data1 > 0 && cell.data1 < record_count && !model.records[cell.data1].text.empty()) {
-                return "the stop of station " + display_text(model.records[cell.data1].text);
+            if (const std::string* name = named_record_text(model, cell.data1)) {
+                return "the stop of station " + display_text(*name);
             }
             return "a station stop";
         case cell_kind::roadside_sign:
-            if (cell.data1 > 0 && cell.data1 < record_count && !model.records[cell.data1].text.empty()) {
-                return "the roadside sign " + display_text(model.records[cell.data1].text);
+            if (const std::string* lettering = named_record_text(model, cell.data1)) {
+                return "the roadside sign " + display_text(*lettering);
             }
             return "a roadside sign";
         case cell_kind::speed_boards:

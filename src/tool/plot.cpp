@@ -361,9 +361,9 @@ void Page::plan() {
             const Point q = page(*p);
             svg_ += "<rect class=\"km-post\" x=\"" + fmt(q.x - 2) + "\" y=\"" + fmt(q.y - 2) +
                     "\" width=\"4\" height=\"4\" fill=\"#404040\"/>\n";
-            const std::string s = std::to_string(reading / 1000);
-            const double w = text_width(s, 9);
-            if (posts.claim({q.x + 3, q.y + 2, q.x + 5 + w, q.y + 12})) text(q.x + 4, q.y + 11, s, 9, "#7f7f7f");
+            const std::string post = std::to_string(reading / 1000);
+            const double w = text_width(post, 9);
+            if (posts.claim({q.x + 3, q.y + 2, q.x + 5 + w, q.y + 12})) text(q.x + 4, q.y + 11, post, 9, "#7f7f7f");
         }
     }
 
@@ -519,7 +519,9 @@ void Page::speed_lane(double top, double height) {
     each(ItemKind::speed, [&](const RouteItem& item) { highest = std::max(highest, static_cast<int>(item.value)); });
     each(ItemKind::speed_boards,
          [&](const RouteItem& item) { highest = std::max(highest, static_cast<int>(item.value)); });
-    top_speed_ = ((highest + 49) / 50) * 50 + 20;
+    // The highest speed rounded up to whole 50 km/h, and room above it.
+    const int rounded_up = (highest + 49) / 50 * 50;
+    top_speed_ = static_cast<double>(rounded_up + 20);
     ly_top_ = top + 24;
     ly_height_ = height - 32;
     for (int v = 50; v < top_speed_; v += 50) {
@@ -732,7 +734,8 @@ void Page::kilometre_axis(double top) {
             if (k + 2 < bounds.size() && static_cast<double>(to - p) < room) continue;
             const double x = x_of(static_cast<double>(p));
             svg_ += "<path d=\"M" + fmt(x) + "," + fmt(top) + " v6\" stroke=\"#404040\"/>\n";
-            const std::string s = step >= 1000 ? std::to_string(reading / 1000) : fmt(reading / 1000.0, 1);
+            const std::string s =
+                step >= 1000 ? std::to_string(reading / 1000) : fmt(static_cast<double>(reading) / 1000.0, 1);
             text(x, top + 18, s, 11, "#262626", "middle", "km");
         }
         if (k > 0) {
@@ -774,7 +777,7 @@ void Page::legend(double top) {
     for (const Entry& entry : entries) {
         svg_ += "<g transform=\"translate(" + fmt(x) + " " + fmt(top) + ")\">" + entry.swatch +
                 "<text x=\"24\" y=\"9\" font-size=\"11\">" + entry.text + "</text></g>\n";
-        x += 36 + 6.2 * std::char_traits<char>::length(entry.text);
+        x += 36 + 6.2 * static_cast<double>(std::char_traits<char>::length(entry.text));
     }
 }
 

@@ -2,7 +2,6 @@
 // descriptions or from the compiled files.
 #include <algorithm>
 
-#include "io/file_system.h"
 #include "tool/commands.h"
 #include "tool/plot.h"
 #include "tool/view/route_range.h"
@@ -11,12 +10,9 @@
 namespace scenario::tool {
 
 int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& err) {
-    namespace fs = std::filesystem;
-    fs::path folder = fs::path(options.out).parent_path();
-    if (folder.empty()) folder = ".";
-    require_writable_folder(folder, "output folder");
+    if (options.out.empty()) throw UsageError("--out is required: the SVG file, or - for standard output");
     // A folder, FIFO or device at the name is refused before the work.
-    require_replaceable(options.out);
+    require_drawing_output(options.out);
     const ScenarioInput input{options.sources, options.records, options.cells, options.geometry};
     LoadedScenario s = load_scenario(input, err);
     if (!s.drawable) return s.status;
@@ -40,14 +36,7 @@ int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& er
         throw UsageError("the stretch from --from to --to lies outside the route (0 to " +
                          std::to_string(route.extent) + " m)");
     }
-    const std::string svg = plot_svg(m, route, page);
-    replace_and_write(options.out, [&](OutputFile& file) { file.write(svg); });
-    if (s.status != exit_status::done) {
-        err << "note: " << options.out << " shows what was read\n";
-    } else {
-        out << "drew " << options.out << "\n";
-    }
-    return s.status;
+    return deliver_drawing(options.out, plot_svg(m, route, page), "drew", s.status, out, err);
 }
 
 }  // namespace scenario::tool

@@ -48,8 +48,8 @@ TEST(MemorizzaPercorso, ReadsCompletesStampsAndWritesTheThreeFiles) {
     ASSERT_EQ(dat.size(), 15u * (540 + 1));
     EXPECT_EQ(get_i16(dat, 15 + 1), 5121);
     EXPECT_EQ(get_i16(dat, 15 + 3), codice_gara_og(c.model));
-    EXPECT_EQ(get_u8(dat, 22 * 15), cell_kind::signal);
-    EXPECT_EQ(get_u8(dat, 266 * 15), cell_kind::restriction);  // from the completion pass
+    EXPECT_EQ(get_u8(dat, std::size_t{22} * 15), cell_kind::signal);
+    EXPECT_EQ(get_u8(dat, std::size_t{266} * 15), cell_kind::restriction);  // from the completion pass
     EXPECT_EQ(get_i16(dat, 266 * 15 + 1), 180);
 
     const std::string sim = read_file(c.files.scenario_records());

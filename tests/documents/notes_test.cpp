@@ -54,10 +54,10 @@ std::vector<std::string> written_lines() {
 bool is_accented(unsigned char c) { return c == 0xE0 || c == 0xE8 || c == 0xEC || c == 0xF2 || c == 0xF9; }
 
 // Line numbers from 1.
-std::vector<int> numbers_of(const std::vector<std::string>& lines, int last,
-                            const std::function<bool(const std::string&)>& holds) {
-    std::vector<int> numbers;
-    for (int n = 1; n <= last && n <= static_cast<int>(lines.size()); ++n) {
+std::vector<std::size_t> numbers_of(const std::vector<std::string>& lines, std::size_t last,
+                                    const std::function<bool(const std::string&)>& holds) {
+    std::vector<std::size_t> numbers;
+    for (std::size_t n = 1; n <= last && n <= lines.size(); ++n) {
         if (holds(lines[n - 1])) numbers.push_back(n);
     }
     return numbers;
@@ -86,13 +86,13 @@ TEST(ScenarioNotes, ParagraphsSignatureAndMargins) {
     const std::vector<std::string> lines = written_lines();
     ASSERT_EQ(lines.size(), 122u);
     const auto indented = [](const std::string& l) { return l.size() > 3 && l.rfind("   ", 0) == 0 && l[3] != ' '; };
-    const std::vector<int> paragraphs = {1, 20, 23, 33, 51, 74, 81, 84, 94, 105, 112, 113, 114};
-    std::vector<int> expected = paragraphs;
+    const std::vector<std::size_t> paragraphs = {1, 20, 23, 33, 51, 74, 81, 84, 94, 105, 112, 113, 114};
+    std::vector<std::size_t> expected = paragraphs;
     expected.insert(expected.end(), {116, 117, 118});
     EXPECT_EQ(numbers_of(lines, 118, indented), expected);
 
     // Every other prose line starts at the margin; a paragraph's last line keeps at least 10 characters.
-    for (int n = 1; n <= 115; ++n) {
+    for (std::size_t n = 1; n <= 115; ++n) {
         const bool starts = std::find(paragraphs.begin(), paragraphs.end(), n) != paragraphs.end();
         if (!starts) {
             EXPECT_FALSE(lines[n - 1].empty() || lines[n - 1][0] == ' ') << "line " << n;
@@ -123,7 +123,7 @@ TEST(ScenarioNotes, HyphenSpaceAndAccentCounts) {
     const std::vector<std::string> lines = written_lines();
     struct Count {
         const char* what;
-        int last_line;
+        std::size_t last_line;
         std::function<bool(const std::string&)> holds;
         std::size_t expected;
     };
@@ -131,7 +131,9 @@ TEST(ScenarioNotes, HyphenSpaceAndAccentCounts) {
         {"ending in a hyphen", 122, [](const std::string& l) { return !l.empty() && l.back() == '-'; }, 31},
         {"text lines ending in a space", 118, [](const std::string& l) { return !l.empty() && l.back() == ' '; }, 12},
         {"holding an accented letter", 122,
-         [](const std::string& l) { return std::any_of(l.begin(), l.end(), [](char c) { return is_accented(c); }); },
+         [](const std::string& l) {
+             return std::any_of(l.begin(), l.end(), [](char c) { return is_accented(static_cast<unsigned char>(c)); });
+         },
          47},
         {"empty", 122, [](const std::string& l) { return l.empty(); }, 0},
     };

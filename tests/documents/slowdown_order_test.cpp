@@ -20,7 +20,6 @@ namespace {
 
 using testing::field_number;
 using testing::keyword_rows;
-using testing::row_fields;
 
 const std::vector<std::string>& order() {
     static const std::vector<std::string> lines = slowdown_order_lines();
@@ -56,7 +55,8 @@ TEST(SlowdownOrder, FileHoldsEveryLineWithCrLfInPlainAscii) {
     const std::string last = "     i giorni esclusi i seguenti:.........\r\n";
     ASSERT_GE(bytes.size(), last.size());
     EXPECT_EQ(bytes.substr(bytes.size() - last.size()), last);
-    for (unsigned char c : bytes) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         EXPECT_TRUE((c >= 32 && c <= 126) || c == '\r' || c == '\n') << "byte " << int(c);
     }
 }

@@ -194,7 +194,8 @@ TEST(TimetableSheet, FileHoldsEveryLineWithCrLfInSingleBytes) {
     EXPECT_NE(bytes.find("Validit\xE0 Treno:"), std::string::npos);
     EXPECT_NE(bytes.find("Velocit\xE0 Max Km/h"), std::string::npos);
     const std::set<unsigned char> accented{0xE0, 0xE8, 0xEC, 0xF2, 0xF9};
-    for (unsigned char c : bytes) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         if (c > 126) {
             EXPECT_TRUE(accented.count(c)) << "byte " << int(c);
         }
@@ -322,8 +323,10 @@ TEST(TimetableSheet, PanelsKeepTheirFramesAndCells) {
                                         "|_____|_____|_____|", "|_________________",     "|  30 |  30 |  30 |",
                                         "| ___ | ___ | ___ |", "|  30 |  30 |  30 |",    "|     |     |     |",
                                         "|_____|_____|_____|"};
-    for (int n = 138; n <= 150; ++n)
-        EXPECT_EQ(testing::text_columns(line_at(n), 65, 200), side[n - 138]) << "line " << n;
+    for (std::size_t row = 0; row < side.size(); ++row) {
+        const int n = 138 + static_cast<int>(row);
+        EXPECT_EQ(testing::text_columns(line_at(n), 65, 200), side[row]) << "line " << n;
+    }
     EXPECT_EQ(line_at(59), "  Linea BRENZOLA - PASSO LUNARO ");
     EXPECT_EQ(line_at(60), "   " + std::string(75, '_'));
     EXPECT_EQ(line_at(114), "  Linea PASSO LUNARO - OSTREVO ");

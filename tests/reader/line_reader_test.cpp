@@ -311,6 +311,7 @@ TEST(LineReader, SignOnATakenCellIsCodeSix) {
 
 TEST(LineReader, MoreThanEightySignsIsAFailure) {
     std::vector<std::string> rows;
+    rows.reserve(81);
     for (int i = 0; i < 81; ++i) rows.push_back("cartello_indicatore,  " + std::to_string(1000 + 100 * i) + ",   (S)");
     LineRun r;
     r.run(line_description(20000, rows));
@@ -408,6 +409,7 @@ TEST(LineReader, OutsideTheDesignIsCodeTwentyFive) {
 
 TEST(LineReader, EightyMountainSpansFitAndTheNextFails) {
     std::vector<std::string> rows;
+    rows.reserve(81);
     for (int i = 0; i < 81; ++i) {
         rows.push_back("montagna,   " + std::to_string(1000 + 400 * i) + ",  " + std::to_string(1200 + 400 * i) +
                        ",  1");

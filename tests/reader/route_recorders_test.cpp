@@ -24,9 +24,9 @@ std::array<std::array<std::int32_t, 3>, 3> ordered(const Breaks& b) {
     set(81, b.tre);
     progressive_ordina(model);
     std::array<std::array<std::int32_t, 3>, 3> out{};
-    for (int i = 0; i < 3; ++i) {
-        const ScenarioRecord& r = model.records[static_cast<std::size_t>(81 + i)];
-        out[static_cast<std::size_t>(i)] = {r.long1, r.long2, r.long3};
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const ScenarioRecord& r = model.records[81 + i];
+        out[i] = {r.long1, r.long2, r.long3};
     }
     return out;
 }

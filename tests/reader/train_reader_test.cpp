@@ -221,8 +221,10 @@ TEST(TrainReader, StationCodes) {
 
 TEST(TrainReader, StationTableFullAgainstTheSigns) {
     std::vector<std::string> signs;
+    signs.reserve(20);
     for (int i = 0; i < 20; ++i) signs.push_back("cartello_indicatore,  " + std::to_string(100 + 50 * i) + ",   (S)");
     std::vector<std::string> stations;
+    stations.reserve(60);
     for (int i = 0; i < 60; ++i) {
         stations.push_back("stazione,  " + std::to_string(2000 + 1000 * i) +
                            ",  28,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, S" + std::to_string(i + 1));

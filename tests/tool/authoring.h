@@ -2,6 +2,7 @@
 // tool on it, in-process or as the built program.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -24,6 +25,15 @@ struct Outcome {
     std::string err;
 };
 
+// A command of the tool run in-process, its two streams caught.
+template <typename Options>
+Outcome run_command(int (*command)(const Options&, std::ostream&, std::ostream&), const Options& options) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = command(options, out, err);
+    return {status, out.str(), err.str()};
+}
+
 struct Author {
     TempFolder folder;
     std::string line = folder.file("my line.txt");
@@ -39,13 +49,7 @@ struct Author {
         options.noGeometry = no_geometry;
         options.json = json;
         options.diagnostics = diagnostics;
-        std::ostringstream o;
-        std::ostringstream e;
-        Outcome r;
-        r.status = compile_command(options, o, e);
-        r.out = o.str();
-        r.err = e.str();
-        return r;
+        return run_command(compile_command, options);
     }
 
     Outcome check(bool json = false, const DiagnosticOptions& diagnostics = {}) const {
@@ -53,25 +57,11 @@ struct Author {
         options.sources = sources();
         options.json = json;
         options.diagnostics = diagnostics;
-        std::ostringstream o;
-        std::ostringstream e;
-        Outcome r;
-        r.status = check_command(options, o, e);
-        r.out = o.str();
-        r.err = e.str();
-        return r;
+        return run_command(check_command, options);
     }
 };
 
-inline Outcome dump(const DumpOptions& options) {
-    std::ostringstream o;
-    std::ostringstream e;
-    Outcome r;
-    r.status = dump_command(options, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
-}
+inline Outcome dump(const DumpOptions& options) { return run_command(dump_command, options); }
 
 inline Outcome dump(const std::string& file, bool json = false) {
     DumpOptions options;
@@ -80,15 +70,7 @@ inline Outcome dump(const std::string& file, bool json = false) {
     return dump(options);
 }
 
-inline Outcome diff(const std::string& a, const std::string& b) {
-    std::ostringstream o;
-    std::ostringstream e;
-    Outcome r;
-    r.status = diff_command({a, b, ""}, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
-}
+inline Outcome diff(const std::string& a, const std::string& b) { return run_command(diff_command, {a, b, ""}); }
 
 inline std::string quoted(const std::string& s) {
     std::string q = "'";
@@ -110,5 +92,29 @@ inline Outcome run_tool(const std::string& arguments, const std::string& cwd) {
 // The embedded descriptions, as the program carries them.
 inline std::string embedded_line() { return SOURCE_DIR "/src/description/scenario/line.txt"; }
 inline std::string embedded_train() { return SOURCE_DIR "/src/description/scenario/train.txt"; }
+
+// The embedded scenario compiled once for a whole test suite, its three
+// binary files kept in a folder of its own.
+class CompiledEmbeddedScenario : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new TempFolder;
+        compaction_ = new Compaction(
+            compact({embedded_line(), embedded_train(), "Valcorvina", "IC 318"}, folder_->path(), true, true));
+    }
+    static void TearDownTestSuite() {
+        delete compaction_;
+        delete folder_;
+    }
+    static const RouteModel& model() { return compaction_->model; }
+    static std::string file(const std::string& name) { return folder_->file(name); }
+    static std::string sim() { return file("Valcorvina_IC 318.sim"); }
+    static std::string dat() { return file("Valcorvina_IC 318.dat"); }
+    static std::string geometry() { return file("Valcorvina_linea.dat"); }
+
+private:
+    static inline TempFolder* folder_ = nullptr;
+    static inline Compaction* compaction_ = nullptr;
+};
 
 }  // namespace scenario::tool::testing

@@ -201,7 +201,7 @@ std::string first_lines(const std::string& text, int n) {
 std::string first_error(const std::string& err) {
     for (std::size_t at = 0; at < err.size();) {
         const std::size_t end = err.find('\n', at);
-        const std::string line = err.substr(at, end - at);
+        std::string line = err.substr(at, end - at);
         if (line.find(": error: ") != std::string::npos) return line;
         if (end == std::string::npos) break;
         at = end + 1;
@@ -418,37 +418,6 @@ TEST(Compile, TheEmbeddedDescriptionsGiveTheProgramsFiles) {
     for (const std::string& name : {binary[0], binary[1]}) {
         EXPECT_TRUE(read_file(plain.file(name)) == read_file(program.file(name))) << name;
     }
-}
-
-TEST(Compile, UsageErrorsShowTheUsage) {
-    TempFolder work;
-    const std::string sources = "--line a --train b --title T --train-code C";
-    const std::pair<std::string, std::string> wrong[] = {
-        {"compile " + sources + " --colour", "The following argument was not expected: --colour"},
-        {"compile --line a --train b --title T", "--train-code is required"},
-        {"compile " + sources + " --out", "--out: 1 required TEXT missing"},
-        {"compile " + sources + " --out 'no such folder'", "output folder 'no such folder' does not exist"},
-        {"compile " + sources + " --out /dev/null", "output folder '/dev/null' is not a folder"},
-        {"compile --line a --train b --title a/b --train-code C",
-         "--title cannot hold '/': it becomes part of file names"},
-        {"compile --line a --train b --title " + std::string(250, 't') + " --train-code C",
-         "--title is too long for a file name: '" + std::string(250, 't') + "_linea.txt' would be 260 bytes"},
-        {"compile --line a --train b --title " + std::string(240, 't') + " --train-code " + std::string(20, 'c'),
-         "--title and --train-code together are too long for a file name"},
-        {"compile --line . --train b --title T --train-code C", "line description '.' is a folder"},
-        {"compile --line a --train /dev/null --title T --train-code C",
-         "train description '/dev/null' is not a regular file"},
-        {"dump", "FILE is required"},
-        {"dump notes.txt", "cannot tell what 'notes.txt' holds: its name must end in .sim, .dat or _linea.dat"},
-        {"", "A subcommand is required"},
-    };
-    for (const auto& [arguments, what] : wrong) {
-        const Outcome r = run_tool(arguments, work.path().string());
-        EXPECT_EQ(r.status, 64) << arguments;
-        EXPECT_NE(r.err.find(what), std::string::npos) << arguments << "\n" << r.err;
-        EXPECT_NE(r.err.find("Usage:"), std::string::npos) << arguments;
-    }
-    EXPECT_TRUE(work.files().empty());
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ std::vector<std::string> many(int count, const std::function<std::string(int)>& 
 // file) or "" (no note).
 std::string where(const nlohmann::json& at, const Author& author) {
     if (!at.contains("file") || at["file"].is_null()) return "";
-    const std::string file = at["file"] == author.line ? "LINE" : at["file"] == author.train ? "TRAIN" : "?";
+    std::string file = at["file"] == author.line ? "LINE" : at["file"] == author.train ? "TRAIN" : "?";
     if (at["line"].is_null()) return file;
     return file + ":" + std::to_string(at["line"].get<int>()) + ":" + std::to_string(at["column"].get<int>());
 }
@@ -327,6 +327,7 @@ TEST(Diagnostics, WarningsNeverChangeTheFiles) {
     const Outcome loud = author.compile();
     const std::vector<std::string> files = author.out.files();
     std::vector<std::string> bytes;
+    bytes.reserve(files.size());
     for (const std::string& f : files) bytes.push_back(read_file(author.out.file(f)));
     const Outcome silent = author.compile(false, false, quiet);
     EXPECT_EQ(loud.status, silent.status);
@@ -421,7 +422,7 @@ TEST(Explain, EveryNameAndCode) {
         EXPECT_NE(out.str().find(situation), std::string::npos) << situation;
     }
     std::ostringstream none;
-    EXPECT_EQ(explain_command({"no-such-thing"}, none, err), 64);
+    EXPECT_THROW(explain_command({"no-such-thing"}, none, err), UsageError);
 }
 
 TEST(Explain, TheReferencePageIsUpToDate) {

@@ -64,7 +64,7 @@ TEST(DisplayText, ADiagnosticEchoesNothingRawAndAtMostTheWidthOfALine) {
     write_file(author.train, train_description({"velocita,   0,    100", "aderenza,   0,    90"}));
     const testing::Outcome r = author.compile();
     // Texts quoted in the message are cut too.
-    EXPECT_EQ(r.err.substr(0, r.err.find("\n", r.err.find("\n", r.err.find("\n") + 1) + 1) + 1),
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n', r.err.find('\n', r.err.find('\n') + 1) + 1) + 1),
               author.line + ":5:23: error: the roadside sign (B)" + std::string(57, ' ') +
                   "... at 10960 m goes into route cell 220, which already holds the roadside sign (A\\x1b[31m) at "
                   "10950 m [sign-cell-taken]\n"

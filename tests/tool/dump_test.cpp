@@ -116,31 +116,7 @@ ScenarioRecord record_from(const Json& row) {
     return r;
 }
 
-// The embedded scenario compacted once, with its model and its files.
-class EmbeddedScenario : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        folder_ = new TempFolder;
-        compaction_ =
-            new Compaction(compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
-                                   folder_->path(), true, true));
-    }
-    static void TearDownTestSuite() {
-        delete compaction_;
-        delete folder_;
-    }
-    static const RouteModel& model() { return compaction_->model; }
-    static std::string file(const std::string& name) { return folder_->file(name); }
-    static std::string sim() { return file("Valcorvina_IC 318.sim"); }
-    static std::string dat() { return file("Valcorvina_IC 318.dat"); }
-    static std::string geometry() { return file("Valcorvina_linea.dat"); }
-
-    static TempFolder* folder_;
-    static Compaction* compaction_;
-};
-
-TempFolder* EmbeddedScenario::folder_ = nullptr;
-Compaction* EmbeddedScenario::compaction_ = nullptr;
+using EmbeddedScenario = testing::CompiledEmbeddedScenario;
 
 TEST_F(EmbeddedScenario, RecordsReencodeFromTheirNamedValuesToTheSameBytes) {
     DumpOptions all = options(sim(), true);
@@ -319,7 +295,7 @@ TEST_F(EmbeddedScenario, LengthsThatDoNotFitAreRefusedAtTheirOffset) {
         const std::string path = folder.file(c.name);
         write_file(path, c.bytes);
         const Outcome r = testing::dump(path);
-        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.status, exit_status::bad_data);
         EXPECT_EQ(r.err, path + ": cannot decode: " + c.error + "\n");
         EXPECT_EQ(r.out, "");
         const Outcome j = testing::dump(path, true);
@@ -340,7 +316,7 @@ TEST_F(EmbeddedScenario, AnyBytesAreDecodedOrRefusedNeverOverrun) {
         const bool records = round % 3 == 0;
         std::string bytes;
         if (round % 2 == 0) {
-            bytes = records ? sim : dat.substr(0, 15 * 40);
+            bytes = records ? sim : dat.substr(0, std::size_t{15} * 40);
             for (int i = 0; i < 4; ++i) bytes[random() % bytes.size()] = static_cast<char>(random());
             bytes.resize(random() % (bytes.size() + 20), '\xFF');
         } else {
@@ -351,7 +327,8 @@ TEST_F(EmbeddedScenario, AnyBytesAreDecodedOrRefusedNeverOverrun) {
         const std::string path = folder.file(names[records ? 0 : round % 3]);
         write_file(path, bytes);
         const Outcome r = testing::dump(path, round % 4 == 1);
-        ASSERT_TRUE(r.status == 0 || (r.status == 1 && r.err.find("cannot decode") != std::string::npos))
+        ASSERT_TRUE(r.status == 0 ||
+                    (r.status == exit_status::bad_data && r.err.find("cannot decode") != std::string::npos))
             << round << ": " << r.err;
     }
 }
@@ -376,7 +353,7 @@ TEST(DumpInput, WhatIsNotARegularFileOfItsSizeIsRefusedAtOnce) {
         {zero, exit_status::no_input, zero + ": is not a regular file\n"},
         {folder.file("folder.sim"), exit_status::no_input, folder.file("folder.sim") + ": is a folder\n"},
         {folder.file("missing.sim"), exit_status::no_input, folder.file("missing.sim") + ": does not exist\n"},
-        {big, exit_status::scenario_error,
+        {big, exit_status::bad_data,
          big + ": cannot decode: it holds 302116 bytes, and the largest route cells file is 302115 bytes\n"},
     };
     for (const Case& c : cases) {
@@ -527,7 +504,7 @@ TEST_F(EmbeddedScenario, StandardInputIsReadLikeTheFile) {
     // Endless input is refused once it is longer than any file of its kind.
     const int endless = std::system(
         ("head -c 4000000 /dev/zero | " + tool + " dump - --as sim >" + quoted(out) + " 2>" + quoted(err)).c_str());
-    EXPECT_EQ(WEXITSTATUS(endless), exit_status::scenario_error);
+    EXPECT_EQ(WEXITSTATUS(endless), exit_status::bad_data);
     EXPECT_EQ(read_file(err),
               "standard input: cannot decode: it holds more than 2853687 bytes, and the largest "
               "scenario records file is 2853687 bytes\n");

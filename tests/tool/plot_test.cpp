@@ -177,10 +177,7 @@ double path_length(const std::string& d) {
 }
 
 Outcome plot(const Sources& sources, const std::string& svg) {
-    std::ostringstream o;
-    std::ostringstream e;
-    const int status = plot_command({sources, svg}, o, e);
-    return {status, o.str(), e.str()};
+    return testing::run_command(plot_command, {sources, svg});
 }
 
 TEST(Plot, EmbeddedScenarioPage) {

@@ -30,13 +30,7 @@ using testing::TempFolder;
 using testing::write_file;
 
 Outcome view(const ScenarioInput& input, const std::string& out) {
-    std::ostringstream o;
-    std::ostringstream e;
-    Outcome r;
-    r.status = view_command({input, out}, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
+    return testing::run_command(view_command, {input, out});
 }
 
 // The data of a page, read back from its script element.
@@ -127,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Plan, CurvesFromThePlan,
                                            CurveCase{"back_to_back",
                                                      {{{2000, 300, 5, 1}, {2300, 300, 6, 1}, {2600, 300, 6, -1}}}},
                                            CurveCase{"one_metre", {{{4000, 1, 3, 1}}}}),
-                         [](const ::testing::TestParamInfo<CurveCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<CurveCase>& test) { return std::string(test.param.name); });
 
 // ---------------------------------------------------------------- places
 
@@ -159,9 +153,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, PlaceOnTheRoute,
                                            PlaceCase{"201.6km", 218000}, PlaceCase{"-1km", -1}, PlaceCase{"220km", -1},
                                            PlaceCase{"twelve", -1}, PlaceCase{"", -1}, PlaceCase{"12 km", 12000},
                                            PlaceCase{"1e300", -1}, PlaceCase{"nan", -1}),
-                         [](const ::testing::TestParamInfo<PlaceCase>& info) {
-                             std::string name = "case" + std::to_string(info.index) + "_";
-                             for (char c : std::string(info.param.text)) name += std::isalnum(c) ? c : '_';
+                         [](const ::testing::TestParamInfo<PlaceCase>& test) {
+                             std::string name = "case" + std::to_string(test.index) + "_";
+                             for (char c : std::string(test.param.text))
+                                 name += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
                              return name;
                          });
 
@@ -254,32 +249,13 @@ TEST_F(SmallScenario, ItemsStandWhereTheirRowsPutThem) {
 
 // ---------------------------------------------------------------- compiled files
 
-class EmbeddedCompiled : public ::testing::Test {
+class EmbeddedCompiled : public testing::CompiledEmbeddedScenario {
 protected:
-    static void SetUpTestSuite() {
-        folder_ = new TempFolder;
-        compaction_ =
-            new Compaction(compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
-                                   folder_->path(), true, true));
-    }
-    static void TearDownTestSuite() {
-        delete compaction_;
-        delete folder_;
-    }
-    static std::string file(const std::string& name) { return folder_->file(name); }
-    static CompiledFiles files() {
-        return {file("Valcorvina_IC 318.sim"), file("Valcorvina_IC 318.dat"), file("Valcorvina_linea.dat")};
-    }
-
-    static TempFolder* folder_;
-    static Compaction* compaction_;
+    static CompiledFiles files() { return {sim(), dat(), geometry()}; }
 };
 
-TempFolder* EmbeddedCompiled::folder_ = nullptr;
-Compaction* EmbeddedCompiled::compaction_ = nullptr;
-
 TEST_F(EmbeddedCompiled, GivesTheItemsOfTheDescriptions) {
-    const RouteData described = route_data(compaction_->model);
+    const RouteData described = route_data(model());
     const RouteData compiled = route_data(read_compiled(files()));
     ASSERT_EQ(compiled.items.size(), described.items.size());
     for (std::size_t i = 0; i < described.items.size(); ++i) {
@@ -360,7 +336,7 @@ TEST_F(EmbeddedCompiled, DamagedFilesAreRefusedWithTheirNames) {
         write_file(folder.file("cut_linea.dat"), c.geometry);
         const Outcome r = view({{}, folder.file("cut.sim"), folder.file("cut.dat"), folder.file("cut_linea.dat")},
                                folder.file("page.html"));
-        EXPECT_EQ(r.status, exit_status::scenario_error);
+        EXPECT_EQ(r.status, exit_status::bad_data);
         EXPECT_EQ(r.err.rfind(folder.file(c.what), 0), 0u) << r.err;
         EXPECT_FALSE(std::filesystem::exists(folder.file("page.html")));
     }

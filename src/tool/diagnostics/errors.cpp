@@ -12,6 +12,7 @@
 #include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/rows.h"
 #include "tool/display_text.h"
+#include "tool/wording.h"
 
 namespace scenario::tool {
 
@@ -21,16 +22,6 @@ std::string cell_words(std::int64_t cell) { return "route cell " + std::to_strin
 
 std::string description_of(Source source) {
     return source == Source::train_description ? "train description" : "line description";
-}
-
-// "a, b and c"
-std::string listing(const std::vector<std::string>& items) {
-    std::string text;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
-        text += items[i];
-    }
-    return text;
 }
 
 class Describer {
@@ -105,7 +96,7 @@ std::string Describer::holding(std::int64_t cell) const {
     }
     const RecordedRow* source = row(owner->row);
     if (source == nullptr) return cell_holding(m, m.cells[static_cast<std::size_t>(cell)]);
-    const std::string item = item_words(*source);
+    std::string item = item_words(*source);
     switch (owner->kind) {
         case cell_kind::slowdown_end:
             return "the end of " + item;
@@ -152,6 +143,7 @@ void Describer::add_owner_notes(Diagnostic& d, const std::vector<std::int64_t>& 
 
 std::string Describer::cells_holding(const std::vector<std::int64_t>& cells) const {
     std::vector<std::string> parts;
+    parts.reserve(cells.size());
     for (std::int64_t cell : cells) parts.push_back(cell_words(cell) + " holds " + holding(cell));
     return listing(parts);
 }

@@ -42,10 +42,10 @@ std::string source_lines(const SourcePoint& at, const ReportStyle& style) {
     const Excerpt excerpt = source_excerpt(line, caret, style.widest_line);
 
     // The field as shown (escapes widen it), cut where the excerpt ends.
-    auto next_character = [&line](std::size_t at) {
-        ++at;
-        while (at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) ++at;
-        return at;
+    auto next_character = [&line](std::size_t from_byte) {
+        ++from_byte;
+        while (from_byte < line.size() && (static_cast<unsigned char>(line[from_byte]) & 0xC0) == 0x80) ++from_byte;
+        return from_byte;
     };
     std::size_t from = 0;
     for (int c = 1; c < caret && from < line.size(); ++c) from = next_character(from);

@@ -86,30 +86,9 @@ std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index)
     return field->number;
 }
 
-int edit_distance(std::string_view a, std::string_view b) {
-    const std::size_t n = a.size();
-    const std::size_t m = b.size();
-    // Only small distances matter; texts of very different lengths are far.
-    const std::size_t apart = n > m ? n - m : m - n;
-    if (apart > 3 || n > 80 || m > 80) return static_cast<int>(std::max<std::size_t>(apart, 4));
-    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1, 0));
-    for (std::size_t i = 0; i <= n; ++i) d[i][0] = static_cast<int>(i);
-    for (std::size_t j = 0; j <= m; ++j) d[0][j] = static_cast<int>(j);
-    for (std::size_t i = 1; i <= n; ++i) {
-        for (std::size_t j = 1; j <= m; ++j) {
-            const int change = a[i - 1] == b[j - 1] ? 0 : 1;
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-            }
-        }
-    }
-    return d[n][m];
-}
-
 std::string shown_text(std::string_view text) {
     constexpr std::size_t longest = 60;
-    const std::string shown = display_text(text);
+    std::string shown = display_text(text);
     std::size_t characters = 0;
     for (std::size_t i = 0; i < shown.size(); ++i) {
         if ((static_cast<unsigned char>(shown[i]) & 0xC0) == 0x80) continue;

@@ -27,11 +27,6 @@ std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index)
 // 10950 m": the row's item in the author's words.
 std::string item_words(const RecordedRow& row);
 
-// The number of single-letter insertions, deletions, replacements and swaps
-// of two neighbours that turn one text into the other; only small
-// distances are exact: texts far apart give some number above 3.
-int edit_distance(std::string_view a, std::string_view b);
-
 // An author's text as a message shows it: control characters escaped and,
 // past 60 characters, cut with "...". `quoted` puts it in backquotes.
 std::string shown_text(std::string_view text);

@@ -28,11 +28,12 @@ std::string kind_trouble(const std::string& path) {
 
 }  // namespace
 
-AuthorFiles::File AuthorFiles::load(std::string path) {
+AuthorFiles::File AuthorFiles::load(std::string path, const std::optional<std::string>& text) {
     File f;
     f.path = std::move(path);
-    f.trouble = kind_trouble(f.path);
-    if (f.trouble.empty()) {
+    f.text = text;
+    if (!f.text) f.trouble = kind_trouble(f.path);
+    if (!f.text && f.trouble.empty()) {
         try {
             f.text = read_whole_file(f.path);
         } catch (const FileError& unreadable) {
@@ -45,6 +46,9 @@ AuthorFiles::File AuthorFiles::load(std::string path) {
 
 AuthorFiles::AuthorFiles(std::string line_path, std::string train_path)
     : line_(load(std::move(line_path))), train_(load(std::move(train_path))) {}
+
+AuthorFiles::AuthorFiles(const Sources& sources)
+    : line_(load(sources.line, sources.lineText)), train_(load(sources.train, sources.trainText)) {}
 
 const std::string& AuthorFiles::path(Source source) const { return file(source).path; }
 const std::optional<std::string>& AuthorFiles::text(Source source) const { return file(source).text; }

@@ -17,10 +17,15 @@
 
 namespace scenario::tool {
 
+struct Sources;
+
 // The two descriptions as the author gave them.
 class AuthorFiles {
 public:
     AuthorFiles(std::string line_path, std::string train_path);
+    // The descriptions of a compile, one of them perhaps read from standard
+    // input.
+    explicit AuthorFiles(const Sources& sources);
 
     const std::string& path(Source source) const;
     // The file's bytes; nothing when it is not a regular file that can be read.
@@ -42,7 +47,7 @@ private:
         std::unique_ptr<FieldStream> lines;
     };
     const File& file(Source source) const { return source == Source::train_description ? train_ : line_; }
-    static File load(std::string path);
+    static File load(std::string path, const std::optional<std::string>& text = std::nullopt);
 
     File line_;
     File train_;

@@ -1,6 +1,7 @@
 #include "tool/diagnostics/warnings.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -10,6 +11,7 @@
 #include "model/route_model.h"
 #include "tool/diagnostics/rows.h"
 #include "tool/display_text.h"
+#include "tool/wording.h"
 
 namespace scenario::tool {
 
@@ -219,8 +221,7 @@ void RowRules::trailing_fields(const RecordedRow& r) {
         if (c.field.at.column <= last.at.column) continue;
         if (c.matched) break;
         explained_.insert({c.source, {c.field.at.line, c.field.at.column}});
-        // An empty field (a comma at the end of the row) holds nothing to lose.
-        if (!first || c.field.text.empty()) continue;
+        if (!first) continue;
         first = false;
         const bool decimal = last.isNumber && c.field.at.column == last.endColumn + 1 && all_digits(c.field.text);
         if (decimal) {
@@ -291,7 +292,7 @@ void RowRules::value_rules(const RecordedRow& r) {
                                        " is outside 0 to 2: the combined type sx * 3 + dx = " +
                                        std::to_string(sx.value_or(0) * 3 + dx.value_or(0)) + " is no valid type"));
         }
-        for (std::size_t i : {2, 3, 4, 5, 7, 8, 9}) {
+        for (const std::size_t i : std::initializer_list<std::size_t>{2, 3, 4, 5, 7, 8, 9}) {
             const auto code = number(i);
             if (!code || (*code >= 0 && *code <= 9)) continue;
             out_.push_back(warning("signal-code-not-a-digit", at(r.source, *value_of(r, i)),
@@ -303,7 +304,7 @@ void RowRules::value_rules(const RecordedRow& r) {
             truncated(r, 10, low_byte(*tempo), "in one byte");
         }
     } else if (k == &keyword::slowdown) {
-        for (std::size_t i : {1, 3, 5}) {
+        for (const std::size_t i : std::initializer_list<std::size_t>{1, 3, 5}) {
             if (const auto v = number(i); v && low_16(*v) != *v) truncated(r, i, low_16(*v), "in 16 bits");
         }
     } else if (k == &keyword::restriction) {
@@ -329,7 +330,7 @@ void RowRules::value_rules(const RecordedRow& r) {
                                        std::to_string(packed / 20) + " and " + std::to_string(packed % 20 * 5) +
                                        " km/h"));
         }
-        for (std::size_t i : {4, 8}) {
+        for (const std::size_t i : std::initializer_list<std::size_t>{4, 8}) {
             if (const auto stripes = number(i); stripes && (*stripes < 0 || *stripes > 9)) {
                 out_.push_back(warning("value-truncated", at(r.source, *value_of(r, i)),
                                        std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
@@ -343,8 +344,8 @@ void RowRules::value_rules(const RecordedRow& r) {
     }
 }
 
-// The rows of each keyword that give a position, in file order, for the
-// rules that compare rows with each other.
+// The rows of each keyword that read a position, in file order, for the
+// order, overlap and profile rules; and where a row begins in its file.
 class RowsByKeyword {
 public:
     RowsByKeyword(const Recorder& r, const AuthorFiles& files) : files_(files) {
@@ -352,11 +353,12 @@ public:
             if (number_of(row, 0)) rows_[row.keyword].push_back(&row);
         }
     }
-    std::vector<const RecordedRow*> of(const Keyword& k) const {
-        const auto it = rows_.find(&k);
+
+    std::vector<const RecordedRow*> of(const Keyword& keyword) const {
+        const auto it = rows_.find(&keyword);
         return it == rows_.end() ? std::vector<const RecordedRow*>{} : it->second;
     }
-    // Where a row's position stands.
+
     SourcePoint at(const RecordedRow& row) const { return files_.point(row.source, *value_of(row, 0)); }
 
 private:
@@ -380,36 +382,34 @@ std::vector<Diagnostic> order_warnings(const Run& run, const AuthorFiles& files)
     std::vector<Diagnostic> out;
     const Recorder& r = run.recorder;
     const RowsByKeyword rows(r, files);
-    auto at_row = [&rows](const RecordedRow& row) { return rows.at(row); };
-    auto rows_of = [&rows](const Keyword& k) { return rows.of(k); };
 
     // Ascending positions.
     for (const Keyword* k : {&keyword::gradient, &keyword::curve, &keyword::mountain, &keyword::speed,
                              &keyword::adhesion, &keyword::signal, &keyword::slowdown, &keyword::station}) {
-        const std::vector<const RecordedRow*> list = rows_of(*k);
+        const std::vector<const RecordedRow*> list = rows.of(*k);
         for (std::size_t i = 1; i < list.size(); ++i) {
             const std::int64_t before = *number_of(*list[i - 1], 0);
             const std::int64_t now = *number_of(*list[i], 0);
             if (now >= before) continue;
-            Diagnostic d = warning("descending-positions", at_row(*list[i]),
+            Diagnostic d = warning("descending-positions", rows.at(*list[i]),
                                    item_words(*list[i]) + " comes after " + item_words(*list[i - 1]) + ": " +
                                        quoted(k->written) + " rows must stand in ascending position");
-            d.notes.push_back({at_row(*list[i - 1]), "the previous " + quoted(k->written) + " row"});
+            d.notes.push_back({rows.at(*list[i - 1]), "the previous " + quoted(k->written) + " row"});
             out.push_back(std::move(d));
         }
     }
     // Curves that overlap.
-    const std::vector<const RecordedRow*> curves = rows_of(keyword::curve);
+    const std::vector<const RecordedRow*> curves = rows.of(keyword::curve);
     for (std::size_t i = 1; i < curves.size(); ++i) {
         const std::int64_t start = *number_of(*curves[i], 0);
         const std::int64_t previous_start = *number_of(*curves[i - 1], 0);
         const std::int64_t previous_end = previous_start + number_of(*curves[i - 1], 1).value_or(0);
         if (start >= previous_end || start < previous_start) continue;
-        Diagnostic d = warning("overlapping-curves", at_row(*curves[i]),
+        Diagnostic d = warning("overlapping-curves", rows.at(*curves[i]),
                                item_words(*curves[i]) + " starts inside " + item_words(*curves[i - 1]) +
                                    ", which ends at " + metres(previous_end) +
                                    ": the plan continues the previous curve's direction with this curve's curvature");
-        d.notes.push_back({at_row(*curves[i - 1]), "the previous curve ends at " + metres(previous_end)});
+        d.notes.push_back({rows.at(*curves[i - 1]), "the previous curve ends at " + metres(previous_end)});
         out.push_back(std::move(d));
     }
 
@@ -420,8 +420,6 @@ std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& file
     std::vector<Diagnostic> out;
     const Recorder& r = run.recorder;
     const RowsByKeyword rows(r, files);
-    auto at_row = [&rows](const RecordedRow& row) { return rows.at(row); };
-    auto rows_of = [&rows](const Keyword& k) { return rows.of(k); };
     const auto train = index_of(Source::train_description);
     if (!r.opened_[train]) return out;
     if (!r.headerFound[train]) {
@@ -433,7 +431,7 @@ std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& file
     const bool read_to_end = read_whole_train(run);
     for (const auto& [k, what] :
          {std::pair{&keyword::speed, "line speed"}, std::pair{&keyword::adhesion, "adhesion"}}) {
-        const std::vector<const RecordedRow*> list = rows_of(*k);
+        const std::vector<const RecordedRow*> list = rows.of(*k);
         if (list.empty()) {
             if (read_to_end) {
                 out.push_back(warning("profile-missing", files.whole(Source::train_description),
@@ -445,7 +443,7 @@ std::vector<Diagnostic> profile_warnings(const Run& run, const AuthorFiles& file
         // A first row before 25 m writes no cell before it.
         const std::int64_t first = *number_of(*list.front(), 0);
         if (first > 25) {
-            out.push_back(warning("profile-not-from-start", at_row(*list.front()),
+            out.push_back(warning("profile-not-from-start", rows.at(*list.front()),
                                   "the first " + quoted(k->written) + " row is at " + metres(first) +
                                       ": the cells before it get " + what + " 0"));
         }

@@ -261,8 +261,7 @@ int diff_command(const DiffOptions& options, std::ostream& out, std::ostream& er
         return differences == 0 ? exit_status::done : exit_status::differ;
     } catch (const InputError& refused) {
         err << refused.what() << "\n";
-        // Exit 1 says "they differ": a file too large to decode must not say so.
-        return refused.status() == exit_status::scenario_error ? exit_status::bad_data : refused.status();
+        return refused.status();
     } catch (const Undecodable& bad) {
         err << bad.what() << "\n";
         return exit_status::bad_data;

@@ -322,7 +322,7 @@ KilometreBreaks breaks_from(const std::string& path) {
         RecordDecoder records(file);
         return kilometre_breaks(records);
     } catch (const DecodeError& bad) {
-        throw InputError(exit_status::scenario_error, path + ": cannot decode: " + bad.what());
+        throw InputError(exit_status::bad_data, path + ": cannot decode: " + bad.what());
     }
 }
 
@@ -390,7 +390,7 @@ int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& er
                 output.flush();
             }
             err << file.name() << ": cannot decode: " << bad.what() << "\n";
-            return exit_status::scenario_error;
+            return exit_status::bad_data;
         }
         output.flush();
     } catch (const InputError& refused) {

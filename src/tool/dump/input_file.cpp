@@ -143,9 +143,8 @@ void InputFile::check_size(BinaryFile kind) const {
     const std::uint64_t largest = largest_file_size(kind);
     if (size_ > largest) {
         const std::string held = cut_ ? "more than " + size_text(largest) : size_text(size_);
-        throw InputError(exit_status::scenario_error, name_ + ": cannot decode: it holds " + held +
-                                                          ", and the largest " + binary_file_name(kind) + " file is " +
-                                                          size_text(largest));
+        throw InputError(exit_status::bad_data, name_ + ": cannot decode: it holds " + held + ", and the largest " +
+                                                    binary_file_name(kind) + " file is " + size_text(largest));
     }
 }
 

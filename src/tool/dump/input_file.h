@@ -11,17 +11,14 @@
 #include <string_view>
 
 #include "compactor/binary_decoding.h"
+#include "tool/compaction.h"
 
 namespace scenario::tool {
 
 // Why a file cannot be read, with the exit status that says so.
-class InputError : public std::runtime_error {
+class InputError : public CommandFailure {
 public:
-    InputError(int status, const std::string& what) : std::runtime_error(what), status_(status) {}
-    int status() const { return status_; }
-
-private:
-    int status_;
+    using CommandFailure::CommandFailure;
 };
 
 // The kind of a file: `as` ("sim", "dat" or "geometry") when given, else
@@ -35,7 +32,7 @@ public:
     // Opens `path` ("-" for standard input) as a file of `kind`. Throws
     // InputError: a name that does not exist, a folder or anything else that
     // is not a regular file (no_input), or a file larger than its kind allows
-    // (scenario_error).
+    // (bad_data).
     InputFile(const std::string& path, BinaryFile kind);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;

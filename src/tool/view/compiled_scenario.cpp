@@ -4,6 +4,7 @@
 
 #include "compactor/binary_decoding.h"
 #include "io/file_system.h"
+#include "tool/commands.h"
 #include "tool/compaction.h"
 
 namespace scenario::tool {
@@ -21,7 +22,7 @@ std::string read_file(const std::string& path) {
     try {
         return read_whole_file(path);
     } catch (const FileError& unreadable) {
-        throw UsageError(unreadable.what());
+        throw CommandFailure(exit_status::no_input, unreadable.what());
     }
 }
 

@@ -29,7 +29,7 @@ void from_descriptions(const ScenarioInput& input, LoadedScenario& s, std::ostre
     first.model = std::move(c.model);
     first.stamp = c.stamp;
     first.nothingToWrite = !c.notWritten.empty();
-    s.files = std::make_shared<AuthorFiles>(input.sources.line, input.sources.train);
+    s.files = std::make_shared<AuthorFiles>(input.sources);
     const Analysis analysis = analyse(first, *s.files, input.sources.title, input.sources.trainCode, {});
     c.model = std::move(first.model);
     ReportStyle style;
@@ -57,7 +57,7 @@ void from_compiled(const ScenarioInput& input, LoadedScenario& s, std::ostream& 
         s.compaction.model = read_compiled({input.records, input.cells, input.geometry});
     } catch (const CompiledFileError& bad) {
         err << bad.what() << "\n";
-        s.status = exit_status::scenario_error;
+        s.status = exit_status::bad_data;
         return;
     }
     const RouteModel& m = s.compaction.model;
@@ -90,6 +90,30 @@ LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err) {
         from_compiled(input, s, err);
     }
     return s;
+}
+
+void require_drawing_output(const std::string& path) {
+    if (path == "-") return;
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    require_writable_folder(folder, "output folder");
+    require_output_name(path);
+}
+
+int deliver_drawing(const std::string& path, std::string_view bytes, const char* verb, int status, std::ostream& out,
+                    std::ostream& err) {
+    if (path == "-") {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        return status;
+    }
+    write_output(path, bytes);
+    if (status != exit_status::done) {
+        err << "note: " << path << " shows what was read\n";
+    } else {
+        out << verb << " " << path << "\n";
+    }
+    return status;
 }
 
 }  // namespace scenario::tool

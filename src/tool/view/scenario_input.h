@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -43,5 +44,16 @@ struct LoadedScenario {
 // the cells (a UsageError otherwise), then compiles or decodes it. The
 // diagnostics of descriptions are shown on `err` as `compile` shows them.
 LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err);
+
+// Checks, before the work, that a drawing can be written at `path`: its
+// folder is there and writable, and nothing an output must not replace holds
+// the name. Nothing to check for "-", standard output.
+void require_drawing_output(const std::string& path);
+
+// Writes a drawing (`bytes`) to `path`, or to `out` for "-", and says so:
+// "VERB PATH" on `out` when the scenario was read without error, else a note
+// on `err` that the drawing shows what was read. Returns `status`.
+int deliver_drawing(const std::string& path, std::string_view bytes, const char* verb, int status, std::ostream& out,
+                    std::ostream& err);
 
 }  // namespace scenario::tool
