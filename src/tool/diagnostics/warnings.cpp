@@ -221,7 +221,8 @@ void RowRules::trailing_fields(const RecordedRow& r) {
         if (c.field.at.column <= last.at.column) continue;
         if (c.matched) break;
         explained_.insert({c.source, {c.field.at.line, c.field.at.column}});
-        if (!first) continue;
+        // An empty field (a comma at the end of the row) holds nothing to lose.
+        if (!first || c.field.text.empty()) continue;
         first = false;
         const bool decimal = last.isNumber && c.field.at.column == last.endColumn + 1 && all_digits(c.field.text);
         if (decimal) {
