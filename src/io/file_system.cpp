@@ -398,9 +398,9 @@ int close_file(int fd) {
     return ::close(fd) != 0 && errno != EINTR ? -1 : 0;
 }
 
-// A temporary file is locked by its writer from its creation to its rename,
-// so one that can be locked was left by a run that ended before its rename.
-void remove_stale_temporaries(const std::string& folder) {
+}  // namespace
+
+void for_each_entry(const std::string& folder, const std::function<void(int folder_fd, const char* name)>& visit) {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return;
     DIR* listing = ::fdopendir(dir);
@@ -408,20 +408,28 @@ void remove_stale_temporaries(const std::string& folder) {
         ::close(dir);
         return;
     }
-    while (const dirent* entry = ::readdir(listing)) {
-        if (!is_temporary(entry->d_name)) continue;
-        const int fd = ::openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
+    while (const dirent* entry = ::readdir(listing)) visit(dir, entry->d_name);
+    ::closedir(listing);
+}
+
+namespace {
+
+// A temporary file is locked by its writer from its creation to its rename,
+// so one that can be locked was left by a run that ended before its rename.
+void remove_stale_temporaries(const std::string& folder) {
+    for_each_entry(folder, [](int dir, const char* name) {
+        if (!is_temporary(name)) return;
+        const int fd = ::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return;
         struct stat held {};
         struct stat named {};
         if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(dir, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == held.st_ino &&
+            ::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == held.st_ino &&
             named.st_dev == held.st_dev) {
-            ::unlinkat(dir, entry->d_name, 0);
+            ::unlinkat(dir, name, 0);
         }
         ::close(fd);
-    }
-    ::closedir(listing);
+    });
 }
 
 // Renames `from` over `to` in one step. An earlier file at `to` is swapped

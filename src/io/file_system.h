@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -134,6 +135,11 @@ private:
 #ifdef _WIN32
 std::wstring to_wide(std::string_view utf8);
 std::string to_utf8(std::wstring_view wide);
+#else
+// Calls `visit(folder_fd, name)` for every entry of a folder, with the folder
+// open for the calls that take it (openat, unlinkat); nothing when the folder
+// cannot be read. The sweeps of what killed runs left behind go through it.
+void for_each_entry(const std::string& folder, const std::function<void(int folder_fd, const char* name)>& visit);
 #endif
 
 }  // namespace scenario

@@ -91,25 +91,17 @@ void restore_handlers() {
 
 // A scratch folder whose lock can be taken belongs to no tool at work.
 void remove_stale_scratch_folders(const fs::path& parent) {
-    const int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
-    DIR* listing = ::fdopendir(dir);
-    if (listing == nullptr) {
-        ::close(dir);
-        return;
-    }
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() != scratch_name_length || name.substr(0, scratch_prefix.size()) != scratch_prefix) continue;
-        const int fd = ::openat(dir, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) continue;
+    for_each_entry(parent.string(), [&parent](int dir, const char* entry) {
+        const std::string_view name = entry;
+        if (name.size() != scratch_name_length || name.substr(0, scratch_prefix.size()) != scratch_prefix) return;
+        const int fd = ::openat(dir, entry, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             std::error_code ignored;
             fs::remove_all(parent / std::string(name), ignored);
         }
         ::close(fd);
-    }
-    ::closedir(listing);
+    });
 }
 
 // Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that the handler
