@@ -10,18 +10,13 @@
 # (cmake --preset bench && cmake --build --preset bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. bench/common.sh
 
 tool="$(realpath "${1:-build/release/scenario-tool}")"
 runs="${2:-21}"
 writer="build/bench/bench/max_scenario_descriptions"
-for needed in "$tool" "$writer"; do
-    if [ ! -x "$needed" ]; then
-        echo "no '$needed'; build it first (release and bench presets)" >&2
-        exit 2
-    fi
-done
-work="$(mktemp -d "${COMPACTOR_BENCH_DIR:-${TMPDIR:-/tmp}}/diagnostics.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+require_built "$tool" "$writer"
+make_work_folder diagnostics
 
 "$writer" "$work"
 line="$work/max_line.txt"
@@ -36,9 +31,6 @@ broken="$work/broken_train.txt"
 awk '{ print } /^segnale/ && n < 20 { print; n++ }' "$train" >"$broken"
 errors="$("$tool" check --line "$line" --train "$broken" 2>&1 | tail -n 1 || true)"
 echo "  the broken train: $errors"
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-microseconds() { echo "${EPOCHREALTIME/./}"; }
 
 copy_times=()
 compile_times=()

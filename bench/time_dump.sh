@@ -9,27 +9,18 @@
 # (cmake --preset bench && cmake --build --preset bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. bench/common.sh
 
 tool="$(realpath "${1:-build/release/scenario-tool}")"
 runs="${2:-11}"
 writer="build/bench/bench/max_scenario_descriptions"
-for needed in "$tool" "$writer"; do
-    if [ ! -x "$needed" ]; then
-        echo "no '$needed'; build it first (release and bench presets)" >&2
-        exit 2
-    fi
-done
-work="$(mktemp -d "${COMPACTOR_BENCH_DIR:-${TMPDIR:-/tmp}}/dump.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+require_built "$tool" "$writer"
+make_work_folder dump
 
 "$writer" "$work"
 "$tool" compile --line "$work/max_line.txt" --train "$work/max_train.txt" --title Max --train-code "T 1" \
     --out "$work" >/dev/null
 stat -c '  %s bytes  %n' "$work"/*.dat "$work"/*.sim
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-microseconds() { echo "${EPOCHREALTIME/./}"; }
 
 # One case: its label, then the dump's arguments. Output goes to /dev/null,
 # so only decoding and formatting are timed; the peak memory (maximum

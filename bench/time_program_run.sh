@@ -9,6 +9,7 @@
 # The work folders go under $COMPACTOR_BENCH_DIR, else $TMPDIR or /tmp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. bench/common.sh
 
 program="${1:-build/release/Valcorvina_IC 318}"
 runs="${2:-21}"
@@ -22,8 +23,7 @@ if [ "$runs" -lt 10 ]; then
 fi
 program="$(realpath "$program")"
 name="$(basename "$program")"
-work="$(mktemp -d "${COMPACTOR_BENCH_DIR:-${TMPDIR:-/tmp}}/program run.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+make_work_folder "program run"
 
 # A folder holding only a copy of the program, as the program expects to run.
 fresh_program_folder() {
@@ -45,9 +45,6 @@ if [ "${#outputs[@]}" -ne 6 ]; then
     exit 1
 fi
 output_bytes=$(cat "${outputs[@]}" | wc -c)
-
-microseconds() { echo "${EPOCHREALTIME/./}"; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 program_times=()
 copy_times=()
