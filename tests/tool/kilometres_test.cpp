@@ -18,6 +18,7 @@ using Span = std::pair<std::int64_t, std::int64_t>;
 
 std::vector<Span> spans(const std::vector<Stretch>& stretches) {
     std::vector<Span> out;
+    out.reserve(stretches.size());
     for (const Stretch& s : stretches) out.emplace_back(s.from, s.to);
     return out;
 }
