@@ -58,8 +58,12 @@ void write_report_json(std::ostream& out, const RouteModel& m, int stamp, const 
     report["file"] = error != nullptr ? first["file"] : Json(nullptr);
     report["line"] = error != nullptr ? first["line"] : Json(nullptr);
     report["column"] = error != nullptr ? first["column"] : Json(nullptr);
-    report["message"] = message;
-    report["written"] = written;
+    // The names as they are, in UTF-8 (bytes that are not UTF-8 as the
+    // single-byte letters they stand for); only the terminal sees them escaped.
+    report["message"] = utf8_text(message);
+    Json names = Json::array();
+    for (const std::string& name : written) names.push_back(utf8_text(name));
+    report["written"] = std::move(names);
     report["diagnostics"] = diagnostics_json(analysis);
     out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
 }
@@ -111,13 +115,12 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
         err << " Errore n. " << c.stamp << "\n"
             << program_name << ": the scenario stamp was refused, so no file was written\n";
     } else if (c.written.empty()) {
-        err << program_name << ": no file was written: " << c.notWritten << "\n";
+        err << program_name << ": no file was written: " << terminal_text(c.notWritten) << "\n";
     } else if (analysis.errors > 0) {
-        err << program_name
-            << ": the binary files were written all the same, as the program writes them: " << listing(c.written)
-            << "\n";
+        err << program_name << ": the binary files were written all the same, as the program writes them: "
+            << terminal_text(listing(c.written)) << "\n";
     } else {
-        out << "wrote " << listing(c.written) << " into " << options.out << "\n";
+        out << terminal_text("wrote " + listing(c.written) + " into " + options.out) << "\n";
     }
     return status;
 }
@@ -162,7 +165,7 @@ int explain_command(const ExplainOptions& options, std::ostream& out, std::ostre
         kinds.push_back(named);
     }
     if (kinds.empty()) {
-        throw UsageError("no diagnostic is named or numbered '" + display_text(options.what) +
+        throw UsageError("no diagnostic is named or numbered '" + options.what +
                          "'; `scenario-tool explain` lists them all");
     }
     for (std::size_t i = 0; i < kinds.size(); ++i) {

@@ -116,6 +116,25 @@ std::string escape_controls(std::string_view utf8) {
 
 std::string display_text(std::string_view bytes) { return escape_controls(utf8_text(bytes)); }
 
+std::string terminal_text(std::string_view message) {
+    // Byte by byte, not the whole text at once: a message may join a UTF-8
+    // name with a path in another encoding.
+    std::string utf8;
+    utf8.reserve(message.size());
+    for (std::size_t at = 0; at < message.size();) {
+        const std::size_t n = sequence_length(message, at);
+        if (n > 0) {
+            utf8.append(message.substr(at, n));
+            at += n;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(message[at++]);
+        utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+    return escape_controls(utf8);
+}
+
 Excerpt source_excerpt(std::string_view line, int column, int width) {
     std::vector<Shown> shown;
     each_shown(line, [&](const Shown& s) { shown.push_back(s); });

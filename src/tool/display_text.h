@@ -26,6 +26,13 @@ std::string escape_controls(std::string_view utf8);
 // What is shown of a text from a file: utf8_text, then escape_controls.
 std::string display_text(std::string_view bytes);
 
+// A message as it is written to a terminal, whatever the arguments and paths
+// it echoes hold: every valid UTF-8 sequence kept, every other byte taken as
+// single-byte text, and every control character but the tab, line ends
+// included, escaped ("\x1b"). Text shown so already passes through unchanged:
+// a message holding a name escaped before is not escaped twice.
+std::string terminal_text(std::string_view message);
+
 // A source line cut down to be shown above a caret.
 struct Excerpt {
     std::string text;  // control characters escaped

@@ -17,6 +17,7 @@
 
 #include "io/file_system.h"
 #include "tool/commands.h"
+#include "tool/display_text.h"
 #include "tool/wording.h"
 
 #ifndef TOOL_VERSION
@@ -180,18 +181,25 @@ std::string parse_error_text(const CLI::ParseError& wrong, const CLI::App* comma
     return wrong.what();
 }
 
+// A failure, told on standard error. Messages echo arguments and paths as
+// given; they are escaped here, where every message is printed, so that no
+// name can steer the terminal or spread over lines.
+void tell(const std::string& what) { std::cerr << program_name << ": " << terminal_text(what) << "\n"; }
+
 // A usage error: what is wrong, and where the usage is; never the whole help.
 int usage_error(const CLI::App* command, const std::string& what) {
-    std::cerr << program_name << ": " << what << "\n"
-              << "run `" << program_name << (command != nullptr ? " " + command->get_name() : std::string())
+    tell(what);
+    std::cerr << "run `" << program_name << (command != nullptr ? " " + command->get_name() : std::string())
               << " --help`\n";
     return exit_status::usage;
 }
 
 int run(int argc, char** argv) {
-    // Past a file-size limit a write fails with its reason instead of killing
-    // the tool half-way.
+    // Past a file-size limit, or into a pipe whose reader has gone, a write
+    // fails with its reason instead of killing the tool half-way; the reason
+    // is told like that of any other failed write.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{"Compiles, inspects and plots scenarios with the compactor's own reader and writers.", program_name};
     app.require_subcommand(0, 1);
     app.allow_extras();
@@ -292,7 +300,7 @@ int run(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& help_or_version) {
-        return app.exit(help_or_version);
+        return checked_output(app.exit(help_or_version));
     } catch (const CLI::ParseError& wrong) {
         const CLI::App* command = chosen_command();
         // An argument nothing took comes first: it often explains the rest.
@@ -327,10 +335,10 @@ int run(int argc, char** argv) {
     } catch (const UsageError& wrong) {
         return usage_error(command, wrong.what());
     } catch (const CommandFailure& failure) {
-        std::cerr << program_name << ": " << failure.what() << "\n";
+        tell(failure.what());
         return failure.status();
     } catch (const scenario::FileError& failure) {
-        std::cerr << program_name << ": " << failure.what() << "\n";
+        tell(failure.what());
         return exit_status::cannot_write;
     }
 }
@@ -341,7 +349,7 @@ int main(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const std::exception& failure) {
-        std::cerr << program_name << ": cannot go on: " << failure.what() << "\n";
+        std::cerr << program_name << ": cannot go on: " << terminal_text(failure.what()) << "\n";
         return exit_status::failed;
     } catch (...) {
         std::cerr << program_name << ": cannot go on: unexpected failure\n";

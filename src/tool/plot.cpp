@@ -21,9 +21,22 @@ constexpr const char* font = "DejaVu Sans, Arial, Helvetica, sans-serif";
 // The plan follows the geometry to within a centimetre.
 constexpr double plan_tolerance = 0.01;
 
+// Text for the SVG, which is UTF-8 XML: a title or train code from the
+// command line may hold single-byte letters or control characters, shown as
+// display_text shows them (the labels of the scenario are shown so already).
 std::string escaped(std::string_view text) {
+    const std::string shown = display_text(text);
     std::string out;
-    for (char c : text) {
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const char c = shown[i];
+        // U+FFFE and U+FFFF are UTF-8 but no characters of XML: U+FFFD
+        // stands for them.
+        const std::string_view rest = std::string_view(shown).substr(i);
+        if (rest.starts_with("\xEF\xBF\xBE") || rest.starts_with("\xEF\xBF\xBF")) {
+            out += "\xEF\xBF\xBD";
+            i += 2;
+            continue;
+        }
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -41,8 +54,7 @@ std::string escaped(std::string_view text) {
                 out += "&apos;";
                 break;
             default:
-                // Control characters have no place in XML text.
-                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
+                out += c;
         }
     }
     return out;
@@ -202,8 +214,10 @@ private:
 
 void Page::heading() {
     std::vector<std::string> parts;
-    if (p_.heading.title) parts.push_back(*p_.heading.title);
-    if (p_.heading.trainCode) parts.push_back(*p_.heading.trainCode);
+    // Each part on its own: a title of single-byte letters must not turn
+    // the dash between the parts into three letters.
+    if (p_.heading.title) parts.push_back(display_text(*p_.heading.title));
+    if (p_.heading.trainCode) parts.push_back(display_text(*p_.heading.trainCode));
     double y = 30;
     if (!parts.empty()) {
         std::string h = parts[0];

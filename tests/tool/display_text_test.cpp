@@ -25,6 +25,19 @@ TEST(DisplayText, ControlCharactersAreEscaped) {
     for (const auto& [bytes, shown] : cases) EXPECT_EQ(display_text(bytes), shown) << bytes;
 }
 
+TEST(DisplayText, AMessageIsEscapedOnceWhateverItsPartsHold) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain 'words'", "plain 'words'"},
+        {"'a\nb' and '\x1b[2J\r'", "'a\\x0ab' and '\\x1b[2J\\x0d'"},
+        // Escaped before: unchanged, not escaped twice.
+        {"the roadside sign (A\\x1b[31m)", "the roadside sign (A\\x1b[31m)"},
+        // Each byte that is not UTF-8 on its own, beside UTF-8 letters.
+        {"citt\xc3\xa0 '/tmp/citt\xe0' \xe2\x80\x94", "citt\xc3\xa0 '/tmp/citt\xc3\xa0' \xe2\x80\x94"},
+        {"C1: \x9b and \xc2\x9b, tab\tstays", "C1: \\x9b and \\x9b, tab\tstays"},
+    };
+    for (const auto& [message, shown] : cases) EXPECT_EQ(terminal_text(message), shown) << message;
+}
+
 TEST(DisplayText, ALongSourceLineIsCutAroundTheCaret) {
     const std::string digits = [] {
         std::string text;

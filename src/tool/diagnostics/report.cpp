@@ -79,7 +79,9 @@ std::string one(const std::optional<SourcePoint>& at, const char* colour, const 
                 const std::string& suffix, const ReportStyle& style) {
     std::string text;
     if (at) text += paint(bold, location(*at) + ":", style) + " ";
-    text += paint(colour, std::string(label) + ":", style) + " " + message + suffix + "\n";
+    // Messages quote author text escaped already; one that names a path as
+    // given (a file that cannot be read) is escaped here.
+    text += paint(colour, std::string(label) + ":", style) + " " + terminal_text(message) + suffix + "\n";
     if (at && at->line > 0) text += source_lines(*at, style);
     return text;
 }
@@ -116,7 +118,9 @@ std::string render_analysis(const Analysis& analysis, const ReportStyle& style) 
 nlohmann::ordered_json diagnostics_json(const Analysis& analysis) {
     using Json = nlohmann::ordered_json;
     auto place = [](Json& j, const std::optional<SourcePoint>& at) {
-        j["file"] = at ? Json(display_text(at->file)) : Json(nullptr);
+        // The file's name as it is, not as a terminal shows it: two names
+        // that only look alike there stay apart here.
+        j["file"] = at ? Json(utf8_text(at->file)) : Json(nullptr);
         if (at && at->line > 0) {
             j["line"] = at->line;
             j["column"] = std::max(1, character_column(at->lineText, at->column));

@@ -135,8 +135,9 @@ std::size_t diff_cells(const InputFile& a, const InputFile& b, CheckedOutput& ou
     }
     if (differing > 0) out.line(differ(differing, "cell"));
     if (ca.count() != cb.count()) {
-        out.line(a.name() + " holds " + std::to_string(ca.count()) + " cells, " + b.name() + " " +
-                 std::to_string(cb.count()) + ": the cells from " + std::to_string(common) + " on are in one only");
+        out.line(terminal_text(a.name()) + " holds " + std::to_string(ca.count()) + " cells, " +
+                 terminal_text(b.name()) + " " + std::to_string(cb.count()) + ": the cells from " +
+                 std::to_string(common) + " on are in one only");
         ++differing;
     }
     return differing;
@@ -226,8 +227,9 @@ std::size_t diff_geometry(const InputFile& a, const InputFile& b, CheckedOutput&
                  (stretches == 1 ? " stretch" : " stretches"));
     }
     if (ga.metres() != gb.metres()) {
-        out.line(a.name() + " holds " + std::to_string(ga.metres()) + " metres, " + b.name() + " " +
-                 std::to_string(gb.metres()) + ": the metres from " + std::to_string(common) + " on are in one only");
+        out.line(terminal_text(a.name()) + " holds " + std::to_string(ga.metres()) + " metres, " +
+                 terminal_text(b.name()) + " " + std::to_string(gb.metres()) + ": the metres from " +
+                 std::to_string(common) + " on are in one only");
         ++metres;
     }
     return metres;
@@ -260,10 +262,10 @@ int diff_command(const DiffOptions& options, std::ostream& out, std::ostream& er
         output.flush();
         return differences == 0 ? exit_status::done : exit_status::differ;
     } catch (const InputError& refused) {
-        err << refused.what() << "\n";
+        err << terminal_text(refused.what()) << "\n";
         return refused.status();
     } catch (const Undecodable& bad) {
-        err << bad.what() << "\n";
+        err << terminal_text(bad.what()) << "\n";
         return exit_status::bad_data;
     } catch (const OutputFailure& failed) {
         err << program_name << ": cannot write the differences: " << failed.what() << "\n";

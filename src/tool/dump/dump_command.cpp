@@ -383,18 +383,18 @@ int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& er
         } catch (const DecodeError& bad) {
             if (options.json) {
                 Json j;
-                j["file"] = file.name();
+                j["file"] = utf8_text(file.name());
                 j["error"] = bad.what();
                 j["offset"] = bad.offset();
                 output.line(dumped(j));
                 output.flush();
             }
-            err << file.name() << ": cannot decode: " << bad.what() << "\n";
+            err << terminal_text(file.name() + ": cannot decode: " + bad.what()) << "\n";
             return exit_status::bad_data;
         }
         output.flush();
     } catch (const InputError& refused) {
-        err << refused.what() << "\n";
+        err << terminal_text(refused.what()) << "\n";
         return refused.status();
     } catch (const OutputFailure& failed) {
         err << program_name << ": cannot write the dump: " << failed.what() << "\n";

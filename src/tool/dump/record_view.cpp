@@ -78,7 +78,7 @@ std::string quoted(const std::string& text) {
 RowValue shown_value(const NamedField& named, const ScenarioRecord& record) {
     switch (named.shown) {
         case Shown::text:
-            return {named.name, quoted(record.text), display_text(record.text)};
+            return {named.name, quoted(record.text), utf8_text(record.text)};
         case Shown::clock: {
             const std::string text = clock_text(record_number(record, named.fields[0]));
             return {named.name, text, text};
@@ -203,7 +203,7 @@ std::vector<RowValue> record_values(RecordItem item, const ScenarioRecord& recor
     layout::record_fields(record, [&]<typename Field>(const char* name, const Field& value) {
         if (std::find(named.begin(), named.end(), std::string_view(name)) != named.end()) return;
         if constexpr (std::is_same_v<Field, std::string>) {
-            if (!value.empty()) values.push_back({name, quoted(value), display_text(value)});
+            if (!value.empty()) values.push_back({name, quoted(value), utf8_text(value)});
         } else if (value != 0) {
             values.push_back({name, std::to_string(value), static_cast<std::int64_t>(value)});
         }

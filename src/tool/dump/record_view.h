@@ -57,7 +57,8 @@ std::span<const NamedField> named_fields(RecordItem item);
 // name is a std::logic_error.
 std::int64_t record_number(const ScenarioRecord& record, std::string_view field);
 
-// One value of a row: its name, its text and its JSON form.
+// One value of a row: its name, its text (as a terminal shows it) and its
+// JSON form (a text as it is, in UTF-8).
 struct RowValue {
     std::string name;
     std::string text;

@@ -45,7 +45,8 @@ void from_descriptions(const ScenarioInput& input, LoadedScenario& s, std::ostre
     s.drawable = c.model.has_cells();
     if (!s.drawable) {
         err << "note: nothing to draw: "
-            << (c.notWritten.empty() ? std::string("the reading gave no route cells") : c.notWritten) << "\n";
+            << (c.notWritten.empty() ? std::string("the reading gave no route cells") : terminal_text(c.notWritten))
+            << "\n";
         s.status = exit_status::scenario_error;
     }
 }
@@ -56,7 +57,7 @@ void from_compiled(const ScenarioInput& input, LoadedScenario& s, std::ostream& 
     try {
         s.compaction.model = read_compiled({input.records, input.cells, input.geometry});
     } catch (const CompiledFileError& bad) {
-        err << bad.what() << "\n";
+        err << terminal_text(bad.what()) << "\n";
         s.status = exit_status::bad_data;
         return;
     }
@@ -109,9 +110,9 @@ int deliver_drawing(const std::string& path, std::string_view bytes, const char*
     }
     write_output(path, bytes);
     if (status != exit_status::done) {
-        err << "note: " << path << " shows what was read\n";
+        err << "note: " << terminal_text(path) << " shows what was read\n";
     } else {
-        out << verb << " " << path << "\n";
+        out << verb << " " << terminal_text(path) << "\n";
     }
     return status;
 }

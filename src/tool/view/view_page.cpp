@@ -19,7 +19,7 @@ constexpr std::string_view data_placeholder = "\"@@SCENARIO_DATA@@\"";
 // Whole centimetres: integers are written faster and shorter than decimals.
 std::int64_t centimetres(double metres) { return std::llround(metres * 100); }
 
-// JSON text, written as it goes. Strings are UTF-8 (other bytes are shown as
+// JSON text, written as it goes. Strings are UTF-8 (other bytes are taken as
 // single-byte text); "<" is written as \u003c, so that the text can stand
 // inside a script element.
 class JsonText {
@@ -78,7 +78,7 @@ public:
 
 private:
     void quoted(std::string_view s) {
-        const std::string shown = is_valid_utf8(s) ? std::string(s) : display_text(s);
+        const std::string shown = utf8_text(s);
         text += '"';
         for (char c : shown) {
             switch (c) {

@@ -38,6 +38,10 @@ function tool(args, expectStatus = 0) {
 
 const crlf = (lines) => lines.map((l) => l + '\r\n').join('');
 
+const INJECTED = '<script>window.injectedRan = (window.injectedRan || []).concat("script")</script>' +
+    '<img id="injected-image" src="data:," onerror="window.injectedRan = (window.injectedRan || []).concat(\'onerror\')">' +
+    '<p id="injected-style" style="color: rgb(255, 0, 0)">injected</p>';
+
 function makePages() {
     fs.rmSync(pages, { recursive: true, force: true });
     fs.mkdirSync(pages, { recursive: true });
@@ -64,6 +68,19 @@ function makePages() {
         'cartello_indicatore,  10950,   (A)', 'cartello_indicatore,  10960,   (B)', '[fine]']));
     fs.writeFileSync(train, crlf(['[generale]', 'velocita,   0,    100', 'aderenza,   0,    90', '[codici]', '[fine]', '']));
     tool(['view', '--line', line, '--train', train, '--out', page('faulty.html')], 1);
+
+    // Markup that escaping let through, as if a name had reached the page
+    // raw: an inline script, an inline handler and a style attribute. Once
+    // under the page's policy, once under the inline-allowing policy the page
+    // once had, to show that the injection would run without it.
+    const described = fs.readFileSync(page('described.html'), 'utf8');
+    const injected = described.replace('<body>', `<body>${INJECTED}`);
+    assert.notEqual(injected, described);
+    fs.writeFileSync(page('injected.html'), injected);
+    const policy = /http-equiv="Content-Security-Policy" content="[^"]*"/;
+    assert.match(injected, policy);
+    fs.writeFileSync(page('injected-inline-allowed.html'), injected.replace(policy,
+        `http-equiv="Content-Security-Policy" content="default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src data:"`));
 }
 
 // ------------------------------------------------------------------ browser
@@ -90,6 +107,11 @@ async function withPage(file, test) {
             if (m.type() === 'error') problems.push(`console error: ${m.text()}`);
         });
         tab.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+        // What the page's policy refused, by directive.
+        await tab.evaluateOnNewDocument(() => {
+            window.policyViolations = [];
+            document.addEventListener('securitypolicyviolation', (e) => window.policyViolations.push(e.effectiveDirective));
+        });
         // The page works offline: it asks for nothing but itself.
         await tab.setRequestInterception(true);
         tab.on('request', (r) => {
@@ -279,6 +301,29 @@ const tests = {
         await screenshot(tab, 'without_plan_geometry');
     },
 
+    // The page runs its own script and style only: injected inline code
+    // does not run and is reported as a violation of the page's policy.
+    async inline_code_is_refused(tab, problems) {
+        const outcome = () => tab.evaluate(() => ({
+            ran: window.injectedRan || [],
+            colour: getComputedStyle(document.getElementById('injected-style')).color,
+            violations: [...new Set(window.policyViolations)].sort(),
+        }));
+        // The image's error comes when it likes: wait for its refusal.
+        await tab.waitForFunction(() => new Set(window.policyViolations).size >= 3, { timeout: 5000 }).catch(() => {});
+        assert.deepEqual(await outcome(), {
+            ran: [], colour: 'rgb(34, 34, 34)', violations: ['script-src-attr', 'script-src-elem', 'style-src-attr'] });
+        // The browser says why on the console; nothing else went wrong.
+        assert.ok(problems.length > 0 && problems.every((p) => /Content Security Policy/.test(p)), problems.join('\n'));
+        problems.length = 0;
+        await screenshot(tab, 'inline_code_is_refused');
+
+        await tab.goto('file://' + page('injected-inline-allowed.html'), { waitUntil: 'load' });
+        await tab.waitForSelector('body[data-ready="true"]');
+        await tab.waitForFunction(() => (window.injectedRan || []).length >= 2, { timeout: 5000 }).catch(() => {});
+        assert.deepEqual(await outcome(), { ran: ['script', 'onerror'], colour: 'rgb(255, 0, 0)', violations: [] });
+    },
+
     async diagnostics_on_the_axis(tab) {
         const listed = await tab.$$eval('#diagnostics li', (li) => li.map((l) => l.textContent));
         assert.equal(listed.length, 1);
@@ -301,6 +346,7 @@ const pageOf = {
     zoom_to_a_stretch: 'described.html',
     compiled_files_draw_the_same: 'described.html',
     diagnostics_on_the_axis: 'faulty.html',
+    inline_code_is_refused: 'injected.html',
     without_plan_geometry: 'flat.html',
     every_control: 'described.html',
 };

@@ -1,8 +1,12 @@
 // Builds the viewer page: template.html with the charting library's script
 // and style and the page's own viewer.js and viewer.css inlined, written as
-// HTML (to look at) and as C++ source holding it as one string.
+// HTML (to look at) and as C++ source holding it as one string. The page's
+// policy lets only these scripts and styles run, by their hashes: markup that
+// reached the page some other way (an inline handler, a script element) is
+// refused by the browser even if escaping ever missed it.
 //   node build.js --modules DIR --html OUT.html --cpp OUT.cpp
 'use strict';
+const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
 
@@ -34,6 +38,24 @@ for (const [marker, text] of Object.entries(parts)) {
     page = pieces.join(text);
 }
 if (page.split('"@@SCENARIO_DATA@@"').length !== 2) throw new Error('template.html must hold the data placeholder once');
+
+// The hash sources of every element of a name without attributes (the data
+// is a script element with a type, which the browser does not run): what the
+// policy allows and nothing more.
+function hashes(element) {
+    const found = [...page.matchAll(new RegExp(`<${element}>([\\s\\S]*?)</${element}>`, 'g'))];
+    if (found.length === 0) throw new Error(`the page has no ${element} element`);
+    const sha = (text) => crypto.createHash('sha256').update(text, 'utf8').digest('base64');
+    return found.map((m) => `'sha256-${sha(m[1])}'`).join(' ');
+}
+const sources = { '@@SCRIPT_SOURCES@@': hashes('script'), '@@STYLE_SOURCES@@': hashes('style') };
+for (const [marker, text] of Object.entries(sources)) {
+    const pieces = page.split(marker);
+    if (pieces.length !== 2) throw new Error(`template.html must hold ${marker} once`);
+    page = pieces.join(text);
+}
+const policy = /http-equiv="Content-Security-Policy" content="([^"]*)"/.exec(page);
+if (!policy || /unsafe-/.test(policy[1])) throw new Error('the page must allow no code but its own, by hash');
 if (/<(script|link)[^>]+(src|href)=["']?(https?:)?\/\//i.test(page)) throw new Error('the page must load nothing');
 
 const delimiter = '__page__';
