@@ -70,6 +70,7 @@ TEST(OutputFile, RemovesOnlyTheStaleTemporaryFilesOfItsOwnName) {
         {".x.partial", file, false},
         {"kept.partial", file, false},
         {".out.Ab3dE9.partial", file, false},
+        {".not.dat.Ab3dE9.partial", file, false},
         {".out.dat.x.Ab3dE9.partial", file, false},
         {"out.dat.Ab3dE9.partial", file, false},
         {".out.dat.Ab3dE.partial", file, false},
