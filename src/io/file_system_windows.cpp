@@ -1,12 +1,6 @@
 // The file layer on Windows: paths handed to the system as wide characters,
 // temporary files held open without shared deletion by their writer, and a
 // named mutex per folder for the run's lock.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
