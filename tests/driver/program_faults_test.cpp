@@ -262,7 +262,14 @@ TEST(ProgramUnderFaults, AFailedCloseKeepsTheEarlierFile) {
             EXPECT_EQ(not_whole(run), std::vector<std::string>{});
             continue;
         }
-        ASSERT_EQ(r.status, 2);
+        if (r.status == 127) {
+            // A dynamically linked build (the sanitizers') whose loader gave
+            // up on the failed close before the run began.
+            EXPECT_NE(r.err.find("error while loading shared libraries"), std::string::npos) << r.err;
+            for (const std::string& kept : six_files) EXPECT_EQ(read_file(run.file(kept)), "earlier " + kept);
+            continue;
+        }
+        ASSERT_EQ(r.status, 2) << r.err;
         ASSERT_EQ(r.err.substr(0, report.size()), report);
         const std::string name = fs::path(r.err.substr(report.size(), r.err.size() - report.size() - 2)).filename();
         EXPECT_EQ(r.err, report + run.file(name) + "'\n");
