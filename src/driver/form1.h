@@ -27,6 +27,8 @@ private:
     // Names are formed afresh from the program folder each time.
     ScenarioFiles files() const;
 
+    // The two descriptions and the three documents, in this order.
+    void write_texts();
     void dati_linea();
     void dati_treno();
     void dati_note();

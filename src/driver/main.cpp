@@ -4,12 +4,9 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <exception>
 
 #include "driver/console_platform.h"
-#include "driver/form1.h"
-#include "driver/run_lock.h"
-#include "io/file_system.h"
+#include "driver/run.h"
 
 namespace {
 
@@ -31,14 +28,5 @@ int main(int /*argc*/, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
     scenario::ConsolePlatform platform(argv[0] != nullptr ? argv[0] : "");
-    try {
-        const scenario::FolderLock lock(platform.program_folder(), scenario::run_lock_patience);
-        scenario::Form1 form(platform);
-        form.Form_Load();
-    } catch (const std::exception& failure) {
-        platform.fatal_error(failure.what());
-    } catch (...) {
-        platform.fatal_error("unexpected failure");
-    }
-    platform.end_process(scenario::exit_status::normal);
+    scenario::run_program(platform);
 }

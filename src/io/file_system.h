@@ -73,9 +73,10 @@ void require_replaceable(const std::string& path);
 // A file being replaced. The bytes go to a temporary file beside `path`;
 // commit() puts it in place in one step. Without commit() (a failure, an
 // exception) the temporary file is removed and `path` stays as it was.
-// Temporary files left in the folder by a run that was killed are removed
-// at the first output into it (a writer locks its temporary file until the
-// rename, so one at work is told apart).
+// Temporary files of the same name left by a run that was killed are removed
+// at the first output to that name in a process; nothing else in the folder
+// is touched. A writer locks its temporary file until the rename, so one at
+// work is told apart.
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path);
@@ -91,6 +92,9 @@ public:
 
 private:
     void write_through(std::string_view bytes);
+    // The checked close, then the rename; each system keeps its own order of
+    // releasing the writer's hold.
+    void close_and_put_in_place();
     void discard() noexcept;
 
     std::string path_;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <vector>
 
 namespace scenario {
 namespace {
@@ -95,17 +95,32 @@ TEST(CompletionPass, LookBackWindow) {
     EXPECT_EQ(p.marks(), (std::vector<int>{1, 8, 29}));
 }
 
+// Groups 5-7, 11-13 and 18-20 cells before the start, each only when the
+// start lies beyond the group's last cell; a taken cell sends the mark to the
+// group's next candidate.
 TEST(CompletionPass, MarkGroupsBeforeASlowdownStart) {
-    for (int start : {7, 8, 13, 14, 20, 21}) {
+    struct Case {
+        int start;
+        std::vector<int> taken;  // signals
+        std::vector<int> marks;
+        std::int32_t code;
+    };
+    const Case cases[] = {
+        {7, {}, {}, 0},           {8, {}, {3}, 0},
+        {8, {3}, {2}, 0},         {8, {3, 2}, {1}, 0},
+        {8, {3, 2, 1}, {}, 12},   {13, {}, {8}, 0},
+        {14, {}, {3, 9}, 0},      {20, {}, {9, 15}, 0},
+        {21, {}, {3, 10, 16}, 0}, {21, {16, 10}, {3, 9, 15}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
         Pass p;
-        p.slowdown(start, start + 2, 120);
+        p.slowdown(c.start, c.start + 2, 120);
+        for (int i : c.taken) p.put(i, cell_kind::signal);
         p.run();
-        std::vector<int> expected;
-        if (start > 20) expected.push_back(start - 18);
-        if (start > 13) expected.push_back(start - 11);
-        if (start > 7) expected.push_back(start - 5);
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(p.marks(), expected) << start;
+        EXPECT_EQ(p.marks(), c.marks);
+        EXPECT_EQ(p.model.errorCode, c.code);
+        EXPECT_EQ(p.model.errorPosition, c.code == 0 ? 0 : c.start * 50);
     }
 }
 

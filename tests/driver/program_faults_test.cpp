@@ -7,9 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <set>
+#include <tuple>
 
 #include "support/process.h"
 #include "support/temp_folder.h"
@@ -157,6 +160,134 @@ TEST(ProgramUnderFaults, AFailedRunLeavesTheEarlierFilesWhole) {
         EXPECT_EQ(r.err, program + ": run-time error: cannot write (" + reason + ") '" +
                              run.file("Valcorvina_linea.dat") + "'\n");
     }
+}
+
+// After a good run, a later write of the second run fails: the descriptions
+// that run wrote are gone with it, the files it kept are as they were.
+TEST(ProgramUnderFaults, AFailedWriteLeavesNoDescriptionBehind) {
+    using Put = std::function<void(const std::string& name)>;
+    const Put folder = [](auto& name) { fs::create_directory(name); };
+    const Put fifo = [](auto& name) { ::mkfifo(name.c_str(), 0600); };
+    const std::tuple<std::string, Put, std::string> cases[] = {
+        // the name taken, by what, the fatal report's reason
+        {"Valcorvina_IC 318-.txt", folder, "cannot replace (is a folder)"},
+        {"Valcorvina_IC 318_note.txt", fifo, "cannot replace (is not a regular file)"},
+        {"Valcorvina_IC 318_rallentamenti.txt", folder, "cannot replace (is a folder)"},
+        {"Valcorvina_IC 318_scheda_treno.txt", fifo, "cannot replace (is not a regular file)"},
+    };
+    for (const auto& [name, put, reason] : cases) {
+        SCOPED_TRACE(name);
+        const ProgramFolder run;
+        ASSERT_EQ(run.run().status, 0);
+        fs::remove(run.file(name));
+        put(run.file(name));
+        const testing::Run r = run.run();
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, program + ": run-time error: " + reason + " '" + run.file(name) + "'\n");
+        std::vector<std::string> left = six_files;
+        std::erase(left, name);
+        left.push_back(name);
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(run.entries(), left);
+        std::vector<std::string> replaced;
+        if (std::find(six_files.begin(), six_files.end(), name) != six_files.end()) replaced.push_back(name);
+        EXPECT_EQ(not_whole(run), replaced);
+    }
+}
+
+// A run removes what killed runs left of its own eight files' temporary
+// files, and nothing else that merely looks like one.
+TEST(ProgramUnderFaults, ARunSweepsOnlyTheTemporaryFilesOfItsOwnFiles) {
+    const std::pair<std::string, bool> cases[] = {
+        // the name, removed
+        {".Valcorvina_linea.txt.Ab3dE9.partial", true},
+        {".Valcorvina_IC 318-.txt.xY7zQ1.partial", true},
+        {".Valcorvina_IC 318_note.txt.000000.partial", true},
+        {".Valcorvina_IC 318_rallentamenti.txt.zzzzzz.partial", true},
+        {".Valcorvina_IC 318_scheda_treno.txt.Q1w2E3.partial", true},
+        {".Valcorvina_linea.dat.AAAAAA.partial", true},
+        {".Valcorvina_IC 318.sim.a1B2c3.partial", true},
+        {".Valcorvina_IC 318.dat.ZZ99zz.partial", true},
+        {".myown.ABCDEF.partial", false},
+        {".notes.txt.QWERTY.partial", false},
+        {".x.partial", false},
+        {".Valcorvina_IC 318.Ab3dE9.partial", false},
+        {".Valcorvina_IC 319.sim.Ab3dE9.partial", false},
+        {".Valcorvina_IC 318.dat.Ab3dE.partial", false},
+        {".Valcorvina_IC 318.dat.Ab3dE9.partial~", false},
+    };
+    const ProgramFolder run;
+    std::vector<std::string> left = six_files;
+    for (const auto& [name, removed] : cases) {
+        testing::write_file(run.file(name), "partial");
+        if (!removed) left.push_back(name);
+    }
+    const std::string folder_alike = ".Valcorvina_IC 318.sim.Folder.partial";
+    fs::create_directory(run.file(folder_alike));
+    testing::write_file(run.file(folder_alike + "/inside"), "kept");
+    left.push_back(folder_alike);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(run.run().status, 0);
+    EXPECT_EQ(run.entries(), left);
+    EXPECT_EQ(read_file(run.file(folder_alike + "/inside")), "kept");
+}
+
+// Every close the run makes fails in turn (strace injects EIO). A file whose
+// close failed is never put in place: the earlier file stays, no temporary
+// file or description is left, and the report names the file.
+TEST(ProgramUnderFaults, AFailedCloseKeepsTheEarlierFile) {
+    if (run_shell("strace -qq -o /dev/null true").status != 0) {
+        GTEST_SKIP() << "needs strace, allowed to trace here, to make a close fail";
+    }
+    const ProgramFolder run;
+    const auto earlier = [&run] {
+        for (const std::string& name : six_files) testing::write_file(run.file(name), "earlier " + name);
+    };
+    const std::string traced = "cd / && strace -qq -e trace=close ";
+    const TempFolder log;
+    earlier();
+    run_shell(traced + "-o " + shell_quoted(log.file("closes")) + " " + shell_quoted(run.path));
+    const std::string calls = read_file(log.file("closes"));
+    const auto closes = std::count(calls.begin(), calls.end(), '\n');
+    ASSERT_GT(closes, 8) << calls;
+    const std::string report = program + ": run-time error: cannot close after writing (Input/output error) '";
+    std::set<std::string> failed;
+    for (long n = 1; n <= closes; ++n) {
+        SCOPED_TRACE("close " + std::to_string(n));
+        earlier();
+        const testing::Run r = run_shell(traced + "-o /dev/null -e inject=close:error=EIO:when=" + std::to_string(n) +
+                                         " " + shell_quoted(run.path));
+        EXPECT_EQ(run.entries(), six_files);
+        if (r.status == 0) {
+            EXPECT_EQ(not_whole(run), std::vector<std::string>{});
+            continue;
+        }
+        if (r.status == 127) {
+            // A dynamically linked build (the sanitizers') whose loader gave
+            // up on the failed close before the run began.
+            EXPECT_NE(r.err.find("error while loading shared libraries"), std::string::npos) << r.err;
+            for (const std::string& kept : six_files) EXPECT_EQ(read_file(run.file(kept)), "earlier " + kept);
+            continue;
+        }
+        ASSERT_EQ(r.status, 2) << r.err;
+        ASSERT_EQ(r.err.substr(0, report.size()), report);
+        const std::string name = fs::path(r.err.substr(report.size(), r.err.size() - report.size() - 2)).filename();
+        EXPECT_EQ(r.err, report + run.file(name) + "'\n");
+        failed.insert(name);
+        for (const std::string& kept : six_files) {
+            const std::string bytes = read_file(run.file(kept));
+            const bool earlier_file = bytes == "earlier " + kept;
+            if (kept == name) {
+                EXPECT_TRUE(earlier_file) << kept << " was replaced although its close failed";
+            } else {
+                EXPECT_TRUE(earlier_file || bytes == read_file(reference().file(kept)))
+                    << kept << " is neither the earlier file nor the new one whole";
+            }
+        }
+    }
+    std::set<std::string> written(six_files.begin(), six_files.end());
+    written.insert({"Valcorvina_linea.txt", "Valcorvina_IC 318-.txt"});
+    EXPECT_EQ(failed, written);
 }
 
 TEST(ProgramUnderFaults, KilledAtAnyMomentEveryOutputIsStillWhole) {

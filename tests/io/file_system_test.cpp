@@ -7,8 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "support/temp_folder.h"
 
@@ -47,19 +49,54 @@ TEST(OutputFile, AProducerThatFailsLeavesTheEarlierFileAndNoTemporaryFile) {
     EXPECT_EQ(entries(folder), std::vector<std::string>{"out.dat"});
 }
 
-TEST(OutputFile, RemovesTheTemporaryFilesOfAKilledRunButNotOfARunAtWork) {
-    TempFolder folder;
-    const std::string at_work = folder.file(".out.dat.Zz9yY8.partial");
-    for (const char* name : {".out.dat.Ab3dE9.partial", ".other.txt.x0X0x0.partial", ".out.dat.Zz9yY8.partial",
-                             "kept.partial", ".kept.ab-cde.partial"}) {
-        write_file(folder.file(name), "partial");
+// A writer of out.dat sweeps only stale temporary files of out.dat: never
+// another name's, a look-alike, something that is not a file, or one that a
+// writer at work still holds.
+TEST(OutputFile, RemovesOnlyTheStaleTemporaryFilesOfItsOwnName) {
+    using Put = std::function<void(const std::string& name)>;
+    const Put file = [](auto& name) { write_file(name, "partial"); };
+    const Put folder = [](auto& name) {
+        fs::create_directory(name);
+        write_file(name + "/inside", "kept");
+    };
+    const Put fifo = [](auto& name) { ::mkfifo(name.c_str(), 0600); };
+    const Put link = [](auto& name) { fs::create_symlink(name + ".target", name); };
+    const std::tuple<const char*, Put, bool> cases[] = {
+        // name, what stands there, removed
+        {".out.dat.Ab3dE9.partial", file, true},
+        {".out.dat.000000.partial", file, true},
+        {".myown.ABCDEF.partial", file, false},
+        {".notes.txt.QWERTY.partial", file, false},
+        {".x.partial", file, false},
+        {"kept.partial", file, false},
+        {".out.Ab3dE9.partial", file, false},
+        {".not.dat.Ab3dE9.partial", file, false},
+        {".out.dat.x.Ab3dE9.partial", file, false},
+        {"out.dat.Ab3dE9.partial", file, false},
+        {".out.dat.Ab3dE.partial", file, false},
+        {".out.dat.Ab3dE9x.partial", file, false},
+        {".out.dat.ab-cde.partial", file, false},
+        {".out.dat.Ab3dE9.partial.bak", file, false},
+        {".out.dat.Folder.partial", folder, false},
+        {".out.dat.FiFo00.partial", fifo, false},
+        {".out.dat.LinkTo.partial", link, false},
+    };
+    TempFolder at;
+    std::vector<std::string> kept{"out.dat", ".out.dat.LinkTo.partial.target", ".out.dat.Zz9yY8.partial"};
+    for (const auto& [name, put, removed] : cases) {
+        put(at.file(name));
+        if (!removed) kept.emplace_back(name);
     }
-    const int writer = ::open(at_work.c_str(), O_RDONLY);
+    write_file(at.file(".out.dat.LinkTo.partial.target"), "kept");
+    write_file(at.file(".out.dat.Zz9yY8.partial"), "partial");
+    const int writer = ::open(at.file(".out.dat.Zz9yY8.partial").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-    write_new(folder.file("out.dat"));
+    write_new(at.file("out.dat"));
     ::close(writer);
-    EXPECT_EQ(entries(folder),
-              (std::vector<std::string>{".kept.ab-cde.partial", ".out.dat.Zz9yY8.partial", "kept.partial", "out.dat"}));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(entries(at), kept);
+    EXPECT_EQ(read_file(at.file(".out.dat.Folder.partial/inside")), "kept");
+    EXPECT_EQ(read_file(at.file(".out.dat.LinkTo.partial.target")), "kept");
 }
 
 TEST(InputFile, ReadsRegularFilesOnlyAndNeverWaits) {

@@ -1,12 +1,11 @@
 // The program with a test-only addition (see CMakeLists.txt): what it noted
 // goes to "probe *.txt" files in the program folder, for run_under_wine.sh.
 #include <cstdio>
-#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "driver/form1.h"
+#include "driver/run.h"
 #include "driver/windows_platform.h"
 
 namespace scenario {
@@ -151,11 +150,5 @@ using ProbePlatform = WatchedPlatform;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/, int show_command) {
     scenario::ProbePlatform platform(instance, show_command);
-    try {
-        scenario::Form1 form(platform);
-        form.Form_Load();
-    } catch (const std::exception& failure) {
-        platform.fatal_error(failure.what());
-    }
-    platform.end_process(scenario::exit_status::normal);
+    scenario::run_program(platform);
 }

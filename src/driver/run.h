@@ -1,0 +1,20 @@
+// The run as every desktop starts it: one run at a time in the program's
+// folder, the window's load handler, and the report of any failure the run
+// does not handle.
+#pragma once
+
+#include <chrono>
+
+#include "driver/platform.h"
+
+namespace scenario {
+
+// A run takes a fraction of a second; a run that keeps the folder longer
+// than this has hung, and the waiting one gives up with a report.
+inline constexpr std::chrono::milliseconds run_lock_patience{30000};
+
+// Holds the program folder's lock from start to end (a second run started
+// meanwhile waits for it), runs Form1 and ends the process.
+[[noreturn]] void run_program(Platform& platform);
+
+}  // namespace scenario
