@@ -4,8 +4,16 @@
 'use strict';
 const vscode = require('vscode');
 const { CloseAction, ErrorAction, LanguageClient, State } = require('vscode-languageclient/node');
-const { documentSelector, errorHandler, findTool, missingToolMessage, serverOptions, startFailedMessage } =
-    require('./server');
+const path = require('node:path');
+const {
+    documentSelector,
+    errorHandler,
+    findTool,
+    misreadMessage,
+    missingToolMessage,
+    serverOptions,
+    startFailedMessage,
+} = require('./server');
 
 let output;
 let client;
@@ -59,6 +67,24 @@ async function stop() {
     if (running) await running.stop().catch((error) => output.appendLine(`scenario-tool: stopping: ${error}`));
 }
 
+const warned = new Set();
+
+function checkEncoding(document) {
+    // Only a file on disk was read with an encoding the author can change.
+    const ours = document.uri.scheme === 'file' &&
+        documentSelector.some(({ language }) => language === document.languageId);
+    const key = document.uri.toString();
+    if (!ours || warned.has(key)) return;
+    const message = misreadMessage(path.basename(document.fileName), document.getText());
+    if (!message) return;
+    warned.add(key);
+    vscode.window.showWarningMessage(message, 'Reopen with Encoding').then(async (choice) => {
+        if (!choice) return;
+        await vscode.window.showTextDocument(document);
+        await vscode.commands.executeCommand('workbench.action.editor.changeEncoding');
+    });
+}
+
 function activate(context) {
     output = vscode.window.createOutputChannel('Scenario tool');
     context.subscriptions.push(
@@ -66,7 +92,10 @@ function activate(context) {
         vscode.workspace.onDidChangeConfiguration((event) => {
             if (event.affectsConfiguration('scenarioTool.path')) enqueue(() => stop().then(start));
         }),
+        vscode.workspace.onDidOpenTextDocument(checkEncoding),
+        vscode.workspace.onDidCloseTextDocument((document) => warned.delete(document.uri.toString())),
     );
+    vscode.workspace.textDocuments.forEach(checkEncoding);
     enqueue(start);
 }
 

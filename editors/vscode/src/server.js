@@ -42,8 +42,18 @@ function missingToolMessage(setting) {
 
 function startFailedMessage(tool, error) {
     const reason = error instanceof Error ? error.message : String(error);
-    return `scenario-tool: '${tool} lsp' did not start (${reason}). ` +
+    return `scenario-tool: '${tool} lsp' did not start (${reason}); the output "Scenario tool" shows what it said. ` +
         'scenarioTool.path must name a scenario-tool that has the lsp command.';
+}
+
+// A description read as UTF-8 shows each accented letter, a single Latin-1
+// byte, as U+FFFD; saved so, the letters would be lost. VS Code does that to a
+// file it opens before the extension has told it the file's encoding (one
+// opened with the window, or restored).
+function misreadMessage(fileName, text) {
+    if (!text.includes('\uFFFD')) return null;
+    return `${fileName} was read as UTF-8, not as Latin-1, so its accented letters show as \uFFFD and saving it ` +
+        'would lose them. Reopen it with the encoding Western (ISO 8859-1).';
 }
 
 const restartWindow = 3 * 60 * 1000;
@@ -76,4 +86,12 @@ function errorHandler(hasRun, { ErrorAction, CloseAction }, now = Date.now) {
         },
     };
 }
-module.exports = { documentSelector, serverOptions, findTool, missingToolMessage, startFailedMessage, errorHandler };
+module.exports = {
+    documentSelector,
+    serverOptions,
+    findTool,
+    missingToolMessage,
+    startFailedMessage,
+    errorHandler,
+    misreadMessage,
+};

@@ -80,6 +80,13 @@ async function findingTheTool() {
 }
 
 function theMessages() {
+    assert.equal(server.misreadMessage('Valcorvina_linea.txt', 'stazione, 0, Localit\uFFFD'),
+        'Valcorvina_linea.txt was read as UTF-8, not as Latin-1, so its accented letters show as \uFFFD and saving it ' +
+        'would lose them. Reopen it with the encoding Western (ISO 8859-1).');
+    assert.equal(server.misreadMessage('Valcorvina_linea.txt', 'stazione, 0, Località'), null);
+    assert.equal(server.startFailedMessage('/opt/tool/scenario-tool', new Error('write EPIPE')),
+        "scenario-tool: '/opt/tool/scenario-tool lsp' did not start (write EPIPE); the output \"Scenario tool\" shows " +
+        'what it said. scenarioTool.path must name a scenario-tool that has the lsp command.');
     assert.equal(server.missingToolMessage(undefined),
         "scenario-tool: 'scenario-tool' is not found on PATH, so the descriptions are not checked as you type. " +
         'Set scenarioTool.path to the full path of scenario-tool.');
@@ -109,7 +116,7 @@ function editor(settings) {
         apply: () => inert,
         construct: () => inert,
     });
-    const seen = { errors: [], output: [], configurationListeners: [] };
+    const seen = { errors: [], warnings: [], output: [], configurationListeners: [], openListeners: [] };
     const channel = { appendLine: (line) => seen.output.push(line), append: () => {}, show: () => {}, dispose: () => {} };
     const api = {
         version: '1.82.0',
@@ -119,12 +126,21 @@ function editor(settings) {
                 seen.errors.push(message);
                 return Promise.resolve(undefined);
             },
+            showWarningMessage: (message) => {
+                seen.warnings.push(message);
+                return Promise.resolve(undefined);
+            },
         },
         workspace: {
             workspaceFolders: undefined,
             getConfiguration: () => ({ get: (key, fallback) => settings[key] ?? fallback }),
             onDidChangeConfiguration: (listener) => {
                 seen.configurationListeners.push(listener);
+                return { dispose: () => {} };
+            },
+            textDocuments: settings.documents ?? [],
+            onDidOpenTextDocument: (listener) => {
+                seen.openListeners.push(listener);
                 return { dispose: () => {} };
             },
         },
@@ -160,12 +176,29 @@ async function until(condition) {
 async function startingTheServer() {
     const first = standInTool(path.join(scratch, 'first'));
     const second = standInTool(path.join(scratch, 'second'));
-    const settings = { path: path.join(scratch, 'nowhere', 'scenario-tool') };
+    // Two descriptions open before the extension, one of them read as UTF-8,
+    // a plain text file and a description from git read so too: one
+    // warning. Another description
+    // read as UTF-8 opened later: a second one.
+    const document = (fileName, languageId, text, scheme = 'file') =>
+        ({ fileName, languageId, uri: { scheme, toString: () => `${scheme}://${fileName}` }, getText: () => text });
+    const settings = {
+        path: path.join(scratch, 'nowhere', 'scenario-tool'),
+        documents: [
+            document('/s/Valcorvina_linea.txt', 'scenario-line', 'stazione, 0, Localit\uFFFD'),
+            document('/s/Valcorvina_IC 318-.txt', 'scenario-train', '[generale]'),
+            document('/s/notes.txt', 'plaintext', 'Localit\uFFFD'),
+            document('/s/Valcorvina_linea.txt', 'scenario-line', 'Localit\uFFFD', 'git'),
+        ],
+    };
     const { vscode, seen } = editor(settings);
     const extension = loadBundle(vscode);
     extension.activate({ subscriptions: [] });
     await until(() => seen.errors.length > 0);
     assert.deepEqual(seen.errors, [server.missingToolMessage(settings.path)], 'a missing tool is named with the setting');
+    for (const listener of seen.openListeners) listener(document('/s/Other-.txt', 'scenario-train', '\uFFFD'));
+    assert.deepEqual(seen.warnings, [server.misreadMessage('Valcorvina_linea.txt', '\uFFFD'),
+        server.misreadMessage('Other-.txt', '\uFFFD')]);
 
     // Changing the setting starts the tool it names, once, with the one
     // argument "lsp"; a tool that exits at once is reported with the setting
@@ -184,7 +217,8 @@ async function startingTheServer() {
         // client may say that it could not connect.
         const shown = seen.errors.slice(before);
         assert.equal(shown.filter(ours).length, 1, JSON.stringify(shown));
-        assert.deepEqual(shown.filter((m) => !ours(m) && m !== "Scenario tool client: couldn't create connection to server."), []);
+        const theirs = "Scenario tool client: couldn't create connection to server.";
+        assert.deepEqual(shown.filter((m) => !ours(m) && m !== theirs), []);
         assert.ok(seen.output.some((line) => line.endsWith('] Server process exited with code 64.')), 'the status logged');
     }
     // A server that answers runs until the setting names another tool: then
