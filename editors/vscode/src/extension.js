@@ -4,6 +4,7 @@
 'use strict';
 const vscode = require('vscode');
 const { CloseAction, ErrorAction, LanguageClient, State } = require('vscode-languageclient/node');
+const childProcess = require('node:child_process');
 const path = require('node:path');
 const {
     documentSelector,
@@ -11,7 +12,7 @@ const {
     findTool,
     misreadMessage,
     missingToolMessage,
-    serverOptions,
+    serverCommand,
     startFailedMessage,
 } = require('./server');
 
@@ -20,6 +21,9 @@ let client;
 // Starts and stops run one after the other, however quickly the setting
 // changes.
 let queue = Promise.resolve();
+// The start under way: a server that never answers would hold up the queue,
+// so a change of the setting ends its process.
+let starting;
 
 function enqueue(step) {
     queue = queue.then(step).catch((error) => output.appendLine(`scenario-tool: ${error}`));
@@ -41,9 +45,22 @@ async function start() {
         complain(missingToolMessage(setting));
         return;
     }
+    const attempt = { process: undefined, abandoned: false };
+    starting = attempt;
+    // The client takes the process as it is; spawned here, it can be ended
+    // while the client is still waiting for its answer.
+    const spawn = async () => {
+        const { command, args } = serverCommand(tool);
+        const server = childProcess.spawn(command, args, { cwd: folder });
+        server.on('error', (error) => output.appendLine(`scenario-tool: ${command} lsp: ${error.message}`));
+        server.on('exit', (code, signal) => output.appendLine(
+            `scenario-tool: ${command} lsp ended ${signal ? `by signal ${signal}` : `with status ${code}`}`));
+        attempt.process = server;
+        return server;
+    };
     let hasRun = false;
     try {
-        const started = new LanguageClient('scenarioTool', 'Scenario tool', serverOptions(tool), {
+        const started = new LanguageClient('scenarioTool', 'Scenario tool', spawn, {
             documentSelector,
             outputChannel: output,
             initializationFailedHandler: () => false,
@@ -55,16 +72,29 @@ async function start() {
         await started.start();
         // A server that exits while starting can leave the start resolved.
         if (!started.isRunning()) throw new Error('it exited while starting');
-        client = started;
+        client = { started, attempt };
     } catch (error) {
-        complain(startFailedMessage(tool, error));
+        if (!attempt.abandoned) complain(startFailedMessage(tool, error));
+    } finally {
+        if (starting === attempt) starting = undefined;
     }
+}
+
+function abandonStart() {
+    if (!starting) return;
+    starting.abandoned = true;
+    starting.process?.kill();
 }
 
 async function stop() {
     const running = client;
     client = undefined;
-    if (running) await running.stop().catch((error) => output.appendLine(`scenario-tool: stopping: ${error}`));
+    if (!running) return;
+    await running.started.stop().catch((error) => output.appendLine(`scenario-tool: stopping: ${error}`));
+    // Asked to exit, a server that does not is ended.
+    const server = running.attempt.process;
+    const ended = () => server.exitCode !== null || server.signalCode !== null;
+    if (server && !ended()) setTimeout(() => ended() || server.kill(), 2000);
 }
 
 const warned = new Set();
@@ -90,7 +120,9 @@ function activate(context) {
     context.subscriptions.push(
         output,
         vscode.workspace.onDidChangeConfiguration((event) => {
-            if (event.affectsConfiguration('scenarioTool.path')) enqueue(() => stop().then(start));
+            if (!event.affectsConfiguration('scenarioTool.path')) return;
+            abandonStart();
+            enqueue(() => stop().then(start));
         }),
         vscode.workspace.onDidOpenTextDocument(checkEncoding),
         vscode.workspace.onDidCloseTextDocument((document) => warned.delete(document.uri.toString())),
@@ -100,6 +132,7 @@ function activate(context) {
 }
 
 function deactivate() {
+    abandonStart();
     return enqueue(stop);
 }
 

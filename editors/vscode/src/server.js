@@ -9,9 +9,8 @@ const which = require('which');
 const documentSelector = ['scenario-line', 'scenario-train'].flatMap((language) =>
     ['file', 'untitled'].map((scheme) => ({ scheme, language })));
 
-// `TOOL lsp` over standard input and output. No transport is named: the
-// client would then add "--stdio" to the arguments.
-function serverOptions(tool) {
+// `TOOL lsp`, speaking over its standard input and output.
+function serverCommand(tool) {
     return { command: tool, args: ['lsp'] };
 }
 
@@ -86,9 +85,10 @@ function errorHandler(hasRun, { ErrorAction, CloseAction }, now = Date.now) {
         },
     };
 }
+
 module.exports = {
     documentSelector,
-    serverOptions,
+    serverCommand,
     findTool,
     missingToolMessage,
     startFailedMessage,

@@ -146,10 +146,10 @@ async function screenshot(opts, dirs) {
 
     const { server, address } = startCodeServer(codeServer, env, dirs, folder);
     const browser = await puppeteer.launch({ executablePath: opts.chromium ?? '/usr/bin/chromium', headless: true,
-        args: [...chromiumFlags, '--window-size=1400,900'] });
+        args: [...chromiumFlags, '--window-size=1600,900'] });
     try {
         const page = await browser.newPage();
-        await page.setViewport({ width: 1400, height: 900 });
+        await page.setViewport({ width: 1600, height: 900 });
         await page.goto(`${await address}/?folder=${encodeURIComponent(folder)}`, { waitUntil: 'domcontentloaded' });
         await openFile(page, path.basename(lineFile));
         const shown = await waitForAnError(page, Number(opts.timeout));
