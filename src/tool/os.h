@@ -11,8 +11,12 @@
 
 namespace scenario::tool::os {
 
+// A process's id: 32 bits unsigned on some systems, so wider than a long
+// may be.
+using ProcessId = std::int64_t;
+
 // This process's id.
-long process_id();
+ProcessId process_id();
 
 // Creates a new folder from `pattern`, whose last six characters ("XXXXXX")
 // become a name not yet taken; `pattern` then holds the folder's path, and
@@ -28,7 +32,7 @@ void release_folder(std::intptr_t hold);
 
 // True when nothing holds the folder any longer: the process `pid` has ended
 // and no process holds the folder as hold_folder() does.
-bool abandoned(const std::string& folder, long pid);
+bool abandoned(const std::string& folder, ProcessId pid);
 
 // The names of the entries of a folder, without "." and ".."; none when it
 // cannot be read.
@@ -45,7 +49,7 @@ void remove_if_empty(const char* path);
 // The process that holds the lock of io's FolderLock on `folder`, and its
 // program's name, when the system tells.
 struct Holder {
-    long pid = 0;
+    ProcessId pid = 0;
     std::string program;
 };
 std::optional<Holder> lock_holder(const std::string& folder);

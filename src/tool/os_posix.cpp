@@ -10,11 +10,13 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 
 #include "tool/os.h"
 
@@ -92,7 +94,7 @@ void handlers_while_needed() {
 
 }  // namespace
 
-long process_id() { return static_cast<long>(::getpid()); }
+ProcessId process_id() { return ProcessId{::getpid()}; }
 
 int make_scratch_folder(std::string& pattern) {
     // Made and recorded with the signals held back: a signal finds either
@@ -118,7 +120,7 @@ void release_folder(std::intptr_t hold) {
     if (hold >= 0) ::close(static_cast<int>(hold));
 }
 
-bool abandoned(const std::string& folder, long pid) {
+bool abandoned(const std::string& folder, ProcessId pid) {
     // A process the tool may not signal is alive all the same.
     if (pid <= 0 || pid > INT_MAX || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) return false;
     // The same id in another process namespace sharing this folder: its
@@ -177,7 +179,7 @@ std::optional<Holder> lock_holder(const std::string& folder) {
     while (std::getline(locks, line)) {
         std::istringstream fields(line);
         std::string number, kind, advisory, mode, file;
-        long pid = 0;
+        ProcessId pid = 0;
         if (!(fields >> number >> kind >> advisory >> mode >> pid >> file)) continue;
         if (kind != "FLOCK" || file != device || pid <= 0) continue;
         Holder holder{pid, ""};

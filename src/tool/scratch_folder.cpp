@@ -18,7 +18,7 @@ constexpr std::string_view scratch_prefix = ".scenario-tool-";
 bool is_alphanumeric(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The marker holds exactly what this tool writes into it for that process.
-bool marked_by(const std::string& folder, long pid) {
+bool marked_by(const std::string& folder, os::ProcessId pid) {
     const std::string expected = scratch_marker_text(pid);
     try {
         InputFile marker(folder + "/" + scratch_marker, Links::refuse);
@@ -39,9 +39,9 @@ bool marked_by(const std::string& folder, long pid) {
 // Removes the scratch folders in `parent` that a tool killed outright left
 // behind, and nothing else.
 void remove_abandoned_scratch(const fs::path& parent) {
-    const long self = os::process_id();
+    const os::ProcessId self = os::process_id();
     for (const std::string& name : os::entry_names(parent.string())) {
-        const std::optional<long> pid = scratch_owner(name);
+        const std::optional<os::ProcessId> pid = scratch_owner(name);
         if (!pid || *pid == self) continue;
         const std::string folder = (parent / name).string();
         if (entry_at(folder) != Entry::folder || !marked_by(folder, *pid)) continue;
@@ -56,15 +56,15 @@ void remove_abandoned_scratch(const fs::path& parent) {
 
 }  // namespace
 
-std::optional<long> scratch_owner(std::string_view name) {
+std::optional<os::ProcessId> scratch_owner(std::string_view name) {
     constexpr std::size_t random_part = 6;  // mkdtemp's XXXXXX
     if (name.substr(0, scratch_prefix.size()) != scratch_prefix) return std::nullopt;
     name.remove_prefix(scratch_prefix.size());
     const std::size_t dash = name.find('-');
-    if (dash == 0 || dash == std::string_view::npos || dash > 9 || name.size() != dash + 1 + random_part) {
+    if (dash == 0 || dash == std::string_view::npos || dash > 10 || name.size() != dash + 1 + random_part) {
         return std::nullopt;
     }
-    long pid = 0;
+    os::ProcessId pid = 0;
     for (char c : name.substr(0, dash)) {
         if (c < '0' || c > '9') return std::nullopt;
         pid = pid * 10 + (c - '0');
@@ -75,13 +75,13 @@ std::optional<long> scratch_owner(std::string_view name) {
     return pid;
 }
 
-std::string scratch_marker_text(long pid) {
+std::string scratch_marker_text(os::ProcessId pid) {
     return "scratch folder of scenario-tool, process " + std::to_string(pid) + "\n";
 }
 
 ScratchFolder::ScratchFolder(const fs::path& parent) {
     remove_abandoned_scratch(parent);
-    const long pid = os::process_id();
+    const os::ProcessId pid = os::process_id();
     std::string pattern = (parent / (std::string(scratch_prefix) + std::to_string(pid) + "-XXXXXX")).string();
     if (const int error = os::make_scratch_folder(pattern); error != 0) {
         cannot_create_scratch(std::strerror(error), parent);

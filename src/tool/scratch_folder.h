@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "io/file_system.h"
+#include "tool/os.h"
 
 namespace scenario::tool {
 
@@ -38,11 +39,11 @@ private:
 
 // The process a scratch folder's name says made it: ".scenario-tool-" with
 // the process id, "-" and six letters or digits. Nothing for any other name.
-std::optional<long> scratch_owner(std::string_view name);
+std::optional<os::ProcessId> scratch_owner(std::string_view name);
 
 // The marker inside a scratch folder, and what it holds for process `pid`.
 inline constexpr const char* scratch_marker = ".scenario-tool-owner";
-std::string scratch_marker_text(long pid);
+std::string scratch_marker_text(os::ProcessId pid);
 
 // How long `compile` waits for another run working in its output folder,
 // as the program waits for one in its own folder.

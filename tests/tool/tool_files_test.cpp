@@ -97,6 +97,7 @@ const std::vector<std::string> compiled{"Linea_T 1.dat", "Linea_T 1.sim", "Linea
 
 std::vector<std::string> contents(const TempFolder& folder) {
     std::vector<std::string> bytes;
+    bytes.reserve(compiled.size());
     for (const std::string& name : compiled) bytes.push_back(read_file(folder.file(name)));
     return bytes;
 }
@@ -285,6 +286,7 @@ TEST(ToolFolders, ADrawingIsRefusedWhereItWouldReplaceItsInput) {
     };
     const std::vector<std::string> before = entries(work.path());
     std::vector<std::string> bytes;
+    bytes.reserve(before.size());
     for (const std::string& name : before) bytes.push_back(read_file(work.file(name)));
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.command) + " --out " + c.out);
