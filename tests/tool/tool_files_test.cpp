@@ -3,21 +3,17 @@
 // nothing was written into them, scratch space that runs full, drawings that
 // would replace their own input, and route cells cut short beside their
 // records.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
-#include <optional>
 #include <regex>
 
 #include "io/file_system.h"
 #include "support/description_files.h"
+#include "support/process.h"
 #include "tool/authoring.h"
 
 namespace scenario::tool {
@@ -29,60 +25,24 @@ using scenario::testing::train_description;
 using testing::embedded_line;
 using testing::embedded_train;
 using testing::Outcome;
+using testing::quoted;
 using testing::read_file;
 using testing::TempFolder;
 using testing::write_file;
 
 const std::string plain_train = train_description({"velocita,   0,    100", "aderenza,   0,    90"});
 
-// A run of the built tool without a shell between.
-struct Child {
-    std::vector<std::string> arguments;
-    std::string cwd = "/";
-    std::string input = "/dev/null";  // standard input
-    std::string tmpdir = {};          // TMPDIR, when given
-    std::optional<rlim_t> file_size_limit = {};
-};
-
-pid_t start(const Child& c, const std::string& out, const std::string& err) {
-    std::vector<char*> argv{const_cast<char*>("scenario-tool")};
-    for (const std::string& a : c.arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child != 0) return child;
-    const int in_fd = ::open(c.input.c_str(), O_RDONLY);
-    const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in_fd < 0 || out_fd < 0 || err_fd < 0 || ::chdir(c.cwd.c_str()) != 0) ::_exit(127);
-    ::dup2(in_fd, 0);
-    ::dup2(out_fd, 1);
-    ::dup2(err_fd, 2);
-    if (!c.tmpdir.empty()) ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
-    if (c.file_size_limit) {
-        // A write beyond the limit then fails instead of ending the tool.
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{*c.file_size_limit, *c.file_size_limit};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ::execv(TOOL_PATH, argv.data());
-    ::_exit(127);
+// The built tool with (already quoted) arguments, from the folder `cwd`;
+// `before` goes first on the shell's line (variables, limits).
+Outcome run(const std::string& cwd, const std::string& arguments, const std::string& before = "") {
+    const scenario::testing::Run r =
+        scenario::testing::run_shell("cd " + quoted(cwd) + " && " + before + quoted(TOOL_PATH) + " " + arguments);
+    return {r.status, r.out, r.err};
 }
 
-int exit_status_of(pid_t child) {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-Outcome run(const Child& c) {
-    const TempFolder streams;
-    const pid_t child = start(c, streams.file("out"), streams.file("err"));
-    const int status = exit_status_of(child);
-    return {status, read_file(streams.file("out")), read_file(streams.file("err"))};
-}
-
-std::vector<std::string> compile_arguments(const std::string& line, const std::string& train, const std::string& out) {
-    return {"compile", "--line", line, "--train", train, "--title", "Linea", "--train-code", "T 1", "--out", out};
+std::string compile_arguments(const std::string& line, const std::string& train, const std::string& out) {
+    return "compile --line " + quoted(line) + " --train " + quoted(train) + " --title Linea --train-code 'T 1' --out " +
+           quoted(out);
 }
 
 // Every entry of a folder, files and folders, sorted.
@@ -95,41 +55,35 @@ std::vector<std::string> entries(const fs::path& folder) {
 
 const std::vector<std::string> compiled{"Linea_T 1.dat", "Linea_T 1.sim", "Linea_linea.dat"};
 
-std::vector<std::string> contents(const TempFolder& folder) {
+std::vector<std::string> contents(const fs::path& folder) {
     std::vector<std::string> bytes;
     bytes.reserve(compiled.size());
-    for (const std::string& name : compiled) bytes.push_back(read_file(folder.file(name)));
+    for (const std::string& name : compiled) bytes.push_back(read_file((folder / name).string()));
     return bytes;
 }
 
 TEST(ToolFolders, CompilesAtOnceIntoOneFolderLeaveTheThreeFilesOfOneRun) {
     constexpr int runs = 8;
     TempFolder work;
-    const std::string train = work.file("train.txt");
-    write_file(train, plain_train);
-    std::vector<std::string> lines;
+    write_file(work.file("train.txt"), plain_train);
     std::vector<std::vector<std::string>> alone;  // each line's files, compiled on its own
+    std::string at_once = "s=0; p=";
     for (int i = 0; i < runs; ++i) {
-        lines.push_back(work.file("line " + std::to_string(i) + ".txt"));
-        write_file(lines.back(), line_description(40000 + 20000 * i, {}));
+        const std::string line = "line " + std::to_string(i) + ".txt";
+        write_file(work.file(line), line_description(40000 + 20000 * i, {}));
         const TempFolder out;
-        ASSERT_EQ(run({compile_arguments(lines.back(), train, out.path().string())}).status, 0);
-        alone.push_back(contents(out));
+        ASSERT_EQ(run(work.path().string(), compile_arguments(line, "train.txt", out.path().string())).status, 0);
+        alone.push_back(contents(out.path()));
+        at_once += "; " + quoted(TOOL_PATH) + " " + compile_arguments(line, "train.txt", "shared") + " & p=\"$p $!\"";
     }
-    const TempFolder shared;
-    const TempFolder streams;
+    at_once += "; for c in $p; do wait $c || s=1; done; exit $s";
+    fs::create_directory(work.file("shared"));
     for (int round = 0; round < 10; ++round) {
-        std::vector<pid_t> children;
-        for (int i = 0; i < runs; ++i) {
-            const std::string n = std::to_string(i);
-            children.push_back(
-                start({compile_arguments(lines[static_cast<std::size_t>(i)], train, shared.path().string())},
-                      streams.file("out " + n), streams.file("err " + n)));
-        }
-        for (pid_t child : children) EXPECT_EQ(exit_status_of(child), 0) << "round " << round;
+        EXPECT_EQ(scenario::testing::run_shell("cd " + quoted(work.path().string()) + " && " + at_once).status, 0);
         // No lock file, no scratch folder: the three files only.
-        ASSERT_EQ(entries(shared.path()), compiled) << "round " << round;
-        EXPECT_NE(std::find(alone.begin(), alone.end(), contents(shared)), alone.end()) << "round " << round;
+        ASSERT_EQ(entries(work.file("shared")), compiled) << "round " << round;
+        EXPECT_NE(std::find(alone.begin(), alone.end(), contents(work.file("shared"))), alone.end())
+            << "round " << round;
     }
 }
 
@@ -172,7 +126,7 @@ TEST(ToolFolders, AFolderCompileCreatedGoesAgainWhenNothingWasWrittenIntoIt) {
     const std::vector<std::string> inputs{"kept", "line folder", "line.txt", "stamp.txt", "train.txt"};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Outcome r = run({compile_arguments(c.line, c.train, c.out), work.path().string()});
+        const Outcome r = run(work.path().string(), compile_arguments(c.line, c.train, c.out));
         EXPECT_EQ(r.status, c.status) << r.err;
         std::vector<std::string> expected = inputs;
         expected.insert(expected.end(), c.left.begin(), c.left.end());
@@ -199,7 +153,9 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
 
     std::string path() const { return at_.path().string(); }
-    std::optional<rlim_t> file_size_limit() const { return mounted_ ? std::nullopt : std::optional<rlim_t>(64 * 1024); }
+    // The shell's limit is in blocks of 512 or 1024 bytes: either way far
+    // below the description.
+    std::string limit() const { return mounted_ ? "" : "trap '' XFSZ; ulimit -f 128; "; }
     std::string full() const { return mounted_ ? "No space left on device" : "File too large"; }
 
 private:
@@ -215,39 +171,30 @@ std::string scratch_named(const std::string& text) {
 
 TEST(ToolFolders, ScratchSpaceThatRunsFullIsToldAsAFailedWriteOfIt) {
     const SmallDisk disk;
-    if (disk.file_size_limit()) {
+    if (!disk.limit().empty()) {
         std::cerr << "[   NOTE   ] no tmpfs could be mounted (not root?): a file-size limit fills the scratch space\n";
     }
     TempFolder work;
-    const std::string big = work.file("big line.txt");
-    write_file(big, line_description(20000, std::vector<std::string>(20000, "; a comment row of the author's")));
-    const std::string scratch_file = disk.path() + "/.scenario-tool-PID-XXXXXX/V_linea.txt";
-    const std::string full = "cannot write (" + disk.full() + ") '" + scratch_file + "'";
-    const std::vector<std::string> names{"--title", "V", "--train-code", "C"};
-    auto with_names = [&names](std::vector<std::string> arguments) {
-        arguments.insert(arguments.end(), names.begin(), names.end());
-        return arguments;
-    };
+    write_file(work.file("big line.txt"),
+               line_description(20000, std::vector<std::string>(20000, "; a comment row of the author's")));
+    const std::string full =
+        "cannot write (" + disk.full() + ") '" + disk.path() + "/.scenario-tool-PID-XXXXXX/V_linea.txt'";
+    const std::string names = " --train " + quoted(embedded_train()) + " --title V --train-code C";
+    const std::string disk_out = " --out " + quoted(disk.path());
     const struct {
         const char* name;
-        Child child;
-        std::string err;
+        std::string before, arguments, err;
     } cases[] = {
-        {"compile",
-         {with_names({"compile", "--line", big, "--train", embedded_train(), "--out", disk.path()})},
-         "cannot copy the line description '" + big + "' into scratch space: " + full},
-        {"compile from standard input",
-         {with_names({"compile", "--line", "-", "--train", embedded_train(), "--out", disk.path()}), "/", big},
+        {"compile", "", "compile --line 'big line.txt'" + names + disk_out,
+         "cannot copy the line description 'big line.txt' into scratch space: " + full},
+        {"compile from standard input", "", "compile --line -" + names + disk_out + " <'big line.txt'",
          "cannot copy the line description from <stdin> into scratch space: " + full},
-        {"plot",
-         {with_names({"plot", "--line", big, "--train", embedded_train(), "--out", work.file("p.svg")}), "/",
-          "/dev/null", disk.path()},
-         "cannot copy the line description '" + big + "' into scratch space: " + full},
+        {"plot", "TMPDIR=" + quoted(disk.path()) + " ", "plot --line 'big line.txt'" + names + " --out p.svg",
+         "cannot copy the line description 'big line.txt' into scratch space: " + full},
     };
-    for (auto c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        c.child.file_size_limit = disk.file_size_limit();
-        const Outcome r = run(c.child);
+        const Outcome r = run(work.path().string(), c.arguments, disk.limit() + c.before);
         EXPECT_EQ(r.status, exit_status::cannot_write);
         EXPECT_EQ(scratch_named(r.err), "scenario-tool: " + c.err + "\n");
         EXPECT_EQ(entries(disk.path()), std::vector<std::string>{});
@@ -261,17 +208,15 @@ TEST(ToolFolders, ADrawingIsRefusedWhereItWouldReplaceItsInput) {
     const std::string train = work.file("train.txt");
     fs::copy_file(embedded_line(), line);
     fs::copy_file(embedded_train(), train);
-    ASSERT_EQ(run({{"compile", "--line", line, "--train", train, "--title", "V", "--train-code", "C", "--out", "."},
-                   work.path().string()})
-                  .status,
+    ASSERT_EQ(run(work.path().string(), "compile --line line.txt --train train.txt --title V --train-code C").status,
               0);
     fs::create_hard_link(line, work.file("hard link"));
     fs::create_symlink("train.txt", work.file("link"));
-    const std::vector<std::string> from_descriptions{"--line", "line.txt", "--train", "train.txt"};
-    const std::vector<std::string> from_files{"--sim", "V_C.sim", "--dat", "V_C.dat", "--geometry", "V_linea.dat"};
+    const std::string from_descriptions = " --line line.txt --train train.txt";
+    const std::string from_files = " --sim V_C.sim --dat V_C.dat --geometry V_linea.dat";
     const struct {
         const char* command;
-        const std::vector<std::string>& input;
+        const std::string& input;
         std::string out;
         std::string given;  // the option and its value
     } cases[] = {
@@ -290,10 +235,7 @@ TEST(ToolFolders, ADrawingIsRefusedWhereItWouldReplaceItsInput) {
     for (const std::string& name : before) bytes.push_back(read_file(work.file(name)));
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.command) + " --out " + c.out);
-        std::vector<std::string> arguments{c.command};
-        arguments.insert(arguments.end(), c.input.begin(), c.input.end());
-        arguments.insert(arguments.end(), {"--out", c.out});
-        const Outcome r = run({arguments, work.path().string()});
+        const Outcome r = run(work.path().string(), c.command + c.input + " --out " + quoted(c.out));
         EXPECT_EQ(r.status, exit_status::usage);
         EXPECT_EQ(r.err, "scenario-tool: --out '" + c.out + "' is the file given to " + c.given +
                              ": the drawing would replace it\nrun `scenario-tool " + c.command + " --help`\n");
@@ -304,9 +246,8 @@ TEST(ToolFolders, ADrawingIsRefusedWhereItWouldReplaceItsInput) {
 
 TEST(ToolFolders, RouteCellsFewerThanTheirRecordsSayAreRefused) {
     TempFolder work;
-    ASSERT_EQ(run({{"compile", "--line", embedded_line(), "--train", embedded_train(), "--title", "V", "--train-code",
-                    "C", "--out", "."},
-                   work.path().string()})
+    ASSERT_EQ(run(work.path().string(), "compile --line " + quoted(embedded_line()) + " --train " +
+                                            quoted(embedded_train()) + " --title V --train-code C")
                   .status,
               0);
     const std::string cells = read_file(work.file("V_C.dat"));
@@ -316,37 +257,33 @@ TEST(ToolFolders, RouteCellsFewerThanTheirRecordsSayAreRefused) {
     const struct {
         const char* name;
         std::size_t cells;
-        std::vector<std::string> arguments;  // after the command
+        std::string arguments;
         int status;
+        std::string file = {}, records = {};  // as the message names them
     } cases[] = {
-        {"empty", 0, {"dump", "V_C.dat"}, exit_status::bad_data},
-        {"cut at a cell", 10, {"dump", "V_C.dat"}, exit_status::bad_data},
-        {"one cell short", 4500, {"dump", "V_C.dat", "--json"}, exit_status::bad_data},
-        {"whole", 4501, {"dump", "V_C.dat"}, exit_status::done},
-        {"records given", 10, {"dump", "-", "--as", "dat", "--sim", "apart/only.sim"}, exit_status::bad_data},
-        {"no records beside", 10, {"dump", "-", "--as", "dat"}, exit_status::done},
-        {"view, empty", 0, {"view", "--sim", "V_C.sim", "--dat", "V_C.dat", "--out", "p.html"}, exit_status::bad_data},
-        {"plot, cut", 10, {"plot", "--sim", "V_C.sim", "--dat", "V_C.dat", "--out", "p.svg"}, exit_status::bad_data},
+        {"empty", 0, "dump V_C.dat", exit_status::bad_data, "V_C.dat", "V_C.sim"},
+        {"cut at a cell", 10, "dump V_C.dat", exit_status::bad_data, "V_C.dat", "V_C.sim"},
+        {"one cell short", 4500, "dump V_C.dat --json", exit_status::bad_data, "V_C.dat", "V_C.sim"},
+        {"whole", 4501, "dump V_C.dat", exit_status::done},
+        {"records given", 10, "dump - --as dat --sim apart/only.sim <V_C.dat", exit_status::bad_data, "standard input",
+         "apart/only.sim"},
+        {"no records beside", 10, "dump - --as dat <V_C.dat", exit_status::done},
+        {"view, empty", 0, "view --sim V_C.sim --dat V_C.dat --out p.html", exit_status::bad_data, "V_C.dat",
+         "V_C.sim"},
+        {"plot, cut", 10, "plot --sim V_C.sim --dat V_C.dat --out p.svg", exit_status::bad_data, "V_C.dat", "V_C.sim"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         write_file(work.file("V_C.dat"), cells.substr(0, c.cells * 15));
-        const std::string records = c.arguments.back() == "apart/only.sim" ? "apart/only.sim" : "V_C.sim";
-        const bool piped = c.arguments[1] == "-";
-        const Outcome r = run({c.arguments, work.path().string(), piped ? work.file("V_C.dat") : "/dev/null"});
+        const Outcome r = run(work.path().string(), c.arguments);
         EXPECT_EQ(r.status, c.status);
         if (c.status != exit_status::bad_data) continue;
-        const std::string name = piped ? "standard input" : "V_C.dat";
         const std::string what = "the file holds " + std::to_string(c.cells) +
-                                 " route cells, and the route length of 218000 m in " + records +
+                                 " route cells, and the route length of 218000 m in " + c.records +
                                  " needs 4501 (at byte " + std::to_string(c.cells * 15) + ")";
-        EXPECT_EQ(r.err, name + ": cannot decode: " + what + "\n");
-        if (c.arguments.back() == "--json") {
-            EXPECT_EQ(r.out, "{\"file\":\"V_C.dat\",\"error\":\"" + what +
-                                 "\",\"offset\":" + std::to_string(c.cells * 15) + "}\n");
-        } else {
-            EXPECT_EQ(r.out, "");
-        }
+        EXPECT_EQ(r.err, c.file + ": cannot decode: " + what + "\n");
+        const bool json = c.arguments.ends_with("--json");
+        EXPECT_EQ(r.out, json ? "{\"file\":\"V_C.dat\",\"error\":\"" + what + "\",\"offset\":67500}\n" : "");
         EXPECT_FALSE(fs::exists(work.file("p.html")) || fs::exists(work.file("p.svg")));
     }
 }
