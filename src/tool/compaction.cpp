@@ -1,20 +1,13 @@
 #include "tool/compaction.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
-#include <iterator>
 #include <system_error>
 
 #include "compactor/memorizza_percorso.h"
@@ -26,149 +19,6 @@ namespace scenario::tool {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr std::string_view scratch_prefix = ".scenario-tool-";
-constexpr std::size_t scratch_name_length = scratch_prefix.size() + 6;  // mkdtemp's XXXXXX
-
-// The live scratch folder, for the signal handler: a fixed buffer filled
-// before the handler is installed, so the handler reads no object that may be
-// half-built.
-char live_scratch[PATH_MAX] = {};
-constexpr int cleanup_signals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction replaced[std::size(cleanup_signals)];
-bool handlers_installed[std::size(cleanup_signals)] = {};
-
-// Only system calls, as a signal handler may make: the folder holds files
-// only (the copies of the descriptions, the binary files and their
-// temporary files).
-void remove_flat_folder(const char* path) {
-    const int dir = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dir >= 0) {
-        alignas(dirent64) char entries[4096];
-        for (int round = 0; round < 1000; ++round) {
-            const ssize_t n = ::getdents64(dir, entries, sizeof entries);
-            if (n <= 0) break;
-            for (ssize_t at = 0; at < n;) {
-                const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
-                const char* name = entry->d_name;
-                const bool dots = name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-                if (!dots) ::unlinkat(dir, name, 0);
-                at += entry->d_reclen;
-            }
-        }
-        ::close(dir);
-    }
-    ::rmdir(path);
-}
-
-void remove_scratch_and_end(int signal) {
-    if (live_scratch[0] != '\0') remove_flat_folder(live_scratch);
-    // Ends the tool as the signal would have, once this handler returns.
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-void install_cleanup_handlers() {
-    for (std::size_t i = 0; i < std::size(cleanup_signals); ++i) {
-        struct sigaction current {};
-        // A signal the tool was started to ignore stays ignored.
-        if (::sigaction(cleanup_signals[i], nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
-        struct sigaction cleanup {};
-        cleanup.sa_handler = remove_scratch_and_end;
-        sigemptyset(&cleanup.sa_mask);
-        for (int other : cleanup_signals) sigaddset(&cleanup.sa_mask, other);
-        handlers_installed[i] = ::sigaction(cleanup_signals[i], &cleanup, &replaced[i]) == 0;
-    }
-}
-
-void restore_handlers() {
-    for (std::size_t i = 0; i < std::size(cleanup_signals); ++i) {
-        if (handlers_installed[i]) ::sigaction(cleanup_signals[i], &replaced[i], nullptr);
-        handlers_installed[i] = false;
-    }
-}
-
-// A scratch folder whose lock can be taken belongs to no tool at work.
-void remove_stale_scratch_folders(const fs::path& parent) {
-    for_each_entry(parent.string(), [&parent](int dir, const char* entry) {
-        const std::string_view name = entry;
-        if (name.size() != scratch_name_length || name.substr(0, scratch_prefix.size()) != scratch_prefix) return;
-        const int fd = ::openat(dir, entry, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) return;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            std::error_code ignored;
-            fs::remove_all(parent / std::string(name), ignored);
-        }
-        ::close(fd);
-    });
-}
-
-// Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that the handler
-// never meets a scratch folder made but not yet recorded, or the reverse.
-class HeldSignals {
-public:
-    HeldSignals() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (int signal : cleanup_signals) sigaddset(&held, signal);
-        ::sigprocmask(SIG_BLOCK, &held, &before_);
-    }
-    ~HeldSignals() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
-    HeldSignals(const HeldSignals&) = delete;
-    HeldSignals& operator=(const HeldSignals&) = delete;
-
-private:
-    sigset_t before_;
-};
-
-[[noreturn]] void cannot_create_scratch(const std::string& reason, const fs::path& parent) {
-    throw CommandFailure(exit_status::cannot_create,
-                         "cannot create a scratch folder (" + reason + ") in '" + parent.string() + "'");
-}
-
-}  // namespace
-
-ScratchFolder::ScratchFolder(const fs::path& parent) {
-    remove_stale_scratch_folders(parent);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string pattern = (parent / (std::string(scratch_prefix) + "XXXXXX")).string();
-        if (pattern.size() >= sizeof live_scratch) cannot_create_scratch(std::strerror(ENAMETOOLONG), parent);
-        const HeldSignals held;
-        if (::mkdtemp(pattern.data()) == nullptr) cannot_create_scratch(std::strerror(errno), parent);
-        const int lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (lock < 0) {
-            const int error = errno;
-            ::rmdir(pattern.c_str());
-            cannot_create_scratch(std::strerror(error), parent);
-        }
-        while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
-        }
-        // Another tool starting at the same moment may have taken it for a
-        // stale one before it was locked, and removed it.
-        struct stat info {};
-        if (::fstat(lock, &info) != 0 || info.st_nlink == 0) {
-            ::close(lock);
-            continue;
-        }
-        path_ = pattern;
-        lock_ = lock;
-        std::memcpy(live_scratch, pattern.c_str(), pattern.size() + 1);
-        install_cleanup_handlers();
-        return;
-    }
-    cannot_create_scratch("removed by another tool each time", parent);
-}
-
-ScratchFolder::~ScratchFolder() {
-    const HeldSignals held;
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-    live_scratch[0] = '\0';
-    restore_handlers();
-    ::close(lock_);
-}
-
 void require_writable_folder(const fs::path& folder, const std::string& what) {
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
@@ -178,15 +28,6 @@ void require_writable_folder(const fs::path& folder, const std::string& what) {
     if (status.type() == fs::file_type::not_found) refuse("does not exist");
     if (!fs::is_directory(status)) refuse("is not a folder");
     if (::access(folder.c_str(), W_OK | X_OK) != 0) refuse("is not writable");
-}
-
-void create_missing_folder(const fs::path& folder, const std::string& what) {
-    std::error_code error;
-    if (fs::symlink_status(folder, error).type() != fs::file_type::not_found) return;
-    if (!fs::create_directories(folder, error) && error) {
-        throw CommandFailure(exit_status::cannot_create,
-                             "cannot create the " + what + " '" + folder.string() + "' (" + error.message() + ")");
-    }
 }
 
 void require_output_name(const std::string& path) {
@@ -255,13 +96,49 @@ void check_names(const Sources& sources, const fs::path& out) {
 
 namespace {
 
+// Copies the author's file to `copy` in pieces. A failed read is the
+// author's file's (no_input), a failed write the scratch space's
+// (cannot_write): a full disk is told as such, never as an unreadable input.
+void copy_description(const std::string& author_file, const char* what, const std::string& copy) {
+    std::optional<InputFile> input;
+    try {
+        input.emplace(author_file);
+    } catch (const FileError& refused) {
+        throw CommandFailure(exit_status::no_input, refused.what());
+    }
+    try {
+        replace_and_write(copy, [&](OutputFile& file) {
+            std::vector<char> piece(std::size_t{64} << 10);
+            for (;;) {
+                std::size_t n = 0;
+                try {
+                    n = input->read(piece.data(), piece.size());
+                } catch (const FileError& unreadable) {
+                    throw CommandFailure(exit_status::no_input, unreadable.what());
+                }
+                if (n == 0) return;
+                file.write(std::string_view(piece.data(), n));
+            }
+        });
+    } catch (const FileError& unwritable) {
+        throw CommandFailure(exit_status::cannot_write, "cannot copy the " + std::string(what) + " '" + author_file +
+                                                            "' into scratch space: " + unwritable.what());
+    }
+}
+
 // A description that is not there stays absent in the scratch folder too;
 // anything else than a file is refused as such. One read from standard
 // input is written there as it came.
 void place_copy(const std::string& author_file, const std::optional<std::string>& text, const char* what,
                 const std::string& reader_name) {
     if (text) {
-        replace_and_write(reader_name, [&text](OutputFile& file) { file.write(*text); });
+        try {
+            replace_and_write(reader_name, [&text](OutputFile& file) { file.write(*text); });
+        } catch (const FileError& unwritable) {
+            throw CommandFailure(exit_status::cannot_write, "cannot copy the " + std::string(what) + " from " +
+                                                                standard_input_name +
+                                                                " into scratch space: " + unwritable.what());
+        }
         return;
     }
     std::error_code error;
@@ -272,9 +149,7 @@ void place_copy(const std::string& author_file, const std::optional<std::string>
     };
     if (fs::is_directory(status)) refuse("is a folder");
     if (!fs::is_regular_file(status)) refuse("is not a regular file");
-    if (!fs::copy_file(author_file, reader_name, fs::copy_options::overwrite_existing, error)) {
-        refuse("cannot be read (" + error.message() + ")");
-    }
+    copy_description(author_file, what, reader_name);
 }
 
 }  // namespace

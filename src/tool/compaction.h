@@ -14,6 +14,7 @@
 
 #include "model/route_model.h"
 #include "reader/memorizza_dati.h"
+#include "tool/scratch_folder.h"
 
 namespace scenario::tool {
 
@@ -34,25 +35,6 @@ public:
 
 private:
     int status_;
-};
-
-// A folder of its own inside `parent` (".scenario-tool-XXXXXX"), removed
-// with everything in it when the object goes, and on SIGINT, SIGTERM and
-// SIGHUP before the tool ends. The tool holds a lock on it while it lives,
-// so scratch folders left by a tool that was killed outright are told from
-// those of a tool still at work and are removed when the next one starts.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::filesystem::path& parent);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-    int lock_ = -1;
 };
 
 struct Sources {
@@ -103,8 +85,6 @@ void require_writable_folder(const std::filesystem::path& folder, const std::str
 // when either holds a folder separator, or when a name they make would be
 // too long for the file system of `out` (or of any, while `out` is missing).
 void check_names(const Sources& sources, const std::filesystem::path& out);
-// Creates the folder, and those above it, when it is missing.
-void create_missing_folder(const std::filesystem::path& folder, const std::string& what);
 // Refuses a name held by something an output must not replace (a folder, a
 // FIFO, a device): a CommandFailure, cannot_create.
 void require_output_name(const std::string& path);
@@ -118,10 +98,13 @@ void write_output(const std::string& path, std::string_view bytes);
 // files it wrote into `out`, each replacing the earlier one in one step (when
 // `keep` is set; otherwise they go with the scratch folder). A title or train
 // code that cannot be part of a file name, or a description that is a folder
-// or not a regular file, is a CommandFailure (no_input); a name in `out` held
-// by a folder, FIFO or device is one (cannot_create) before anything is
-// compiled, and a file system failure while writing is a FileError. The observer, when given, watches the
-// reading and the completion pass.
+// or not a regular file, or cannot be read, is a CommandFailure (no_input);
+// a name in `out` held by a folder, FIFO or device is one (cannot_create)
+// before anything is compiled, and so is a scratch folder that cannot be
+// made. A copy that cannot be written into the scratch folder is one
+// (cannot_write), and any other file system failure while writing is a
+// FileError. The observer, when given, watches the reading and the
+// completion pass.
 Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep,
                    ReadObserver* observer = nullptr);
 

@@ -85,7 +85,9 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
     if (options.out.empty()) throw UsageError("--out is empty: give a folder (. for the current one)");
     check_names(options.sources, options.out);
-    create_missing_folder(options.out, "output folder");
+    // Held to the end: the three files are one run's, and a folder this run
+    // made goes again when nothing was written into it.
+    const OutputFolder folder(options.out, output_lock_patience);
     require_writable_folder(options.out, "output folder");
     Run first;
     Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);

@@ -12,8 +12,8 @@ namespace scenario::tool {
 int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& err) {
     if (options.out.empty()) throw UsageError("--out is required: the SVG file, or - for standard output");
     // A folder, FIFO or device at the name is refused before the work.
-    require_drawing_output(options.out);
     const ScenarioInput input{options.sources, options.records, options.cells, options.geometry};
+    require_drawing_output(options.out, input);
     LoadedScenario s = load_scenario(input, err);
     if (!s.drawable) return s.status;
 

@@ -326,6 +326,30 @@ KilometreBreaks breaks_from(const std::string& path) {
     }
 }
 
+// Route cells with their records beside them, or given with --sim, are
+// refused when they are fewer than the records' route length needs: a
+// ".dat" cut short or emptied. Records beside the cells that cannot be read
+// leave them unchecked; records given with --sim must be read.
+void check_against_records(std::size_t cells, const DumpOptions& options) {
+    const bool given = !options.sim.empty();
+    const std::optional<std::string> sim =
+        given ? std::optional(options.sim) : records_beside(options.file, BinaryFile::cells);
+    if (!sim) return;
+    ScenarioRecord sizes;
+    try {
+        const InputFile file(*sim, BinaryFile::records);
+        RecordDecoder records(file);
+        sizes = records.record(record_index::train_sizes);
+    } catch (const InputError&) {
+        if (given) throw;
+        return;
+    } catch (const DecodeError& bad) {
+        if (given) throw InputError(exit_status::bad_data, *sim + ": cannot decode: " + bad.what());
+        return;
+    }
+    require_route_cells(cells, sizes, *sim);
+}
+
 void dump_file(const InputFile& file, const DumpOptions& options, Request& request, CheckedOutput& out) {
     switch (request.kind) {
         case BinaryFile::records: {
@@ -339,6 +363,7 @@ void dump_file(const InputFile& file, const DumpOptions& options, Request& reque
         }
         case BinaryFile::cells: {
             CellDecoder cells(file);
+            check_against_records(cells.count(), options);
             dump_cells(cells, request, out);
             return;
         }

@@ -6,6 +6,7 @@
 #include "io/file_system.h"
 #include "tool/commands.h"
 #include "tool/compaction.h"
+#include "tool/dump/record_view.h"
 
 namespace scenario::tool {
 
@@ -43,7 +44,11 @@ RouteModel read_compiled(const CompiledFiles& files) {
     const std::vector<ScenarioRecord> records =
         decoded(files.records, [](std::string_view bytes) { return decode_records(bytes); });
     std::copy_n(records.begin(), std::min<std::size_t>(records.size(), record_count), model.records.begin());
-    model.cells = decoded(files.cells, [](std::string_view bytes) { return decode_cells(bytes); });
+    model.cells = decoded(files.cells, [&](std::string_view bytes) {
+        std::vector<RouteCell> cells = decode_cells(bytes);
+        require_route_cells(cells.size(), model.records[record_index::train_sizes], files.records);
+        return cells;
+    });
     if (model.cells.empty()) throw CompiledFileError(files.cells, "the file holds no route cells");
     if (model.cells.size() > most_cells) {
         throw CompiledFileError(files.cells, "the file holds " + std::to_string(model.cells.size()) +

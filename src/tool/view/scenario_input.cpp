@@ -5,6 +5,7 @@
 #include "tool/commands.h"
 #include "tool/diagnostics/report.h"
 #include "tool/display_text.h"
+#include "tool/os.h"
 #include "tool/view/compiled_scenario.h"
 #include "tool/view/diagnostics_data.h"
 
@@ -68,6 +69,26 @@ void from_compiled(const ScenarioInput& input, LoadedScenario& s, std::ostream& 
     s.drawable = true;
 }
 
+// The same file, however it is named (another spelling, a link, a hard
+// link): the drawing would replace the input it is drawn from.
+void require_not_an_input(const std::string& path, const ScenarioInput& input) {
+    const std::optional<os::Identity> output = os::identity(path);
+    if (!output) return;
+    // A description read from standard input has no file.
+    const std::string none;
+    const std::pair<const std::string*, const char*> inputs[] = {
+        {input.sources.lineText ? &none : &input.sources.line, "--line"},
+        {input.sources.trainText ? &none : &input.sources.train, "--train"},
+        {&input.records, "--sim"},
+        {&input.cells, "--dat"},
+        {&input.geometry, "--geometry"}};
+    for (const auto& [name, option] : inputs) {
+        if (name->empty() || os::identity(*name) != output) continue;
+        throw UsageError("--out '" + path + "' is the file given to " + option + " ('" + *name +
+                         "'): the drawing would replace it");
+    }
+}
+
 }  // namespace
 
 LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err) {
@@ -93,8 +114,9 @@ LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err) {
     return s;
 }
 
-void require_drawing_output(const std::string& path) {
+void require_drawing_output(const std::string& path, const ScenarioInput& input) {
     if (path == "-") return;
+    require_not_an_input(path, input);
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folder.empty()) folder = ".";
     require_writable_folder(folder, "output folder");

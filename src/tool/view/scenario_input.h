@@ -45,10 +45,11 @@ struct LoadedScenario {
 // diagnostics of descriptions are shown on `err` as `compile` shows them.
 LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err);
 
-// Checks, before the work, that a drawing can be written at `path`: its
-// folder is there and writable, and nothing an output must not replace holds
-// the name. Nothing to check for "-", standard output.
-void require_drawing_output(const std::string& path);
+// Checks, before the work, that a drawing can be written at `path`: it is
+// none of the input's files under any name (a UsageError), its folder is
+// there and writable, and nothing an output must not replace holds the
+// name. Nothing to check for "-", standard output.
+void require_drawing_output(const std::string& path, const ScenarioInput& input);
 
 // Writes a drawing (`bytes`) to `path`, or to `out` for "-", and says so:
 // "VERB PATH" on `out` when the scenario was read without error, else a note

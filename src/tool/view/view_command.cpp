@@ -10,7 +10,7 @@ namespace scenario::tool {
 
 int view_command(const ViewOptions& options, std::ostream& out, std::ostream& err) {
     if (options.out.empty()) throw UsageError("--out is required: the HTML file, or - for standard output");
-    require_drawing_output(options.out);
+    require_drawing_output(options.out, options.input);
     LoadedScenario s = load_scenario(options.input, err);
     if (!s.drawable) return s.status;
 
