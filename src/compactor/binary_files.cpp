@@ -48,11 +48,13 @@ void write_line_geometry(const Track& track, const std::string& path) {
     replace_and_write(path, [&](OutputFile& out) {
         // x for every metre, then y. The track holds the file's own bytes, so
         // its runs of doubles go out as they stand, without a copy of the file
-        // in memory: a handful of writes for the whole table.
+        // in memory. A piece is small enough that the bytes looked over to
+        // find it are still in the cache when the system copies them.
+        constexpr std::size_t piece_metres = 25000;
         const auto metres = static_cast<std::size_t>(track.last_metre() + 1);
         for (int coordinate : {Track::x, Track::y}) {
             for (std::size_t m = 0; m < metres;) {
-                const Track::Piece piece = track.file_piece(coordinate, m);
+                const Track::Piece piece = track.file_piece(coordinate, m, piece_metres);
                 out.write(piece.bytes);
                 m = piece.end;
             }

@@ -1,5 +1,6 @@
 #include "model/track.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -20,8 +21,7 @@ std::size_t metres_from(std::int32_t last_metre) {
 
 }  // namespace
 
-Track::Track(Track&& other) noexcept
-    : block_(std::move(other.block_)), metres_(std::exchange(other.metres_, 0)) {}
+Track::Track(Track&& other) noexcept : block_(std::move(other.block_)), metres_(std::exchange(other.metres_, 0)) {}
 
 Track& Track::operator=(Track&& other) noexcept {
     if (this != &other) {
@@ -90,8 +90,8 @@ void Track::set_int16(std::int64_t metre, int coordinate, std::int16_t value) {
     track_slot::store(s + track_slot::tag_size, value);
 }
 
-Track::Piece Track::file_piece(int coordinate, std::size_t from) const {
-    if (!keeps_values() || from >= metres_) {
+Track::Piece Track::file_piece(int coordinate, std::size_t from, std::size_t most_metres) const {
+    if (!keeps_values() || from >= metres_ || most_metres == 0) {
         throw std::logic_error("no plan geometry entry at metre " + std::to_string(from) + " to write");
     }
     const std::byte* const slots = column(coordinate);
@@ -100,8 +100,9 @@ Track::Piece Track::file_piece(int coordinate, std::size_t from) const {
     };
     const TrackTag tag = track_slot::tag(slots + from * track_slot::size);
     if (tag == TrackTag::int16) return {chars(from, track_slot::tag_size + sizeof(std::int16_t)), from + 1};
+    const std::size_t last = from + std::min(most_metres, metres_ - from);
     std::size_t end = from + 1;
-    while (end < metres_ && track_slot::tag(slots + end * track_slot::size) == tag) ++end;
+    while (end < last && track_slot::tag(slots + end * track_slot::size) == tag) ++end;
     if (tag == TrackTag::real) return {chars(from, (end - from) * track_slot::size), end};
     // Empty slots are all zero, so the bare tags of the run are the first
     // bytes of its slots.

@@ -192,15 +192,16 @@ public:
     Tags tags(int coordinate) const { return {column(coordinate), metres_}; }
 
     // The line geometry file's bytes for the entries of `coordinate` from
-    // metre `from` on, as far as they lie together in the table: a run of
-    // doubles, or of empty entries (their bare tags), or one 16-bit integer.
-    // `bytes` points into the table; `end` is the metre after the piece.
-    // Needs a table that keeps values and `from` below last_metre() + 1.
+    // metre `from` on, as far as they lie together in the table and up to
+    // `most_metres` of them: a run of doubles, or of empty entries (their
+    // bare tags), or one 16-bit integer. `bytes` points into the table; `end`
+    // is the metre after the piece. Needs a table that keeps values, `from`
+    // below last_metre() + 1 and `most_metres` above 0.
     struct Piece {
         std::string_view bytes;
         std::size_t end = 0;
     };
-    Piece file_piece(int coordinate, std::size_t from) const;
+    Piece file_piece(int coordinate, std::size_t from, std::size_t most_metres) const;
 
 private:
     const std::byte* column(int coordinate) const {

@@ -23,7 +23,10 @@ template <bool curved>
 void TrackBuilder::build(std::int64_t last, double k) {
     if (last < c_) return;
     const std::int64_t inside = std::min(last, points_.last_metre());
-    if (points_.keeps_values()) {
+    // A copy the stores cannot reach, so that the columns are not loaded
+    // again after each point.
+    const Track::PointWriter points = points_;
+    if (points.keeps_values()) {
         double x1 = x1_, y1 = y1_, x2 = x2_, y2 = y2_;
         for (std::int64_t m = c_; m <= inside; ++m) {
             const double dx = x1 - x2;
@@ -37,7 +40,7 @@ void TrackBuilder::build(std::int64_t last, double k) {
                 x = x1 + dx;
                 y = y1 + dy;
             }
-            points_.put(static_cast<std::size_t>(m), x, y);
+            points.put(static_cast<std::size_t>(m), x, y);
             x2 = x1;
             y2 = y1;
             x1 = x;
