@@ -34,9 +34,13 @@ std::string encode_records(const RouteModel& model) {
 }
 
 std::string encode_cells(const RouteModel& model) {
-    std::string out;
-    out.reserve(model.cells.size() * layout::cell_size);
-    for (const RouteCell& cell : model.cells) encode_cell(out, cell);
+    // Stored field by field into text of the final size: the longest route
+    // has twenty thousand cells.
+    std::string out(model.cells.size() * layout::cell_size, '\0');
+    char* at = out.data();
+    for (const RouteCell& cell : model.cells) {
+        layout::cell_fields(cell, [&at](const char*, auto field) { at = store(at, field); });
+    }
     return out;
 }
 
