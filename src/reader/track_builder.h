@@ -23,6 +23,9 @@ public:
     // ReadFault once the metres before it are built.
     void straight_to(std::int64_t last) { build<false>(last, 0.0); }
     void curve_to(std::int64_t last, double k) { build<true>(last, k); }
+    // One metre, for callers that build step by step.
+    void straight_step() { straight_to(c_); }
+    void curved_step(double k) { curve_to(c_, k); }
 
 private:
     template <bool curved>
