@@ -1,5 +1,6 @@
 #include "fuzz_support.h"
 
+#include "compactor/little_endian.h"
 #include "model/error_codes.h"
 
 #include <unistd.h>
@@ -150,24 +151,17 @@ void check_after_reading(const RouteModel& model, const ScenarioFiles& files, co
     if (line_half_finished && model.withGeometry != 0) check_finished_track(model.track, model.trackLength);
 }
 
-std::uintmax_t line_geometry_size(const Track& track) {
-    std::uintmax_t size = 0;
+std::string line_geometry_bytes(const Track& track) {
+    std::string bytes;
     for (int coordinate : {Track::x, Track::y}) {
         for (std::int64_t m = 0; m <= track.last_metre(); ++m) {
-            switch (track.at(m, coordinate).tag) {
-                case TrackTag::empty:
-                    size += 2;
-                    break;
-                case TrackTag::int16:
-                    size += 4;
-                    break;
-                case TrackTag::real:
-                    size += 10;
-                    break;
-            }
+            const TrackValue v = track.at(m, coordinate);
+            put_u16(bytes, static_cast<std::uint16_t>(v.tag));
+            if (v.tag == TrackTag::int16) put_i16(bytes, static_cast<std::int16_t>(v.value));
+            if (v.tag == TrackTag::real) put_f64(bytes, v.value);
         }
     }
-    return size;
+    return bytes;
 }
 
 }  // namespace scenario::fuzz

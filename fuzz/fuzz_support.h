@@ -64,8 +64,9 @@ bool line_half_gave_up(std::int32_t code);
 // finished line half has built every track metre up to trackLength - 2.
 void check_after_reading(const RouteModel& model, const ScenarioFiles& files, const ReadDiagnostics& diagnostics);
 
-// Size of "_linea.dat" for the track as it is: each value's 2-byte tag and
-// its 0, 2 or 8 bytes.
-std::uintmax_t line_geometry_size(const Track& track);
+// The bytes of "_linea.dat" for the track as it is, encoded entry by entry
+// from what the track reads back: each value's 2-byte tag and its 0, 2 or 8
+// bytes.
+std::string line_geometry_bytes(const Track& track);
 
 }  // namespace scenario::fuzz

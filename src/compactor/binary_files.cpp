@@ -5,7 +5,6 @@
 #include "compactor/file_layout.h"
 #include "compactor/little_endian.h"
 #include "io/file_system.h"
-#include "model/zeroed_block.h"
 
 namespace scenario {
 
@@ -35,39 +34,35 @@ std::string encode_records(const RouteModel& model) {
 }
 
 std::string encode_cells(const RouteModel& model) {
-    std::string out;
-    out.reserve(model.cells.size() * layout::cell_size);
-    for (const RouteCell& cell : model.cells) encode_cell(out, cell);
+    // Stored field by field into text of the final size: the longest route
+    // has twenty thousand cells.
+    std::string out(model.cells.size() * layout::cell_size, '\0');
+    char* at = out.data();
+    for (const RouteCell& cell : model.cells) {
+        layout::cell_fields(cell, [&at](const char*, auto field) { at = store(at, field); });
+    }
     return out;
 }
 
 void write_line_geometry(const Track& track, const std::string& path) {
+    static_assert(track_slot::size == layout::geometry_tag_size + layout::geometry_value_size(TrackTag::real) &&
+                      track_slot::tag_size == layout::geometry_tag_size,
+                  "a slot of the track holding a double is that double's bytes in the file");
+    if (!track.keeps_values()) throw std::logic_error("a plan geometry that keeps no values cannot be written");
     replace_and_write(path, [&](OutputFile& out) {
-        // x for every metre, then y; each value behind its type tag. Written
-        // in pieces so that the whole file never sits in memory. A piece
-        // fills one huge page: few writes, and a single page fault.
-        constexpr std::size_t longest_value = layout::geometry_tag_size + layout::geometry_value_size(TrackTag::real);
-        const ZeroedBlock chunk(std::size_t{2} << 20);
-        const std::size_t chunk_size = chunk.size() - longest_value;
-        char* const begin = reinterpret_cast<char*>(chunk.data());
-        char* at = begin;
+        // x for every metre, then y. The track holds the file's own bytes, so
+        // its runs of doubles go out as they stand, without a copy of the file
+        // in memory. A piece is small enough that the bytes looked over to
+        // find it are still in the cache when the system copies them.
+        constexpr std::size_t piece_metres = 25000;
+        const auto metres = static_cast<std::size_t>(track.last_metre() + 1);
         for (int coordinate : {Track::x, Track::y}) {
-            const std::span<const std::uint8_t> tags = track.tags(coordinate);
-            const std::span<const double> values = track.values(coordinate);
-            for (std::size_t m = 0; m < tags.size(); ++m) {
-                const auto tag = static_cast<TrackTag>(tags[m]);
-                at = store_u16(at, static_cast<std::uint16_t>(tag));
-                if (tag == TrackTag::int16) {
-                    at = store_u16(at, static_cast<std::uint16_t>(static_cast<std::int16_t>(values[m])));
-                }
-                if (tag == TrackTag::real) at = store_f64(at, values[m]);
-                if (static_cast<std::size_t>(at - begin) >= chunk_size) {
-                    out.write(std::string_view(begin, static_cast<std::size_t>(at - begin)));
-                    at = begin;
-                }
+            for (std::size_t m = 0; m < metres;) {
+                const Track::Piece piece = track.file_piece(coordinate, m, piece_metres);
+                out.write(piece.bytes);
+                m = piece.end;
             }
         }
-        out.write(std::string_view(begin, static_cast<std::size_t>(at - begin)));
     });
 }
 

@@ -46,11 +46,12 @@ inline char* store_u16(char* at, std::uint16_t value) {
     return at + 2;
 }
 
-inline char* store_f64(char* at, double value) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return at + 8;
+// One field of a width the route cells file uses.
+inline char* store(char* at, std::uint8_t value) {
+    *at = static_cast<char>(value);
+    return at + 1;
 }
+inline char* store(char* at, std::int16_t value) { return store_u16(at, static_cast<std::uint16_t>(value)); }
 
 // Decoding counterparts, for readers of the binary files. The caller
 // guarantees that the bytes are there.

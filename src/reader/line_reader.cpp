@@ -1,5 +1,6 @@
 #include "reader/line_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -317,15 +318,12 @@ LineReader::Outcome LineReader::build_curve(const std::string& field, FieldSpan 
     if (contains_ignoring_case(field, "s")) k = -k;
 
     r_.note_location(keyword);
+    // Building the last metre a curve row may reach ends the reading.
     const std::int64_t curve_end = std::int64_t{p} + len;
-    while (builder_.next_metre() <= p) {
-        builder_.straight_step();
-        if (builder_.next_metre() > last_metre_of_curves) return abandon(ErrorCode::curve_without_class, keyword);
-    }
-    while (builder_.next_metre() <= curve_end) {
-        builder_.curved_step(k);
-        if (builder_.next_metre() > last_metre_of_curves) return abandon(ErrorCode::curve_without_class, keyword);
-    }
+    builder_.straight_to(std::min(std::int64_t{p}, last_metre_of_curves));
+    if (builder_.next_metre() > last_metre_of_curves) return abandon(ErrorCode::curve_without_class, keyword);
+    builder_.curve_to(std::min(curve_end, last_metre_of_curves), k);
+    if (builder_.next_metre() > last_metre_of_curves) return abandon(ErrorCode::curve_without_class, keyword);
     return Outcome::go_on;
 }
 
@@ -333,7 +331,7 @@ void LineReader::finish() {
     r_.close_and_delete();
     gradients_.fill_up_to(std::int64_t{m_.cellCount} - 2);
     if (m_.withGeometry != 0) {
-        while (builder_.next_metre() <= std::int64_t{m_.trackLength} - 2) builder_.straight_step();
+        builder_.straight_to(std::int64_t{m_.trackLength} - 2);
     }
 }
 

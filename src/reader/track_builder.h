@@ -18,36 +18,18 @@ public:
     void start();
 
     std::int64_t next_metre() const { return c_; }
-    void straight_step() { step(0.0, false); }
-    void curved_step(double k) { step(k, true); }
+    // Build metres next_metre() to `last` (none when `last` lies behind),
+    // straight on or turning by k each metre. A metre beyond the table is a
+    // ReadFault once the metres before it are built.
+    void straight_to(std::int64_t last) { build<false>(last, 0.0); }
+    void curve_to(std::int64_t last, double k) { build<true>(last, k); }
+    // One metre, for callers that build step by step.
+    void straight_step() { straight_to(c_); }
+    void curved_step(double k) { curve_to(c_, k); }
 
 private:
-    // Inline: a long route takes a million of them. A table that keeps no
-    // values still has each metre checked.
-    void step(double k, bool curved) {
-        if (!points_.keeps_values()) {
-            points_.check(c_);
-            ++c_;
-            return;
-        }
-        const double dx = x1_ - x2_;
-        const double dy = y1_ - y2_;
-        double x = 0.0;
-        double y = 0.0;
-        if (curved) {
-            x = x1_ + (dx + k * dy);
-            y = y1_ + (dy - k * dx);
-        } else {
-            x = x1_ + dx;
-            y = y1_ + dy;
-        }
-        points_.set(c_, x, y);
-        x2_ = x1_;
-        y2_ = y1_;
-        x1_ = x;
-        y1_ = y;
-        ++c_;
-    }
+    template <bool curved>
+    void build(std::int64_t last, double k);
 
     Track& track_;
     Track::PointWriter points_;

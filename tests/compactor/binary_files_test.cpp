@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <tuple>
+#include <vector>
+
+#include "compactor/binary_decoding.h"
 #include "compactor/little_endian.h"
 #include "support/temp_folder.h"
 
@@ -157,6 +162,115 @@ TEST(LineGeometryFile, FullSizeRoute) {
     const std::string path = folder.file("g.dat");
     write_line_geometry(track, path);
     EXPECT_EQ(read_file(path).size(), 4499964u);
+}
+
+// Small tables whose every byte is known: the runs the writer finds in the
+// table (integers, doubles, empty entries) in every order they can come.
+struct GeometryCase {
+    const char* name;
+    std::int32_t last_metre;
+    // Entries set, in order: metre, coordinate, tag, value.
+    std::vector<std::tuple<int, int, TrackTag, double>> entries;
+    std::string bytes;
+};
+
+const std::string two = bytes({5, 0, 0, 0, 0, 0, 0, 0, 0, 0x40});      // 2.0 behind its tag
+const std::string half = bytes({5, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x3F});  // 0.5
+const std::string minus_two = bytes({2, 0, 0xFE, 0xFF});               // the integer -2
+const std::string empty_tag = bytes({0, 0});
+
+class LineGeometryBytes : public ::testing::TestWithParam<GeometryCase> {};
+
+TEST_P(LineGeometryBytes, EveryRunAsTheFileHoldsIt) {
+    const GeometryCase& c = GetParam();
+    Track track;
+    track.create(c.last_metre);
+    for (const auto& [metre, coordinate, tag, value] : c.entries) {
+        if (tag == TrackTag::int16) track.set_int16(metre, coordinate, static_cast<std::int16_t>(value));
+        if (tag == TrackTag::real) track.set_real(metre, coordinate, value);
+    }
+    TempFolder folder;
+    const std::string path = folder.file("g.dat");
+    write_line_geometry(track, path);
+    EXPECT_EQ(read_file(path), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, LineGeometryBytes,
+    ::testing::Values(GeometryCase{"OneEmptyMetre", 0, {}, empty_tag + empty_tag},
+                      GeometryCase{"StartPointsOnly",
+                                   1,
+                                   {{0, Track::x, TrackTag::int16, 0},
+                                    {0, Track::y, TrackTag::int16, 0},
+                                    {1, Track::x, TrackTag::int16, 0},
+                                    {1, Track::y, TrackTag::int16, 1}},
+                                   bytes({2, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0})},
+                      // A reading abandoned after metre 2: metres 3 to 5 stay empty.
+                      GeometryCase{"AbandonedHalfWay",
+                                   5,
+                                   {{0, Track::x, TrackTag::int16, 0},
+                                    {0, Track::y, TrackTag::int16, 0},
+                                    {1, Track::x, TrackTag::int16, 0},
+                                    {1, Track::y, TrackTag::int16, 1},
+                                    {2, Track::x, TrackTag::real, 0.5},
+                                    {2, Track::y, TrackTag::real, 2}},
+                                   bytes({2, 0, 0, 0, 2, 0, 0, 0}) + half + empty_tag + empty_tag + empty_tag +
+                                       bytes({2, 0, 0, 0, 2, 0, 1, 0}) + two + empty_tag + empty_tag + empty_tag},
+                      // A curve that runs past the table fills it to its last metre.
+                      GeometryCase{"DoublesToTheLastMetre",
+                                   2,
+                                   {{1, Track::x, TrackTag::real, 2},
+                                    {2, Track::x, TrackTag::real, 0.5},
+                                    {0, Track::y, TrackTag::real, 2},
+                                    {1, Track::y, TrackTag::real, 2},
+                                    {2, Track::y, TrackTag::real, 2}},
+                                   empty_tag + two + half + two + two + two},
+                      // What a decoded file may hold: an integer between doubles, an empty
+                      // entry between integers, a double set twice.
+                      GeometryCase{"MixedEntries",
+                                   3,
+                                   {{0, Track::x, TrackTag::real, 0.5},
+                                    {1, Track::x, TrackTag::int16, -2},
+                                    {2, Track::x, TrackTag::real, 2},
+                                    {0, Track::y, TrackTag::int16, -2},
+                                    {2, Track::y, TrackTag::int16, -2},
+                                    {3, Track::y, TrackTag::real, 0.5},
+                                    {3, Track::y, TrackTag::real, 2}},
+                                   half + minus_two + two + empty_tag + minus_two + empty_tag + minus_two + two}),
+    [](const ::testing::TestParamInfo<GeometryCase>& param) { return std::string(param.param.name); });
+
+// Long runs go out in pieces: every metre around the seams between them, and
+// between the halves, comes back as it was set.
+TEST(LineGeometryFile, LongRunsDecodeAsTheTableHoldsThem) {
+    Track track;
+    track.create(80000);
+    for (int m = 0; m <= 79000; ++m) {
+        if (m == 30000 || m == 50001) continue;  // empty entries inside the runs
+        track.set_real(m, Track::x, 0.25 * m);
+        track.set_real(m, Track::y, -0.5 * m);
+    }
+    track.set_int16(60000, Track::y, 7);
+    TempFolder folder;
+    const std::string path = folder.file("g.dat");
+    write_line_geometry(track, path);
+    std::size_t metres = 0;
+    const std::vector<TrackValue> values = decode_line_geometry(read_file(path), metres);
+    ASSERT_EQ(metres, 80001u);
+    std::size_t differing = 0;
+    for (int coordinate : {Track::x, Track::y}) {
+        for (std::size_t m = 0; m < metres; ++m) {
+            const std::size_t at = (coordinate == Track::y ? metres : 0) + m;
+            if (values[at] != track.at(static_cast<std::int64_t>(m), coordinate)) ++differing;
+        }
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST(LineGeometryFile, ATableThatKeepsNoValuesIsNotWritten) {
+    Track track;
+    track.create_bounds_only(10);
+    TempFolder folder;
+    EXPECT_THROW(write_line_geometry(track, folder.file("g.dat")), std::logic_error);
 }
 
 TEST(BinaryFiles, OlderLongerFilesAreReplaced) {

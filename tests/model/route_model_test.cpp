@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace scenario {
@@ -85,6 +86,41 @@ TEST(Track, RecreatedLongTableStartsEmpty) {
     moved.clear();
     EXPECT_FALSE(moved.exists());
     EXPECT_THROW(moved.at(0, Track::x), ReadFault);
+}
+
+// A piece of the file's bytes ends where its run ends or at the limit asked
+// for, whichever comes first; there is no piece past the table.
+TEST(Track, FilePiecesStopAtTheirLimit) {
+    Track track;
+    track.create(9);
+    for (int m = 2; m <= 6; ++m) track.set_real(m, Track::x, m);
+    struct Case {
+        std::size_t from, most, end, bytes;
+    };
+    for (const Case& c : {Case{2, 3, 5, 30}, Case{2, 100, 7, 50}, Case{7, 2, 9, 4}, Case{7, 100, 10, 6}}) {
+        const Track::Piece piece = track.file_piece(Track::x, c.from, c.most);
+        EXPECT_EQ(piece.end, c.end) << c.from << " " << c.most;
+        EXPECT_EQ(piece.bytes.size(), c.bytes) << c.from << " " << c.most;
+    }
+    EXPECT_THROW(track.file_piece(Track::x, 10, 1), std::logic_error);
+    EXPECT_THROW(track.file_piece(Track::x, 0, 0), std::logic_error);
+}
+
+// A table that keeps no values reads empty through every accessor, and
+// moving it leaves no table behind.
+TEST(Track, BoundsOnlyTableReadsEmpty) {
+    Track track;
+    track.create_bounds_only(20);
+    track.set_real(20, Track::x, 1.5);
+    track.set_int16(0, Track::y, 3);
+    EXPECT_EQ(track.at(20, Track::x), TrackValue{});
+    EXPECT_EQ(track.values(Track::x)[20], 0.0);
+    EXPECT_EQ(track.tags(Track::y)[0], 0);
+    EXPECT_EQ(track.tags(Track::y).size(), 21u);
+    EXPECT_THROW(track.set_real(21, Track::x, 0), ReadFault);
+    const Track moved = std::move(track);
+    EXPECT_EQ(moved.last_metre(), 20);
+    EXPECT_FALSE(track.exists());  // NOLINT(bugprone-use-after-move)
 }
 
 }  // namespace
