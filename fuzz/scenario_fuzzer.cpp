@@ -23,7 +23,7 @@
 #include "fuzz_support.h"
 
 #ifdef COMPACTOR_FUZZ_DIAGNOSTICS
-#include "tool/compaction.h"
+#include "tool/base/compaction.h"
 #include "tool/diagnostics/analysis.h"
 #include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/report.h"

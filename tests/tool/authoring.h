@@ -11,7 +11,7 @@
 
 #include "support/description_files.h"
 #include "support/temp_folder.h"
-#include "tool/commands.h"
+#include "tool/commands/commands.h"
 
 namespace scenario::tool::testing {
 

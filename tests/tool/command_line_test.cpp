@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "tool/authoring.h"
-#include "tool/wording.h"
+#include "tool/base/wording.h"
 
 namespace scenario::tool {
 namespace {

@@ -8,7 +8,7 @@
 #include "compactor/binary_decoding.h"
 #include "compactor/binary_files.h"
 #include "tool/authoring.h"
-#include "tool/compaction.h"
+#include "tool/base/compaction.h"
 
 namespace scenario::tool {
 namespace {

@@ -1,6 +1,6 @@
 // What the tool echoes from an author's file reaches the terminal harmless:
 // control characters escaped, a long source line cut around the caret.
-#include "tool/display_text.h"
+#include "tool/base/display_text.h"
 
 #include <gtest/gtest.h>
 

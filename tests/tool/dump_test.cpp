@@ -18,9 +18,9 @@
 #include "compactor/binary_files.h"
 #include "compactor/file_layout.h"
 #include "tool/authoring.h"
-#include "tool/compaction.h"
-#include "tool/display_text.h"
-#include "tool/dump/record_view.h"
+#include "tool/base/compaction.h"
+#include "tool/base/display_text.h"
+#include "tool/binary/record_view.h"
 
 namespace scenario::tool {
 namespace {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "tool/compaction.h"
-#include "tool/kilometres.h"
+#include "tool/base/compaction.h"
+#include "tool/base/kilometres.h"
 
 namespace scenario::tool {
 namespace {

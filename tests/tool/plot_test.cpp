@@ -11,8 +11,9 @@
 #include <stdexcept>
 
 #include "tool/authoring.h"
-#include "tool/compaction.h"
-#include "tool/plot.h"
+#include "tool/base/compaction.h"
+#include "tool/base/kilometres.h"
+#include "tool/drawing/plot.h"
 
 namespace scenario::tool {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "support/process.h"
 #include "tool/authoring.h"
-#include "tool/display_text.h"
+#include "tool/base/display_text.h"
 
 namespace scenario::tool {
 namespace {

@@ -12,12 +12,12 @@
 
 #include "reader/track_builder.h"
 #include "tool/authoring.h"
-#include "tool/compaction.h"
-#include "tool/plot.h"
-#include "tool/view/compiled_scenario.h"
-#include "tool/view/route_items.h"
-#include "tool/view/route_range.h"
-#include "tool/view/view_page.h"
+#include "tool/base/compaction.h"
+#include "tool/drawing/compiled_scenario.h"
+#include "tool/drawing/plot.h"
+#include "tool/drawing/route_items.h"
+#include "tool/drawing/route_range.h"
+#include "tool/drawing/view_page.h"
 
 namespace scenario::tool {
 namespace {

@@ -9,10 +9,10 @@
 #include "reader/line_reader.h"
 #include "reader/signal_recorders.h"
 #include "reader/train_reader.h"
+#include "tool/base/display_text.h"
+#include "tool/base/wording.h"
 #include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/rows.h"
-#include "tool/display_text.h"
-#include "tool/wording.h"
 
 namespace scenario::tool {
 

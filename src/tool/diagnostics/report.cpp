@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tool/display_text.h"
+#include "tool/base/display_text.h"
 
 namespace scenario::tool {
 

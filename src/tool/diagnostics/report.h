@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tool/base/display_text.h"
 #include "tool/diagnostics/analysis.h"
-#include "tool/display_text.h"
 
 namespace scenario::tool {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "tool/display_text.h"
+#include "tool/base/display_text.h"
 
 namespace scenario::tool {
 

@@ -10,7 +10,7 @@
 #include "compactor/memorizza_percorso.h"
 #include "io/file_system.h"
 #include "model/scenario_files.h"
-#include "tool/compaction.h"
+#include "tool/base/compaction.h"
 
 namespace scenario::tool {
 

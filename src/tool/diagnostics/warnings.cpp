@@ -9,9 +9,9 @@
 
 #include "model/rounding.h"
 #include "model/route_model.h"
+#include "tool/base/display_text.h"
+#include "tool/base/wording.h"
 #include "tool/diagnostics/rows.h"
-#include "tool/display_text.h"
-#include "tool/wording.h"
 
 namespace scenario::tool {
 

@@ -1,0 +1,46 @@
+#include "tool/base/output_files.h"
+
+#include <unistd.h>
+
+#include <optional>
+#include <system_error>
+
+#include "io/file_system.h"
+#include "tool/base/exit_status.h"
+#include "tool/base/failures.h"
+
+namespace scenario::tool {
+
+namespace fs = std::filesystem;
+
+void require_writable_folder(const fs::path& folder, const std::string& what) {
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    const auto refuse = [&](const std::string& why) {
+        throw CommandFailure(exit_status::cannot_create, what + " '" + folder.string() + "' " + why);
+    };
+    if (status.type() == fs::file_type::not_found) refuse("does not exist");
+    if (!fs::is_directory(status)) refuse("is not a folder");
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) refuse("is not writable");
+}
+
+void require_output_name(const std::string& path) {
+    try {
+        require_replaceable(path);
+    } catch (const FileError& refused) {
+        throw CommandFailure(exit_status::cannot_create, refused.what());
+    }
+}
+
+void write_output(const std::string& path, std::string_view bytes) {
+    std::optional<OutputFile> file;
+    try {
+        file.emplace(path);
+    } catch (const FileError& refused) {
+        throw CommandFailure(exit_status::cannot_create, refused.what());
+    }
+    file->write(bytes);
+    file->commit();
+}
+
+}  // namespace scenario::tool
