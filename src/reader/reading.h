@@ -146,16 +146,21 @@ template <typename Reader, typename Outcome, std::size_t N>
 Outcome Reading::apply(Reader& reader, Part part, const std::string& field,
                        const std::array<std::pair<const Keyword*, Outcome (Reader::*)(const std::string&)>, N>& table,
                        Outcome go_on) {
+    // Each keyword is tested once, before any of them is read.
+    std::array<bool, N> matches{};
+    bool matched = false;
+    for (std::size_t i = 0; i < N; ++i) {
+        matches[i] = table[i].first->matches(field);
+        matched = matched || matches[i];
+    }
     if (observer_ != nullptr) {
         candidate_ = last_field(false);
-        bool matched = false;
-        for (const auto& entry : table) matched = matched || entry.first->matches(field);
         observer_->candidate(source_, part, candidate_, matched);
     }
-    for (const auto& [keyword, read] : table) {
-        if (!keyword->matches(field)) continue;
-        begin_row(*keyword);
-        const Outcome outcome = (reader.*read)(field);
+    for (std::size_t i = 0; i < N && matched; ++i) {
+        if (!matches[i]) continue;
+        begin_row(*table[i].first);
+        const Outcome outcome = (reader.*table[i].second)(field);
         end_row();
         if (outcome != go_on) return outcome;
     }

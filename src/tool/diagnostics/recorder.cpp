@@ -40,28 +40,24 @@ void RecordedField::assign(const ReadField& field) {
     utf8 = true;
 }
 
-RecordedField RecordedField::shortened() const {
-    RecordedField kept;
-    kept.at = at;
-    kept.endColumn = endColumn;
-    kept.number = number;
-    kept.isNumber = isNumber;
-    kept.startsLine = startsLine;
-    kept.cut = cut || text.size() > keptText;
-    kept.utf8 = cut ? utf8 : is_valid_utf8(text);
-    kept.text = text.substr(0, keptText);
-    return kept;
+void RecordedField::keep(const RecordedField& field) {
+    at = field.at;
+    endColumn = field.endColumn;
+    number = field.number;
+    isNumber = field.isNumber;
+    startsLine = field.startsLine;
+    cut = field.cut || field.text.size() > keptText;
+    utf8 = field.cut ? field.utf8 : !cut || is_valid_utf8(field.text);
+    text.assign(field.text, 0, keptText);
 }
 
-RecordedRow shortened(const RecordedRow& row) {
-    RecordedRow kept;
+void keep_row(RecordedRow& kept, const RecordedRow& row, std::size_t values) {
     kept.source = row.source;
     kept.keyword = row.keyword;
-    kept.keywordField = row.keywordField.shortened();
-    kept.values.reserve(row.values.size());
-    for (const RecordedField& value : row.values) kept.values.push_back(value.shortened());
+    kept.keywordField.keep(row.keywordField);
+    kept.values.resize(std::min(values, row.values.size()));
+    for (std::size_t i = 0; i < kept.values.size(); ++i) kept.values[i].keep(row.values[i]);
     kept.complete = row.complete;
-    return kept;
 }
 
 void Recorder::opened(Source source, std::string_view text) {
@@ -124,9 +120,9 @@ void Recorder::end_row(bool ended) {
     if (!ended) current_.values.clear();
     if (listener_ != nullptr) listener_->row(current_);
     if (const std::optional<std::size_t> index = break_index(*current_.keyword)) {
-        lastBreaks[*index] = shortened(current_);
+        keep_row(lastBreaks[*index].emplace(), current_);
     }
-    if (keep_) rows.push_back(shortened(current_));
+    if (keep_) keep_row(rows.emplace_back(), current_);
     row_open_ = false;
     keep_ = false;
 }
@@ -136,16 +132,27 @@ void Recorder::ended(Source) {
 }
 
 void Recorder::placed(std::int64_t cell, std::uint8_t kind) {
-    owners_[cell] = {current_row(), kind, std::nullopt};
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= owners_.size()) owners_.resize(at + 1);
+    owners_[at] = CellOwner{current_row(), kind, std::nullopt};
     keep_current();
 }
 
 void Recorder::approach_code(std::int64_t cell, std::uint8_t) {
-    approach_owners_[cell] = current_row();
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= approachOwners_.size()) approachOwners_.resize(at + 1, -1);
+    approachOwners_[at] = current_row();
     keep_current();
 }
 
-void Recorder::pass_mark(std::int64_t cell, std::int64_t cause) { owners_[cell] = {-1, 12, cause}; }
+void Recorder::pass_mark(std::int64_t cell, std::int64_t cause) {
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= owners_.size()) owners_.resize(at + 1);
+    owners_[at] = CellOwner{-1, 12, cause};
+}
 
 void Recorder::failed(ErrorCode code, Source source, const ReadField& field, const std::int32_t* position) {
     RecordedFailure failure{code, source, {}, std::nullopt, current_row()};
@@ -166,14 +173,16 @@ void Recorder::pass_failed(ErrorCode code, std::int64_t cell, std::int64_t cause
 }
 
 const CellOwner* Recorder::owner(std::int64_t cell) const {
-    const auto it = owners_.find(cell);
-    return it == owners_.end() ? nullptr : &it->second;
+    if (cell < 0 || static_cast<std::size_t>(cell) >= owners_.size()) return nullptr;
+    const std::optional<CellOwner>& o = owners_[static_cast<std::size_t>(cell)];
+    return o ? &*o : nullptr;
 }
 
 std::optional<int> Recorder::approach_owner(std::int64_t cell) const {
-    const auto it = approach_owners_.find(cell);
-    if (it == approach_owners_.end() || it->second < 0) return std::nullopt;
-    return it->second;
+    if (cell < 0 || static_cast<std::size_t>(cell) >= approachOwners_.size()) return std::nullopt;
+    const int row = approachOwners_[static_cast<std::size_t>(cell)];
+    if (row < 0) return std::nullopt;
+    return row;
 }
 
 std::optional<int> Recorder::source_row(std::int64_t cell) const {

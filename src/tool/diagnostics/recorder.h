@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "reader/keywords.h"
@@ -34,7 +33,8 @@ struct RecordedField {
     static constexpr std::size_t keptText = 1024;
 
     void assign(const ReadField& field);
-    RecordedField shortened() const;
+    // Takes `field` with a long text cut (reusing this field's storage).
+    void keep(const RecordedField& field);
 };
 
 struct RecordedRow {
@@ -45,8 +45,9 @@ struct RecordedRow {
     bool complete = false;  // ended without a fault inside it
 };
 
-// The row with its long texts cut, to be kept.
-RecordedRow shortened(const RecordedRow& row);
+// Takes `row` into `kept` with its long texts cut; only its first `values`
+// values when fewer are needed.
+void keep_row(RecordedRow& kept, const RecordedRow& row, std::size_t values = SIZE_MAX);
 
 struct RecordedCandidate {
     Source source = Source::none;
@@ -156,8 +157,9 @@ private:
     bool row_open_ = false;
     bool keep_ = false;
     RecordedCandidate candidate_;
-    std::unordered_map<std::int64_t, CellOwner> owners_;
-    std::unordered_map<std::int64_t, int> approach_owners_;
+    // By cell; a cell is one of the route's, so there are as many as cells.
+    std::vector<std::optional<CellOwner>> owners_;
+    std::vector<int> approachOwners_;  // -1: none
 };
 
 inline std::size_t index_of(Source source) { return static_cast<std::size_t>(source); }

@@ -131,8 +131,19 @@ std::string shown_text(const RecordedField& field) {
     return shown_start(field.text, field.cut ? field.utf8 : is_valid_utf8(field.text));
 }
 
-std::string quoted(std::string_view text) { return "`" + shown_text(text) + "`"; }
-std::string quoted(const RecordedField& field) { return "`" + shown_text(field) + "`"; }
+namespace {
+
+std::string in_backquotes(const std::string& shown) {
+    std::string q = "`";
+    q += shown;
+    q += '`';
+    return q;
+}
+
+}  // namespace
+
+std::string quoted(std::string_view text) { return in_backquotes(shown_text(text)); }
+std::string quoted(const RecordedField& field) { return in_backquotes(shown_text(field)); }
 
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 

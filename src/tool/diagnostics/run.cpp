@@ -78,11 +78,13 @@ AuthorFiles::File AuthorFiles::load(std::string path, const char* what, const st
 }
 
 void AuthorFiles::index_lines(File& f) {
-    const std::string_view text = f.text ? std::string_view(*f.text) : std::string_view();
+    if (!f.text) return;
+    const std::string_view text = *f.text;
     int line = 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i % lines_indexed_every == 0) f.lineAt.push_back(line);
-        if (ends_a_line(text, i)) ++line;
+    for (std::size_t block = 0; block < text.size(); block += lines_indexed_every) {
+        f.lineAt.push_back(line);
+        const std::size_t end = std::min(text.size(), block + lines_indexed_every);
+        for (std::size_t i = block; i < end; ++i) line += ends_a_line(text, i) ? 1 : 0;
     }
 }
 

@@ -33,6 +33,22 @@ void ShownWarnings::add(FoundWarning warning) {
     }
 }
 
+bool ShownWarnings::room_for(const WarningOrder& order, std::string_view name) {
+    if (!name.empty() && silenced_.count(std::string(name)) != 0) return false;
+    bool room = kept_.size() < most || order < std::prev(kept_.end())->first;
+    if (room && order.line > 0) {
+        const auto line = onLine_.find({order.file, order.line});
+        if (line != onLine_.end() && line->second >= mostOnALine) {
+            WarningOrder next_line;
+            next_line.file = order.file;
+            next_line.line = order.line + 1;
+            room = order < std::prev(kept_.lower_bound(next_line))->first;
+        }
+    }
+    cut_ = cut_ || !room;
+    return room;
+}
+
 void ShownWarnings::drop(Kept::iterator it) {
     if (it == kept_.end()) return;
     const WarningOrder& order = it->first;

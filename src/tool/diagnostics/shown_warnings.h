@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -57,6 +58,10 @@ public:
     explicit ShownWarnings(std::set<std::string> silenced = {}) : silenced_(std::move(silenced)) {}
 
     void add(FoundWarning warning);
+    // Whether a warning `name` found at `order` could be kept; when not
+    // (and it is not silenced), the warnings are cut. What it would say
+    // need not be put in words otherwise. An empty name: not known yet.
+    bool room_for(const WarningOrder& order, std::string_view name);
     // Whether warnings were left out for the bounds.
     bool cut() const { return cut_; }
     // Those kept, in their order.

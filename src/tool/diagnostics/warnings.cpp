@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "model/rounding.h"
@@ -78,6 +79,22 @@ constexpr int trailing = 2;
 constexpr int values = 3;
 }  // namespace phase
 
+// Whether a keyword candidate that matched no keyword is told of: one passed
+// over for a hyphen that would be a keyword without it, or a field with a
+// letter that begins its line.
+bool may_warn(const RecordedCandidate& c) {
+    const std::string& text = c.field.text;
+    if (c.hyphenSkipped) {
+        for (char replacement : {'_', ' '}) {
+            std::string mended = text;
+            std::replace(mended.begin(), mended.end(), '-', replacement);
+            if (matching(keywords_of(c.part), mended) != nullptr) return true;
+        }
+        return false;
+    }
+    return c.field.startsLine && !text.empty() && text.front() != '[' && has_letter(text);
+}
+
 // A keyword candidate that is no keyword of its part: a misspelt, misplaced
 // or hyphenated keyword, most of the time.
 std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
@@ -152,20 +169,31 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
 
 }  // namespace
 
-void RowWarnings::value_warning(Source source, Diagnostic d) {
-    add(source, std::move(d), warning_group::rows, rows_ - 1, phase::values);
-}
-
-void RowWarnings::add(Source source, Diagnostic d, int group, std::size_t index, int phase) {
+template <typename Words>
+void RowWarnings::add(Source source, SourcePoint point, std::string_view name, int group, std::size_t index, int phase,
+                      Words&& words) {
     WarningOrder order;
     order.file = source == Source::train_description ? 1 : 0;
-    order.line = d.at ? d.at->line : 0;
-    order.column = d.at ? d.at->column : 0;
+    order.line = point.line;
+    order.column = point.column;
     order.group = group;
     order.index = index;
     order.phase = phase;
     order.count = count_++;
+    // Put in words only a warning that can be kept.
+    if (!found_.room_for(order, name)) return;
+    Diagnostic d = warning(std::string(name), std::move(point), {});
+    if constexpr (std::is_invocable_r_v<std::string, Words>) {
+        d.message = words();
+    } else {
+        words(d);
+    }
     found_.add({source, std::move(d), order});
+}
+
+template <typename Words>
+void RowWarnings::value_warning(Source source, SourcePoint point, std::string_view name, Words&& words) {
+    add(source, std::move(point), name, warning_group::rows, rows_ - 1, phase::values, std::forward<Words>(words));
 }
 
 void RowWarnings::candidate(const RecordedCandidate& c) {
@@ -180,38 +208,38 @@ void RowWarnings::candidate(const RecordedCandidate& c) {
             trailing_.reset();
         }
     }
-    if (c.matched) return;
-    if (std::optional<Diagnostic> d = candidate_warning(c)) {
-        add(c.source, std::move(*d), warning_group::candidates, index, 0);
-    }
+    if (c.matched || !may_warn(c)) return;
+    add(c.source, at(c.field), "", warning_group::candidates, index, 0, [&c](Diagnostic& d) {
+        Diagnostic found = *candidate_warning(c);
+        d.name = std::move(found.name);
+        d.message = std::move(found.message);
+    });
 }
 
 void RowWarnings::row(const RecordedRow& r) {
     const std::size_t index = rows_++;
     const std::string& keyword_text = r.keywordField.text;
     if (!keyword_text.empty() && keyword_text.front() == '#') {
-        add(r.source,
-            warning("hash-is-not-a-comment", at(r.keywordField),
-                    quoted(keyword_text) + " is read as a " + quoted(r.keyword->written) +
-                        " row: '#' does not make a comment (a comment is a row whose first field holds a "
-                        "hyphen)"),
-            warning_group::rows, index, phase::hash);
+        add(r.source, at(r.keywordField), "hash-is-not-a-comment", warning_group::rows, index, phase::hash, [&] {
+            return quoted(keyword_text) + " is read as a " + quoted(r.keyword->written) +
+                   " row: '#' does not make a comment (a comment is a row whose first field holds a hyphen)";
+        });
     }
     for (const RecordedField& v : r.values) {
         if (v.at.line != r.keywordField.at.line) {
-            add(r.source,
-                warning("values-on-next-line", at(v),
-                        "the " + quoted(r.keyword->written) + " row of line " + std::to_string(r.keywordField.at.line) +
-                            " takes its " +
-                            std::string(value_name(*r.keyword, static_cast<std::size_t>(&v - r.values.data()))) + " " +
-                            quoted(v.text) + " from this line"),
-                warning_group::rows, index, phase::next_line);
+            add(r.source, at(v), "values-on-next-line", warning_group::rows, index, phase::next_line, [&] {
+                return "the " + quoted(r.keyword->written) + " row of line " + std::to_string(r.keywordField.at.line) +
+                       " takes its " +
+                       std::string(value_name(*r.keyword, static_cast<std::size_t>(&v - r.values.data()))) + " " +
+                       quoted(v.text) + " from this line";
+            });
             break;
         }
     }
     trailing_.reset();
-    if (r.complete && !r.values.empty())
+    if (r.complete && !r.values.empty()) {
         trailing_ = Trailing{r.source, r.keyword, r.values.size(), r.values.back(), index};
+    }
     value_rules(r);
     keyword_rows(r);
 }
@@ -230,27 +258,24 @@ void RowWarnings::trailing_field(const RecordedCandidate& c) {
         if (gradient) return;
         SourcePoint point = at(last);
         point.endColumn = c.field.endColumn;
-        add(t.source,
-            warning("decimal-comma", point,
-                    quoted(last.text + "," + c.field.text) + " is read as " + std::to_string(last.number) +
-                        ": the comma ends the number and " + quoted(c.field.text) +
-                        " is ignored; values are whole numbers"),
-            warning_group::rows, t.row, phase::trailing);
+        add(t.source, point, "decimal-comma", warning_group::rows, t.row, phase::trailing, [&] {
+            return quoted(last.text + "," + c.field.text) + " is read as " + std::to_string(last.number) +
+                   ": the comma ends the number and " + quoted(c.field.text) + " is ignored; values are whole numbers";
+        });
         return;
     }
-    add(t.source,
-        warning(
-            "ignored-values", at(c.field),
-            quoted(c.field.text) + " after the last value of the " + quoted(t.keyword->written) + " row is ignored"),
-        warning_group::rows, t.row, phase::trailing);
+    add(t.source, at(c.field), "ignored-values", warning_group::rows, t.row, phase::trailing, [&] {
+        return quoted(c.field.text) + " after the last value of the " + quoted(t.keyword->written) + " row is ignored";
+    });
 }
 
 void RowWarnings::truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how) {
     const RecordedField* v = value_of(r, index);
     if (v == nullptr) return;
-    value_warning(r.source, warning("value-truncated", at(*v),
-                                    std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) + " is stored " +
-                                        how + " as " + std::to_string(stored)));
+    value_warning(r.source, at(*v), "value-truncated", [&] {
+        return std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) + " is stored " + how + " as " +
+               std::to_string(stored);
+    });
 }
 
 void RowWarnings::text_rule(const RecordedRow& r, std::size_t index) {
@@ -258,11 +283,11 @@ void RowWarnings::text_rule(const RecordedRow& r, std::size_t index) {
     if (v == nullptr) return;
     const bool wide = std::any_of(v->text.begin(), v->text.end(), [](char c) { return (c & 0x80) != 0; });
     if (!wide || !is_valid_utf8(v->text)) return;
-    value_warning(r.source,
-                  warning("text-not-single-byte", at(*v),
-                          "the " + std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) +
-                              " is UTF-8 text: each accented letter goes into the records as two bytes; save the "
-                              "description in the single-byte code page"));
+    value_warning(r.source, at(*v), "text-not-single-byte", [&] {
+        return "the " + std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) +
+               " is UTF-8 text: each accented letter goes into the records as two bytes; save the "
+               "description in the single-byte code page";
+    });
 }
 
 void RowWarnings::value_rules(const RecordedRow& r) {
@@ -271,19 +296,19 @@ void RowWarnings::value_rules(const RecordedRow& r) {
     if (k == &keyword::gradient) {
         if (const auto g = number(1); g && (*g < -gradient_offset || *g > 255 - gradient_offset)) {
             const std::int64_t byte = low_byte(*g + gradient_offset);
-            value_warning(r.source,
-                          warning("gradient-out-of-range", at(*value_of(r, 1)),
-                                  "gradient " + std::to_string(*g) + " is stored as the byte " + std::to_string(byte) +
-                                      ", read back as " + std::to_string(byte - gradient_offset) +
-                                      " per mille: gradients lie from -100 to 155 per mille"));
+            value_warning(r.source, at(*value_of(r, 1)), "gradient-out-of-range", [&] {
+                return "gradient " + std::to_string(*g) + " is stored as the byte " + std::to_string(byte) +
+                       ", read back as " + std::to_string(byte - gradient_offset) +
+                       " per mille: gradients lie from -100 to 155 per mille";
+            });
         }
     } else if (k == &keyword::speed) {
         if (const auto s = number(1); s && *s % 5 != 0 && *s >= 0 && *s <= 1277) {
             const auto stored = static_cast<std::int64_t>(round_half_even(static_cast<double>(*s) / 5.0)) * 5;
-            value_warning(r.source,
-                          warning("speed-not-multiple-of-5", at(*value_of(r, 1)),
-                                  "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " +
-                                      std::to_string(stored) + " km/h"));
+            value_warning(r.source, at(*value_of(r, 1)), "speed-not-multiple-of-5", [&] {
+                return "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " +
+                       std::to_string(stored) + " km/h";
+            });
         }
     } else if (k == &keyword::adhesion) {
         if (const auto a = number(1); a && (*a < 0 || *a > 255)) truncated(r, 1, low_byte(*a), "in one byte");
@@ -293,20 +318,20 @@ void RowWarnings::value_rules(const RecordedRow& r) {
         for (std::size_t i : {std::size_t{1}, std::size_t{6}}) {
             const auto type = number(i);
             if (!type || (*type >= 0 && *type <= 2)) continue;
-            value_warning(r.source,
-                          warning("signal-type-out-of-range", at(*value_of(r, i)),
-                                  "signal type " + std::string(value_name(*k, i)) + " " + std::to_string(*type) +
-                                      " is outside 0 to 2: the combined type sx * 3 + dx = " +
-                                      std::to_string(sx.value_or(0) * 3 + dx.value_or(0)) + " is no valid type"));
+            value_warning(r.source, at(*value_of(r, i)), "signal-type-out-of-range", [&] {
+                return "signal type " + std::string(value_name(*k, i)) + " " + std::to_string(*type) +
+                       " is outside 0 to 2: the combined type sx * 3 + dx = " +
+                       std::to_string(sx.value_or(0) * 3 + dx.value_or(0)) + " is no valid type";
+            });
         }
         for (const std::size_t i : std::initializer_list<std::size_t>{2, 3, 4, 5, 7, 8, 9}) {
             const auto code = number(i);
             if (!code || (*code >= 0 && *code <= 9)) continue;
-            value_warning(r.source,
-                          warning("signal-code-not-a-digit", at(*value_of(r, i)),
-                                  "signal code " + std::string(value_name(*k, i)) + " " + std::to_string(*code) +
-                                      " is not one digit: codes are packed two to a field, the left-hand one as "
-                                      "tens and the right-hand one as units, so it runs into the other"));
+            value_warning(r.source, at(*value_of(r, i)), "signal-code-not-a-digit", [&] {
+                return "signal code " + std::string(value_name(*k, i)) + " " + std::to_string(*code) +
+                       " is not one digit: codes are packed two to a field, the left-hand one as "
+                       "tens and the right-hand one as units, so it runs into the other";
+            });
         }
         if (const auto tempo = number(10); tempo && sx == 2 && (*tempo < 0 || *tempo > 255)) {
             truncated(r, 10, low_byte(*tempo), "in one byte");
@@ -319,10 +344,10 @@ void RowWarnings::value_rules(const RecordedRow& r) {
         if (const auto w = number(1); w && *w > 0 && low_16(*w) != *w) truncated(r, 1, low_16(*w), "in 16 bits");
     } else if (k == &keyword::mountain) {
         if (const auto tipo = number(2); tipo && *tipo != 1 && *tipo != 2 && *tipo != 11 && *tipo != 12) {
-            value_warning(r.source, warning("mountain-type-unknown", at(*value_of(r, 2)),
-                                            "mountain span type " + std::to_string(*tipo) +
-                                                " is none of 1, 2, 11 and 12; it is stored as " +
-                                                std::to_string(low_byte(*tipo > 10 ? *tipo - 10 : *tipo))));
+            value_warning(r.source, at(*value_of(r, 2)), "mountain-type-unknown", [&] {
+                return "mountain span type " + std::to_string(*tipo) + " is none of 1, 2, 11 and 12; it is stored as " +
+                       std::to_string(low_byte(*tipo > 10 ? *tipo - 10 : *tipo));
+            });
         }
     } else if (k == &keyword::speed_boards) {
         for (std::size_t rank = 0; rank < 3; ++rank) {
@@ -330,19 +355,20 @@ void RowWarnings::value_rules(const RecordedRow& r) {
             const auto right = number(5 + rank);
             if (!right || *right == 0 || (*right % 5 == 0 && *right >= 0 && *right < 100)) continue;
             const std::int64_t packed = left.value_or(0) * 20 + *right / 5;
-            value_warning(r.source, warning("board-speeds-overlap", at(*value_of(r, 5 + rank)),
-                                            std::string(value_name(*k, 5 + rank)) + " " + std::to_string(*right) +
-                                                " km/h does not fit beside the left-hand one: the rank is stored as " +
-                                                std::to_string(left.value_or(0)) + " * 20 + " + std::to_string(*right) +
-                                                " / 5 = " + std::to_string(packed) + ", read back as " +
-                                                std::to_string(packed / 20) + " and " +
-                                                std::to_string(packed % 20 * 5) + " km/h"));
+            value_warning(r.source, at(*value_of(r, 5 + rank)), "board-speeds-overlap", [&] {
+                return std::string(value_name(*k, 5 + rank)) + " " + std::to_string(*right) +
+                       " km/h does not fit beside the left-hand one: the rank is stored as " +
+                       std::to_string(left.value_or(0)) + " * 20 + " + std::to_string(*right) +
+                       " / 5 = " + std::to_string(packed) + ", read back as " + std::to_string(packed / 20) + " and " +
+                       std::to_string(packed % 20 * 5) + " km/h";
+            });
         }
         for (const std::size_t i : std::initializer_list<std::size_t>{4, 8}) {
             if (const auto stripes = number(i); stripes && (*stripes < 0 || *stripes > 9)) {
-                value_warning(r.source, warning("value-truncated", at(*value_of(r, i)),
-                                                std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
-                                                    " is not one digit: the stripes are stored as left * 10 + right"));
+                value_warning(r.source, at(*value_of(r, i)), "value-truncated", [&] {
+                    return std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
+                           " is not one digit: the stripes are stored as left * 10 + right";
+                });
             }
         }
     } else if (k == &keyword::sign) {
@@ -358,7 +384,10 @@ void RowWarnings::keyword_rows(const RecordedRow& r) {
     const std::optional<std::int64_t> now = number_of(r, 0);
     if (!now) return;
     const Keyword* k = r.keyword;
-    if ((k == &keyword::speed || k == &keyword::adhesion) && first_.count(k) == 0) first_.emplace(k, shortened(r));
+    // What the warnings say of an earlier row: its position, length and
+    // name (item_words).
+    const std::size_t told = k == &keyword::station ? 17 : 2;
+    if ((k == &keyword::speed || k == &keyword::adhesion) && first_.count(k) == 0) keep_row(first_[k], r, told);
     const auto previous = last_.find(k);
     if (previous != last_.end()) {
         const RecordedRow& before = previous->second;
@@ -367,24 +396,25 @@ void RowWarnings::keyword_rows(const RecordedRow& r) {
                              k == &keyword::speed || k == &keyword::adhesion || k == &keyword::signal ||
                              k == &keyword::slowdown || k == &keyword::station;
         if (ordered && *now < start_before) {
-            Diagnostic d = warning("descending-positions", at(*value_of(r, 0)),
-                                   item_words(r) + " comes after " + item_words(before) + ": " + quoted(k->written) +
-                                       " rows must stand in ascending position");
-            d.notes.push_back({at(*value_of(before, 0)), "the previous " + quoted(k->written) + " row"});
-            add(r.source, std::move(d), warning_group::keyword_rows, rows_ - 1, 0);
+            add(r.source, at(*value_of(r, 0)), "descending-positions", warning_group::keyword_rows, rows_ - 1, 0,
+                [&](Diagnostic& d) {
+                    d.message = item_words(r) + " comes after " + item_words(before) + ": " + quoted(k->written) +
+                                " rows must stand in ascending position";
+                    d.notes.push_back({at(*value_of(before, 0)), "the previous " + quoted(k->written) + " row"});
+                });
         }
         const std::int64_t end_before = start_before + number_of(before, 1).value_or(0);
         if (k == &keyword::curve && *now < end_before && *now >= start_before) {
-            Diagnostic d = warning("overlapping-curves", at(*value_of(r, 0)),
-                                   item_words(r) + " starts inside " + item_words(before) + ", which ends at " +
-                                       metres(end_before) +
-                                       ": the plan continues the previous curve's direction with this curve's "
-                                       "curvature");
-            d.notes.push_back({at(*value_of(before, 0)), "the previous curve ends at " + metres(end_before)});
-            add(r.source, std::move(d), warning_group::keyword_rows, rows_ - 1, 1);
+            add(r.source, at(*value_of(r, 0)), "overlapping-curves", warning_group::keyword_rows, rows_ - 1, 1,
+                [&](Diagnostic& d) {
+                    d.message = item_words(r) + " starts inside " + item_words(before) + ", which ends at " +
+                                metres(end_before) +
+                                ": the plan continues the previous curve's direction with this curve's curvature";
+                    d.notes.push_back({at(*value_of(before, 0)), "the previous curve ends at " + metres(end_before)});
+                });
         }
     }
-    last_[k] = shortened(r);
+    keep_row(last_[k], r, told);
 }
 
 const RecordedRow* RowWarnings::first_row(const Keyword& keyword) const {

@@ -45,9 +45,14 @@ private:
         bool first = true;
     };
 
-    void add(Source source, Diagnostic d, int group, std::size_t index, int phase);
+    // The warning `name` at `point`, its words (a message, or a function
+    // filling in the diagnostic) made only when it can be kept.
+    template <typename Words>
+    void add(Source source, SourcePoint point, std::string_view name, int group, std::size_t index, int phase,
+             Words&& words);
     // A warning of the values of the row read last.
-    void value_warning(Source source, Diagnostic d);
+    template <typename Words>
+    void value_warning(Source source, SourcePoint point, std::string_view name, Words&& words);
     void trailing_field(const RecordedCandidate& c);
     void value_rules(const RecordedRow& r);
     void truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how);
