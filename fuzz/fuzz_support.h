@@ -68,4 +68,19 @@ void check_after_reading(const RouteModel& model, const ScenarioFiles& files, co
 // its 0, 2 or 8 bytes.
 std::uintmax_t line_geometry_size(const Track& track);
 
+// The most the heap held, while one lives, above what it held when it began
+// (told by the sanitizer's allocator; one at a time).
+class HeapPeak {
+public:
+    HeapPeak();
+    ~HeapPeak();
+    HeapPeak(const HeapPeak&) = delete;
+    HeapPeak& operator=(const HeapPeak&) = delete;
+
+    std::size_t bytes() const;
+
+private:
+    std::size_t base_;
+};
+
 }  // namespace scenario::fuzz
