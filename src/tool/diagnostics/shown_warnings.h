@@ -3,10 +3,10 @@
 // more than their own size.
 #pragma once
 
-#include <compare>
 #include <cstddef>
 #include <map>
 #include <set>
+#include <tuple>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -30,7 +30,11 @@ struct WarningOrder {
     int phase = 0;          // within a row, the rule
     std::size_t count = 0;  // within a rule, the order found
 
-    auto operator<=>(const WarningOrder&) const = default;
+    bool operator<(const WarningOrder& o) const {
+        return std::tie(file, line, column, run, group, index, phase, count) <
+               std::tie(o.file, o.line, o.column, o.run, o.group, o.index, o.phase, o.count);
+    }
+    bool operator==(const WarningOrder&) const = default;
 };
 
 // The groups of WarningOrder, in the order their warnings are told.
