@@ -81,7 +81,7 @@ private:
 };
 
 std::optional<std::int32_t> LineReader::run() {
-    if (!file_exists(r_.files.line_description())) {
+    if (!r_.exists(r_.files.line_description(), Source::line_description)) {
         m_.errorCode = value_of(ErrorCode::line_description_missing);
         return std::nullopt;
     }

@@ -308,6 +308,8 @@ TrainReader::Outcome TrainReader::read_station(const std::string&) {
 }
 
 void TrainReader::end_of_reading() {
+    // A speed that does not fit its byte is found after the file is closed.
+    if (pending_speed_at_) r_.keep(*pending_speed_at_);
     r_.close_and_delete();
     if (pending_speed_at_) r_.note_place(*pending_speed_at_);
     speeds_.fill_rest();
@@ -321,7 +323,8 @@ void TrainReader::end_of_reading() {
     }
     if (!misplaced) return;
     // The diagnostic points at the first such break in the line description.
-    Reading::Place at{Source::line_description, {}, {}, 0};
+    Reading::Place at;
+    at.source = Source::line_description;
     for (const std::optional<Reading::Place>& place : r_.misplacedBreaks) {
         if (place && (at.location.line == 0 || place->location.line < at.location.line)) at = *place;
     }
