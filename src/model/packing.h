@@ -98,8 +98,9 @@ inline BoardSpeeds unpack_board_speeds(std::int64_t packed) {
 }
 // The two speeds come apart again only while the right-hand one is a
 // multiple of 5 below 100 km/h.
+inline constexpr std::int64_t board_right_limit = std::int64_t{board_left_factor} * board_right_divisor;
 inline bool keeps_board_speeds_apart(std::int64_t right) {
-    return right >= 0 && right < board_left_factor * board_right_divisor && right % board_right_divisor == 0;
+    return right >= 0 && right < board_right_limit && right % board_right_divisor == 0;
 }
 
 // The stripe counts of a board cell (data4): left times 10 plus right, in
