@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "description/field_stream.h"
+#include "model/packing.h"
 
 namespace scenario::tool {
 
@@ -273,12 +274,11 @@ std::string cell_holding(const RouteModel& model, const RouteCell& cell) {
 }
 
 std::string clock_text(std::int64_t seconds) {
-    const bool negative = seconds < 0;
-    const std::uint64_t s = negative ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds);
+    const ClockTime clock = unpack_station_time(seconds);
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s%02llu:%02llu:%02llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(s / 3600), static_cast<unsigned long long>(s / 60 % 60),
-                  static_cast<unsigned long long>(s % 60));
+    std::snprintf(buffer, sizeof buffer, "%s%02llu:%02llu:%02llu", clock.negative ? "-" : "",
+                  static_cast<unsigned long long>(clock.hours), static_cast<unsigned long long>(clock.minutes),
+                  static_cast<unsigned long long>(clock.seconds));
     return buffer;
 }
 

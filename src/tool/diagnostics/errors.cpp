@@ -529,7 +529,7 @@ Diagnostic Describer::pass_failure(const RecordedPassFailure& f) const {
                 make("no-room-for-mark-before-signal",
                      signal != nullptr ? std::optional<SourcePoint>(at_row(*signal)) : cause_at,
                      "no restriction mark can be placed one or two cells before " + signal_words + " (" +
-                         cell_words(f.cell) + "), which stands within " + metres(std::int64_t{warning_look_back} * 50) +
+                         cell_words(f.cell) + "), which stands within " + metres(cell_start(warning_look_back)) +
                          " before the warning board of " + slowdown + ": " + cells_holding({f.cell - 1, f.cell - 2}));
             if (cause != nullptr) {
                 d.notes.push_back({at_row(*cause), "the warning board of this slowdown asks for the mark"});

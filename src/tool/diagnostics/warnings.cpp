@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "model/rounding.h"
+#include "model/packing.h"
 #include "model/route_model.h"
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
@@ -66,10 +66,6 @@ const Keyword* matching(std::span<const Keyword* const> table, std::string_view 
     }
     return nullptr;
 }
-
-// A keyword's stored byte, as read back.
-std::int64_t low_byte(std::int64_t v) { return v & 0xFF; }
-std::int64_t low_16(std::int64_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF)); }
 
 // The rules of a row, in the order their warnings are told.
 namespace phase {
@@ -294,47 +290,48 @@ void RowWarnings::value_rules(const RecordedRow& r) {
     const Keyword* k = r.keyword;
     auto number = [&](std::size_t i) { return number_of(r, i); };
     if (k == &keyword::gradient) {
-        if (const auto g = number(1); g && (*g < -gradient_offset || *g > 255 - gradient_offset)) {
-            const std::int64_t byte = low_byte(*g + gradient_offset);
+        if (const auto g = number(1); g && unpack_gradient(pack_gradient(*g)) != *g) {
+            const std::uint8_t byte = pack_gradient(*g);
             value_warning(r.source, at(*value_of(r, 1)), "gradient-out-of-range", [&] {
                 return "gradient " + std::to_string(*g) + " is stored as the byte " + std::to_string(byte) +
-                       ", read back as " + std::to_string(byte - gradient_offset) +
+                       ", read back as " + std::to_string(unpack_gradient(byte)) +
                        " per mille: gradients lie from -100 to 155 per mille";
             });
         }
     } else if (k == &keyword::speed) {
-        if (const auto s = number(1); s && *s % 5 != 0 && *s >= 0 && *s <= 1277) {
-            const auto stored = static_cast<std::int64_t>(round_half_even(static_cast<double>(*s) / 5.0)) * 5;
+        const auto s = number(1);
+        const std::optional<std::uint8_t> stored = s ? speed_limit_byte(*s) : std::nullopt;
+        if (stored && *s >= 0 && unpack_speed_limit(*stored) != *s) {
             value_warning(r.source, at(*value_of(r, 1)), "speed-not-multiple-of-5", [&] {
                 return "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " +
-                       std::to_string(stored) + " km/h";
+                       std::to_string(unpack_speed_limit(*stored)) + " km/h";
             });
         }
     } else if (k == &keyword::adhesion) {
-        if (const auto a = number(1); a && (*a < 0 || *a > 255)) truncated(r, 1, low_byte(*a), "in one byte");
+        if (const auto a = number(1); a && pack_adhesion(*a) != *a) truncated(r, 1, pack_adhesion(*a), "in one byte");
     } else if (k == &keyword::signal) {
         const auto sx = number(1);
         const auto dx = number(6);
         for (std::size_t i : {std::size_t{1}, std::size_t{6}}) {
             const auto type = number(i);
-            if (!type || (*type >= 0 && *type <= 2)) continue;
+            if (!type || is_signal_type(*type)) continue;
             value_warning(r.source, at(*value_of(r, i)), "signal-type-out-of-range", [&] {
                 return "signal type " + std::string(value_name(*k, i)) + " " + std::to_string(*type) +
                        " is outside 0 to 2: the combined type sx * 3 + dx = " +
-                       std::to_string(sx.value_or(0) * 3 + dx.value_or(0)) + " is no valid type";
+                       std::to_string(combined_signal_type(sx.value_or(0), dx.value_or(0))) + " is no valid type";
             });
         }
         for (const std::size_t i : std::initializer_list<std::size_t>{2, 3, 4, 5, 7, 8, 9}) {
             const auto code = number(i);
-            if (!code || (*code >= 0 && *code <= 9)) continue;
+            if (!code || is_one_digit(*code)) continue;
             value_warning(r.source, at(*value_of(r, i)), "signal-code-not-a-digit", [&] {
                 return "signal code " + std::string(value_name(*k, i)) + " " + std::to_string(*code) +
                        " is not one digit: codes are packed two to a field, the left-hand one as "
                        "tens and the right-hand one as units, so it runs into the other";
             });
         }
-        if (const auto tempo = number(10); tempo && sx == 2 && (*tempo < 0 || *tempo > 255)) {
-            truncated(r, 10, low_byte(*tempo), "in one byte");
+        if (const auto tempo = number(10); tempo && sx == 2 && pack_signal_time(*sx, *tempo) != *tempo) {
+            truncated(r, 10, pack_signal_time(*sx, *tempo), "in one byte");
         }
     } else if (k == &keyword::slowdown) {
         for (const std::size_t i : std::initializer_list<std::size_t>{1, 3, 5}) {
@@ -346,25 +343,26 @@ void RowWarnings::value_rules(const RecordedRow& r) {
         if (const auto tipo = number(2); tipo && *tipo != 1 && *tipo != 2 && *tipo != 11 && *tipo != 12) {
             value_warning(r.source, at(*value_of(r, 2)), "mountain-type-unknown", [&] {
                 return "mountain span type " + std::to_string(*tipo) + " is none of 1, 2, 11 and 12; it is stored as " +
-                       std::to_string(low_byte(*tipo > 10 ? *tipo - 10 : *tipo));
+                       std::to_string(pack_mountain_type(split_mountain_type(*tipo).type));
             });
         }
     } else if (k == &keyword::speed_boards) {
         for (std::size_t rank = 0; rank < 3; ++rank) {
             const auto left = number(1 + rank);
             const auto right = number(5 + rank);
-            if (!right || *right == 0 || (*right % 5 == 0 && *right >= 0 && *right < 100)) continue;
-            const std::int64_t packed = left.value_or(0) * 20 + *right / 5;
+            if (!right || keeps_board_speeds_apart(*right)) continue;
+            const auto packed = static_cast<std::int64_t>(board_speeds_sum(left.value_or(0), *right));
+            const BoardSpeeds back = unpack_board_speeds(packed);
             value_warning(r.source, at(*value_of(r, 5 + rank)), "board-speeds-overlap", [&] {
                 return std::string(value_name(*k, 5 + rank)) + " " + std::to_string(*right) +
                        " km/h does not fit beside the left-hand one: the rank is stored as " +
                        std::to_string(left.value_or(0)) + " * 20 + " + std::to_string(*right) +
-                       " / 5 = " + std::to_string(packed) + ", read back as " + std::to_string(packed / 20) + " and " +
-                       std::to_string(packed % 20 * 5) + " km/h";
+                       " / 5 = " + std::to_string(packed) + ", read back as " + std::to_string(back.left) + " and " +
+                       std::to_string(back.right) + " km/h";
             });
         }
         for (const std::size_t i : std::initializer_list<std::size_t>{4, 8}) {
-            if (const auto stripes = number(i); stripes && (*stripes < 0 || *stripes > 9)) {
+            if (const auto stripes = number(i); stripes && !is_one_digit(*stripes)) {
                 value_warning(r.source, at(*value_of(r, i)), "value-truncated", [&] {
                     return std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
                            " is not one digit: the stripes are stored as left * 10 + right";
