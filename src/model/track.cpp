@@ -167,7 +167,8 @@ std::byte* Track::slot_to_set(std::int64_t metre, int coordinate) {
 TrackValue Track::at(std::int64_t metre, int coordinate) const {
     check(metre, coordinate);
     const std::byte* slots = column(coordinate);
-    return slots == nullptr ? TrackValue{} : track_slot::value(slots + static_cast<std::size_t>(metre) * track_slot::size);
+    return slots == nullptr ? TrackValue{}
+                            : track_slot::value(slots + static_cast<std::size_t>(metre) * track_slot::size);
 }
 
 void Track::set_int16(std::int64_t metre, int coordinate, std::int16_t value) {
