@@ -5,6 +5,7 @@
 
 #include "tool/base/display_text.h"
 #include "tool/base/output_files.h"
+#include "tool/base/paths.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
 #include "tool/diagnostics/analysis.h"
@@ -85,13 +86,14 @@ int status_of(const Analysis& analysis, int stamp) {
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err) {
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
     if (options.out.empty()) throw UsageError("--out is empty: give a folder (. for the current one)");
-    check_names(options.sources, options.out);
+    const std::filesystem::path out_folder = utf8_path(options.out);
+    check_names(options.sources, out_folder);
     // Held to the end: the three files are one run's, and a folder this run
     // made goes again when nothing was written into it.
-    const OutputFolder folder(options.out, output_lock_patience);
-    require_writable_folder(options.out, "output folder");
+    const OutputFolder folder(out_folder, output_lock_patience);
+    require_writable_folder(out_folder, "output folder");
     Run first;
-    Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);
+    Compaction c = compact(options.sources, out_folder, !options.noGeometry, true, &first.recorder);
     first.model = std::move(c.model);
     first.stamp = c.stamp;
     first.nothingToWrite = !c.notWritten.empty();

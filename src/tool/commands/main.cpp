@@ -1,10 +1,7 @@
 // scenario-tool: compiles an author's line and train descriptions with the
 // program's own compactor, decodes the binary files and plots the line.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +16,7 @@
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
+#include "tool/commands/console.h"
 
 #ifndef TOOL_VERSION
 #define TOOL_VERSION "unknown"
@@ -66,13 +64,6 @@ void add_diagnostic_options(CLI::App& command, DiagnosticOptions& options, std::
     command.add_option("--color", colour, "colour the diagnostics: auto (on a terminal), always or never")
         ->check(one_of({"auto", "always", "never"}))
         ->default_str("auto");
-}
-
-bool colour_wanted(const std::string& colour) {
-    if (colour == "always") return true;
-    if (colour == "never") return false;
-    const char* term = std::getenv("TERM");
-    return ::isatty(STDERR_FILENO) != 0 && (term == nullptr || std::string(term) != "dumb");
 }
 
 // What a command printed must have reached standard output: a full disk or
@@ -195,11 +186,6 @@ int usage_error(const CLI::App* command, const std::string& what) {
 }
 
 int run(int argc, char** argv) {
-    // Past a file-size limit, or into a pipe whose reader has gone, a write
-    // fails with its reason instead of killing the tool half-way; the reason
-    // is told like that of any other failed write.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{"Compiles, inspects and plots scenarios with the compactor's own reader and writers.", program_name};
     app.require_subcommand(0, 1);
     app.allow_extras();
@@ -314,12 +300,12 @@ int run(int argc, char** argv) {
 
     try {
         if (command == compile_app) {
-            compile.diagnostics.colour = colour_wanted(compile_colour);
+            compile.diagnostics.colour = console::colour(compile_colour);
             take_standard_input(compile.sources, std::cin);
             return checked_output(compile_command(compile, std::cout, std::cerr));
         }
         if (command == check_app) {
-            check.diagnostics.colour = colour_wanted(check_colour);
+            check.diagnostics.colour = console::colour(check_colour);
             take_standard_input(check.sources, std::cin);
             return checked_output(check_command(check, std::cout, std::cerr));
         }
@@ -346,8 +332,13 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit, or into a pipe whose reader has gone, a write
+    // fails with its reason instead of killing the tool half-way; the reason
+    // is told like that of any other failed write.
+    console::prepare_streams();
     try {
-        return run(argc, argv);
+        console::Arguments arguments(argc, argv);
+        return run(arguments.count(), arguments.values());
     } catch (const std::exception& failure) {
         std::cerr << program_name << ": cannot go on: " << terminal_text(failure.what()) << "\n";
         return exit_status::failed;

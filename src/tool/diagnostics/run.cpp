@@ -1,9 +1,5 @@
 #include "tool/diagnostics/run.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -11,28 +7,16 @@
 #include "io/file_system.h"
 #include "model/scenario_files.h"
 #include "tool/base/compaction.h"
+#include "tool/base/os.h"
+#include "tool/base/paths.h"
 
 namespace scenario::tool {
-
-namespace {
-
-std::string kind_trouble(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return errno == ENOENT ? "does not exist" : std::string("cannot be read (") + std::strerror(errno) + ")";
-    }
-    if (S_ISDIR(info.st_mode)) return "is a folder";
-    if (!S_ISREG(info.st_mode)) return "is not a regular file";
-    return {};
-}
-
-}  // namespace
 
 AuthorFiles::File AuthorFiles::load(std::string path, const std::optional<std::string>& text) {
     File f;
     f.path = std::move(path);
     f.text = text;
-    if (!f.text) f.trouble = kind_trouble(f.path);
+    if (!f.text) f.trouble = os::file_trouble(f.path);
     if (!f.text && f.trouble.empty()) {
         try {
             f.text = read_whole_file(f.path);
@@ -76,7 +60,7 @@ std::unique_ptr<Run> read_only(const std::optional<std::string>& line, const std
     const ScenarioFiles files{scratch.path().string(), '/', "scenario", "train"};
     auto place = [](const std::optional<std::string>& text, const std::string& name) {
         if (!text) return;
-        std::ofstream out(name, std::ios::binary);
+        std::ofstream out(utf8_path(name), std::ios::binary);
         out.write(text->data(), static_cast<std::streamsize>(text->size()));
         if (!out) throw FileError("cannot write a scratch copy", name);
     };
