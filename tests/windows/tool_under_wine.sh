@@ -162,7 +162,7 @@ done
 if compgen -G "$interrupted/made/日本語 ☃/.scenario-tool-*" >/dev/null; then
     kill -INT "$tool_pid" 2>/dev/null || true
     wait "$tool_pid" || true
-    left=$(cd "$interrupted" && find made 2>/dev/null | LC_ALL=C sort | tr '\n' ' ')
+    left=$(cd "$interrupted" && { find made 2>/dev/null || true; } | LC_ALL=C sort | tr '\n' ' ')
     # Either nothing is left, or the compile ended first and wrote its files.
     written="made made/日本語 ☃ made/日本語 ☃/L_C.dat made/日本語 ☃/L_C.sim made/日本語 ☃/L_linea.dat "
     check "no scratch folder, no empty folder made for the output (left: ${left:-nothing})" \
