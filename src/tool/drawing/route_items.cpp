@@ -164,37 +164,41 @@ void Collector::cell_items() {
         switch (c.kind) {
             case cell_kind::signal: {
                 RouteItem item = point_item(ItemKind::signal, i, point_item_metres(i));
-                const SignalCodes s = signal_codes(c);
-                item.value = s.leftType * 3 + s.rightType;
+                const SignalKind s = unpack_signal_kind(c.data4);
+                const SignalCodes codes[] = {unpack_signal_codes(c.data1), unpack_signal_codes(c.data2),
+                                             unpack_signal_codes(c.data3)};
+                item.value = static_cast<double>(combined_signal_type(s.leftType, s.rightType));
                 item.label = std::to_string(s.leftType) + "/" + std::to_string(s.rightType);
                 add_cell_fields(item, c);
                 item.fields.push_back(field("left type", s.leftType));
                 item.fields.push_back(field("right type", s.rightType));
                 item.fields.push_back(field("rapp", s.rapp));
-                item.fields.push_back(field("left codes", std::to_string(s.left[0]) + " " + std::to_string(s.left[1]) +
-                                                              " " + std::to_string(s.left[2])));
-                item.fields.push_back(field(
-                    "right codes",
-                    std::to_string(s.right[0]) + " " + std::to_string(s.right[1]) + " " + std::to_string(s.right[2])));
+                item.fields.push_back(field("left codes", std::to_string(codes[0].left) + " " +
+                                                              std::to_string(codes[1].left) + " " +
+                                                              std::to_string(codes[2].left)));
+                item.fields.push_back(field("right codes", std::to_string(codes[0].right) + " " +
+                                                               std::to_string(codes[1].right) + " " +
+                                                               std::to_string(codes[2].right)));
                 item.fields.push_back(field("clearing delay", c.data5));
                 d_.items.push_back(std::move(item));
                 break;
             }
             case cell_kind::speed_boards: {
                 RouteItem item = point_item(ItemKind::speed_boards, i, point_item_metres(i));
-                const BoardRank a = board_rank(c.data1);
-                const BoardRank b = board_rank(c.data2);
-                const BoardRank cc = board_rank(c.data3);
-                item.value = a.left;
+                const BoardSpeeds a = unpack_board_speeds(c.data1);
+                const BoardSpeeds b = unpack_board_speeds(c.data2);
+                const BoardSpeeds cc = unpack_board_speeds(c.data3);
+                item.value = static_cast<double>(a.left);
                 item.label = std::to_string(a.left) + "/" + std::to_string(b.left) + "/" + std::to_string(cc.left);
                 add_cell_fields(item, c);
-                const std::pair<const char*, BoardRank> ranks[] = {{"A", a}, {"B", b}, {"C", cc}};
+                const std::pair<const char*, BoardSpeeds> ranks[] = {{"A", a}, {"B", b}, {"C", cc}};
                 for (const auto& [name, rank] : ranks) {
                     item.fields.push_back(field(std::string("rank ") + name + " left (km/h)", rank.left));
                     item.fields.push_back(field(std::string("rank ") + name + " right (km/h)", rank.right));
                 }
-                item.fields.push_back(field("left stripes", c.data4 / stripes_left_factor));
-                item.fields.push_back(field("right stripes", c.data4 % stripes_left_factor));
+                const Stripes stripes = unpack_stripes(c.data4);
+                item.fields.push_back(field("left stripes", stripes.left));
+                item.fields.push_back(field("right stripes", stripes.right));
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -219,7 +223,7 @@ void Collector::cell_items() {
             }
             case cell_kind::restriction:
             case cell_kind::restriction_without_speed: {
-                RouteItem item = point_item(ItemKind::restriction, i, restriction_metres(i));
+                RouteItem item = point_item(ItemKind::restriction, i, cell_start(i));
                 const bool with_speed = c.kind == cell_kind::restriction;
                 item.value = with_speed ? c.data1 : 0;
                 item.label = with_speed ? std::to_string(c.data1) : "";
