@@ -19,6 +19,8 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+}  // namespace
+
 AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geometry) {
     AnalysisOptions analysis;
     analysis.warningsAreErrors = options.warningsAreErrors;
@@ -37,6 +39,19 @@ AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geo
     }
     return analysis;
 }
+
+void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options) {
+    ReportStyle style;
+    style.colour = options.colour;
+    err << render_analysis(analysis, style);
+}
+
+int status_of(const Analysis& analysis, int stamp) {
+    if (stamp != 0) return exit_status::stamp_error;
+    return analysis.errors > 0 ? exit_status::scenario_error : exit_status::done;
+}
+
+namespace {
 
 // The first error shown, for the single location of the JSON report.
 const Diagnostic* first_error(const Analysis& analysis) {
@@ -68,17 +83,6 @@ void write_report_json(std::ostream& out, const RouteModel& m, int stamp, const 
     report["written"] = std::move(names);
     report["diagnostics"] = diagnostics_json(analysis);
     out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
-}
-
-void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options) {
-    ReportStyle style;
-    style.colour = options.colour;
-    err << render_analysis(analysis, style);
-}
-
-int status_of(const Analysis& analysis, int stamp) {
-    if (stamp != 0) return exit_status::stamp_error;
-    return analysis.errors > 0 ? exit_status::scenario_error : exit_status::done;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
 #include "tool/commands/console.h"
+#include "tool/commands/folder_sources.h"
 
 #ifndef TOOL_VERSION
 #define TOOL_VERSION "unknown"
@@ -49,12 +50,23 @@ const CLI::Validator count_of_one_or_more(
     },
     "");
 
-void add_sources(CLI::App& command, Sources& sources) {
-    command.add_option("--line", sources.line, "the line description; - for standard input")->required();
-    command.add_option("--train", sources.train, "the train description; - for standard input")->required();
-    command.add_option("--title", sources.title, "the scenario title; the first part of every file name")->required();
-    command.add_option("--train-code", sources.trainCode, "the train code; the second part of the train files' names")
-        ->required();
+// A scenario folder, the positional argument of every command that also
+// takes --line and --train.
+void add_folder(CLI::App& command, std::string& folder) {
+    command.add_option("FOLDER", folder,
+                       "a scenario folder: TITLE_linea.txt, TITLE_CODE-.txt and the documents, named as the program "
+                       "names them (instead of --line and --train)");
+}
+
+void add_sources(CLI::App& command, std::string& folder, Sources& sources) {
+    add_folder(command, folder);
+    command.add_option("--line", sources.line, "the line description; - for standard input");
+    command.add_option("--train", sources.train, "the train description; - for standard input");
+    command.add_option("--title", sources.title,
+                       "the scenario title; the first part of every file name (with FOLDER: chooses among several)");
+    command.add_option("--train-code", sources.trainCode,
+                       "the train code; the second part of the train files' names (with FOLDER: chooses among "
+                       "several)");
 }
 
 // The diagnostics' options of compile and check.
@@ -88,9 +100,11 @@ int checked_output(int status) {
     return exit_status::cannot_write;
 }
 
-// The scenario to draw: both descriptions, or the compiled files.
-void add_scenario_input(CLI::App& command, Sources& sources, std::string& records, std::string& cells,
-                        std::string& geometry) {
+// The scenario to draw: a scenario folder, both descriptions, or the
+// compiled files.
+void add_scenario_input(CLI::App& command, std::string& folder, Sources& sources, std::string& records,
+                        std::string& cells, std::string& geometry) {
+    add_folder(command, folder);
     command.add_option("--line", sources.line, "the line description; - for standard input");
     command.add_option("--train", sources.train, "the train description; - for standard input");
     command.add_option("--title", sources.title, "the scenario title, for the heading");
@@ -193,10 +207,16 @@ int run(int argc, char** argv) {
                          "print the version and the commit it was built from");
     app.footer(exit_status_help);
 
+    // The scenario folder of each command that takes one.
+    std::string compile_folder;
+    std::string check_folder;
+    std::string plot_folder;
+    std::string view_folder;
+
     CompileOptions compile;
     CLI::App* compile_app = app.add_subcommand(
         "compile", "Compile a line and a train description into the three binary files, and explain any error.");
-    add_sources(*compile_app, compile.sources);
+    add_sources(*compile_app, compile_folder, compile.sources);
     compile_app->add_option("--out", compile.out,
                             "the folder for the binary files, created when missing (default: the current folder)");
     compile_app->add_flag("--no-geometry", compile.noGeometry, "compile without the plan geometry");
@@ -207,12 +227,13 @@ int run(int argc, char** argv) {
     CheckOptions check;
     CLI::App* check_app =
         app.add_subcommand("check", "Report every error and warning of a line and a train description; write nothing.");
-    check_app->add_option("--line", check.sources.line, "the line description; - for standard input")->required();
-    check_app->add_option("--train", check.sources.train, "the train description; - for standard input")->required();
-    check.sources.title = "scenario";
-    check.sources.trainCode = "train";
-    check_app->add_option("--title", check.sources.title, "the scenario title (default: scenario)");
-    check_app->add_option("--train-code", check.sources.trainCode, "the train code (default: train)");
+    add_folder(*check_app, check_folder);
+    check_app->add_option("--line", check.sources.line, "the line description; - for standard input");
+    check_app->add_option("--train", check.sources.train, "the train description; - for standard input");
+    check_app->add_option("--title", check.sources.title,
+                          "the scenario title (default: scenario; with FOLDER: chooses among several)");
+    check_app->add_option("--train-code", check.sources.trainCode,
+                          "the train code (default: train; with FOLDER: chooses among several)");
     check_app->add_flag("--no-geometry", check.noGeometry, "read without the plan geometry, as compile --no-geometry");
     check_app->add_flag("--json", check.json, "report as one JSON object on standard output");
     std::string check_colour = "auto";
@@ -259,7 +280,7 @@ int run(int argc, char** argv) {
     PlotOptions plot;
     CLI::App* plot_app = app.add_subcommand(
         "plot", "Draw the line's plan and its profile along the route as SVG, from descriptions or compiled files.");
-    add_scenario_input(*plot_app, plot.sources, plot.records, plot.cells, plot.geometry);
+    add_scenario_input(*plot_app, plot_folder, plot.sources, plot.records, plot.cells, plot.geometry);
     plot_app->add_option("--from", plot.from, "draw from here: metres (12500) or a kilometre reading (12.5km)");
     plot_app->add_option("--to", plot.to, "draw up to here: metres or a kilometre reading");
     plot_app->add_option("--out", plot.out, "the SVG file, or - for standard output")->required();
@@ -268,10 +289,35 @@ int run(int argc, char** argv) {
     ViewOptions view;
     CLI::App* view_app =
         app.add_subcommand("view", "Write one self-contained HTML page to explore the scenario in a browser, offline.");
-    add_scenario_input(*view_app, view.input.sources, view.input.records, view.input.cells, view.input.geometry);
+    add_scenario_input(*view_app, view_folder, view.input.sources, view.input.records, view.input.cells,
+                       view.input.geometry);
     view_app->add_option("--out", view.out, "the HTML file, or - for standard output")->required();
 
-    const std::vector<CLI::App*> commands{compile_app, check_app, explain_app, dump_app, diff_app, plot_app, view_app};
+    NewOptions fresh;
+    CLI::App* new_app = app.add_subcommand(
+        "new", "Write a small commented scenario to start from (or the program's own, --example) into FOLDER.");
+    new_app->add_option("FOLDER", fresh.folder, "the folder to write into, created when missing")->required();
+    new_app->add_option("--title", fresh.title, "the scenario title; the first part of every file name");
+    new_app->add_option("--train-code", fresh.trainCode, "the train code; the second part of the train files' names");
+    new_app->add_flag("--example", fresh.example, "write the scenario the program carries, Valcorvina / IC 318");
+
+    PackageOptions package;
+    CLI::App* package_app = app.add_subcommand(
+        "package", "Make a scenario folder into a program of its own, named TITLE_CODE as the program is.");
+    package_app->add_option("FOLDER", package.folder, "the scenario folder, with all five files")->required();
+    package_app->add_option("--target", package.target, "the system the program runs on: linux or windows")
+        ->check(one_of({"linux", "windows"}));
+    package_app->add_option("--out", package.out,
+                            "the folder for the program, created when missing (default: the current folder)");
+    package_app->add_option("--title", package.title, "the scenario title, to choose among several");
+    package_app->add_option("--train-code", package.trainCode, "the train code, to choose among several");
+    package_app->add_flag("--allow-errors", package.allowErrors,
+                          "package a scenario with errors all the same, as the program will run it");
+    std::string package_colour = "auto";
+    add_diagnostic_options(*package_app, package.diagnostics, package_colour);
+
+    const std::vector<CLI::App*> commands{compile_app, check_app, explain_app, dump_app,   diff_app,
+                                          plot_app,    view_app,  new_app,     package_app};
     for (CLI::App* command : commands) {
         command->allow_extras();
         command->footer(exit_status_help);
@@ -301,21 +347,30 @@ int run(int argc, char** argv) {
     try {
         if (command == compile_app) {
             compile.diagnostics.colour = console::colour(compile_colour);
+            take_scenario(compile_folder, compile.sources, NamesWithoutFolder::required);
             take_standard_input(compile.sources, std::cin);
             return checked_output(compile_command(compile, std::cout, std::cerr));
         }
         if (command == check_app) {
             check.diagnostics.colour = console::colour(check_colour);
+            take_scenario(check_folder, check.sources, NamesWithoutFolder::defaulted);
             take_standard_input(check.sources, std::cin);
             return checked_output(check_command(check, std::cout, std::cerr));
+        }
+        if (command == new_app) return checked_output(new_command(fresh, std::cout, std::cerr));
+        if (command == package_app) {
+            package.diagnostics.colour = console::colour(package_colour);
+            return checked_output(package_command(package, std::cout, std::cerr));
         }
         if (command == explain_app) return checked_output(explain_command(explain, std::cout, std::cerr));
         if (command == dump_app) return checked_output(dump_command(dump, std::cout, std::cerr));
         if (command == diff_app) return checked_output(diff_command(diff, std::cout, std::cerr));
         if (command == view_app) {
+            take_scenario(view_folder, view.input.sources, NamesWithoutFolder::optional);
             take_standard_input(view.input.sources, std::cin);
             return checked_output(view_command(view, std::cout, std::cerr));
         }
+        take_scenario(plot_folder, plot.sources, NamesWithoutFolder::optional);
         take_standard_input(plot.sources, std::cin);
         return checked_output(plot_command(plot, std::cout, std::cerr));
     } catch (const UsageError& wrong) {
