@@ -14,15 +14,21 @@
 #      console (a terminal that Wine's console draws into) the accented
 #      letter of a station name comes out as that letter, and `--color=auto`
 #      colours;
-#   3. Ctrl+C (SIGINT, which Wine hands to the console's control handlers)
+#   3. `new --example` writes the Linux tool's five texts, and the program
+#      `package --target windows` makes of them writes the built-in
+#      program's six files byte for byte;
+#   4. a packaged program whose scenario is bit-flipped, truncated or
+#      extended writes nothing and reports the damage in a message box
+#      (the probe runner, beside the tool, notes and closes it);
+#   5. Ctrl+C (SIGINT, which Wine hands to the console's control handlers)
 #      during a compile removes the scratch folder and the folders made for
 #      the output; a scratch folder a killed tool left is swept by the next
 #      compile, and a folder named like one but not marked as one stays;
-#   4. the Windows archive of cpack holds what an author needs, and the
+#   6. the Windows archive of cpack holds what an author needs, and the
 #      tool in it runs.
 
 echo "-- building the tool for Windows and for Linux"
-cmake --build --preset windows --target scenario_tool >/dev/null
+cmake --build --preset windows --target scenario_tool runner_probe >/dev/null
 cmake --build --preset test --target scenario_tool >/dev/null
 windows_tool="$root/build/windows/scenario-tool.exe"
 linux_tool="$root/build/test/scenario-tool"
@@ -135,17 +141,81 @@ tool_checks() {
         >"$here/console-colour.log" 2>&1) || true
     check "$folder: --color=auto in a console: coloured" grep -qF $'\x1b[1;31merror:' "$here/console-colour.log"
 
-    # ---- package: to be completed with `new` and `package` -------------
-    # PACKAGE CHECKS GO HERE once `new` and `package` are in the tool:
-    #   tool_run windows "$here" new new "$folder/example" --example
-    #   tool_run windows "$here" package package "$folder/example" --target windows --out "$folder/programs"
-    #   run the .exe from a fresh folder (run_wine) and cmp its six files
-    #   with "$linux_run" (the built-in program's), as for the program above.
-    # ---------------------------------------------------------------------
+    # An author's way from the built-in scenario to a program of it: `new
+    # --example` writes the Linux tool's five texts; the program `package
+    # --target windows` makes of them writes the built-in program's six files.
+    both "$here" new new "$folder/example @SYSTEM@" --example
+    check "$folder: new --example: exit status 0, as on Linux (was $status)" [ "$status" -eq 0 -a "$linux_status" -eq 0 ]
+    local name
+    for name in "${example_texts[@]}"; do
+        same_files "$folder: new --example: the Linux tool's $name" "$at/example linux/$name" "$at/example windows/$name"
+    done
+    tool_run windows "$here" package package "$folder/example windows" --target windows --out "$folder/programs"
+    check "$folder: package --target windows: exit status 0 (was $status)" [ "$status" -eq 0 ]
+    local packaged="$at/packaged run"
+    mkdir -p "$packaged"
+    cp "$at/programs/$program_name.exe" "$packaged/"
+    run_wine "$packaged/$program_name.exe"
+    check "$folder: the packaged program: exit status 0 (was $status)" [ "$status" -eq 0 ]
+    expect_files "$packaged" "$folder: the packaged program: the six files beside it, nothing else" \
+        "$program_name.exe" "${six_files[@]}"
+    for name in "${six_files[@]}"; do
+        same_files "$folder: the packaged program: the built-in program's $name" "$linux_run/$name" "$packaged/$name"
+    done
 }
 
+example_texts=("Valcorvina_linea.txt" "$program_name-.txt" "${program_name}_note.txt" "${program_name}_rallentamenti.txt"
+               "${program_name}_scheda_treno.txt")
 tool_checks "tool checks"
 tool_checks "日本語 ☃"
+
+echo "-- packaged programs whose scenario is damaged (the runner beside the tool: the probe runner)"
+probe_tool=$(fresh_folder "tool with the probe runner")
+cp "$windows_tool" "$probe_tool/"
+cp "$probes/runner_probe.exe" "$probe_tool/scenario-runner.exe"
+status=0
+(cd "$probe_tool" && timeout 120 wine "$probe_tool/scenario-tool.exe" new example --example &&
+    timeout 120 wine "$probe_tool/scenario-tool.exe" package example --out programs) >"$probe_tool/package.log" 2>&1 ||
+    status=$?
+check "new --example and package with the runner beside the tool (was $status)" [ "$status" -eq 0 ]
+packaged_program="$probe_tool/programs/$program_name.exe"
+# damage KIND FILE: spoils a copy of the packaged program.
+damage() {
+    local size
+    size=$(stat -c %s "$2")
+    case $1 in
+        intact) ;;
+        # A byte of the last text, in the payload, with its bits inverted.
+        bit-flipped)
+            local byte
+            byte=$(od -An -tu1 -j $((size - 100)) -N1 "$2" | tr -d ' ')
+            printf "\\$(printf %03o $((255 - byte)))" | dd of="$2" bs=1 seek=$((size - 100)) conv=notrunc 2>/dev/null
+            ;;
+        truncated) truncate -s $((size - 1)) "$2" ;;
+        extended) printf 'x' >>"$2" ;;
+    esac
+}
+declare -A damage_reason=(
+    [bit-flipped]="is damaged: its checksum does not match"
+    [truncated]="is damaged: the file does not end with a scenario package"
+    [extended]="is damaged: the file does not end with a scenario package")
+for kind in intact bit-flipped truncated extended; do
+    spoilt=$(fresh_folder "packaged $kind")
+    cp "$packaged_program" "$spoilt/"
+    damage "$kind" "$spoilt/$program_name.exe"
+    run_wine "$spoilt/$program_name.exe"
+    if [ "$kind" == intact ]; then
+        check "intact: exit status 0 (was $status)" [ "$status" -eq 0 ]
+        expect_files "$spoilt" "intact: the six files" "$program_name.exe" "${six_files[@]}"
+        continue
+    fi
+    check "$kind: exit status 2 after the report (was $status)" [ "$status" -eq 2 ]
+    box="$spoilt/probe message box.txt"
+    expect_line "$box" "text: Run-time error:" "$kind: a message box reports a run-time error"
+    check "$kind: it says why: ${damage_reason[$kind]}" grep -qF "${damage_reason[$kind]}" "$box"
+    expect_line "$box" "icon: shown" "$kind: with the error icon"
+    expect_files "$spoilt" "$kind: nothing written" "$program_name.exe" "probe message box.txt"
+done
 
 echo "-- the tool interrupted by Ctrl+C while it compiles a long route"
 interrupted=$(fresh_folder "tool interrupted")
