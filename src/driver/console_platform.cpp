@@ -53,7 +53,7 @@ void ConsolePlatform::message_box(const std::string& text) {
 std::string ConsolePlatform::program_folder() const { return folder_of(program_file()); }
 
 std::string ConsolePlatform::program_file() const {
-    const std::string running = running_program_file();
+    std::string running = running_program_file();
     if (!running.empty()) return running;
     char resolved[PATH_MAX];
     if (::realpath(argv0_.c_str(), resolved) != nullptr) return resolved;

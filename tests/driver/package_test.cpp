@@ -11,7 +11,6 @@
 namespace scenario {
 namespace {
 
-using testing::read_file;
 using testing::TempFolder;
 using testing::write_file;
 
@@ -42,7 +41,7 @@ TEST(PackageLayout, PayloadAndTrailerByteByByte) {
 }
 
 // A program file: some runner bytes, then the package as given.
-std::string program(const std::string& payload, std::string trailer) {
+std::string program(const std::string& payload, const std::string& trailer) {
     return std::string(1000, 'r') + payload + trailer;
 }
 

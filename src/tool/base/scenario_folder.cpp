@@ -76,6 +76,7 @@ std::string chosen(const Kind& kind, const std::string& given, const std::vector
     if (parts.empty())
         throw UsageError("no " + kind.noun + kind.of + " (" + name_of(kind.part) + ")" + in + found(names));
     std::vector<std::string> candidates;
+    candidates.reserve(parts.size());
     for (const std::string& part : parts) candidates.push_back(name_of(part));
     throw UsageError("several " + kind.noun + "s" + kind.of + in + ": " + listing(candidates) + "; choose one with " +
                      kind.option);
