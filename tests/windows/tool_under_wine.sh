@@ -19,7 +19,8 @@
 #      program's six files byte for byte;
 #   4. a packaged program whose scenario is bit-flipped, truncated or
 #      extended writes nothing and reports the damage in a message box
-#      (the probe runner, beside the tool, notes and closes it);
+#      (the probe runner, beside the tool, notes and closes it); the Linux
+#      tool with the Windows runner beside it packages the same program;
 #   5. Ctrl+C (SIGINT, which Wine hands to the console's control handlers)
 #      during a compile removes the scratch folder and the folders made for
 #      the output; a scratch folder a killed tool left is swept by the next
@@ -168,6 +169,16 @@ example_texts=("Valcorvina_linea.txt" "$program_name-.txt" "${program_name}_note
                "${program_name}_scheda_treno.txt")
 tool_checks "tool checks"
 tool_checks "日本語 ☃"
+
+echo "-- the Linux tool packages for Windows with the Windows runner beside it"
+cross=$(fresh_folder "linux tool with the windows runner")
+cp "$linux_tool" "$root/build/windows/scenario-runner.exe" "$cross/"
+status=0
+(cd "$cross" && ./scenario-tool new example --example && ./scenario-tool package example --target windows --out programs) \
+    >"$cross/package.log" 2>&1 || status=$?
+check "new --example and package --target windows (was $status)" [ "$status" -eq 0 ]
+same_files "the program the Windows tool packaged, byte for byte" "$cross/programs/$program_name.exe" \
+    "$work/tool/tool checks/programs/$program_name.exe"
 
 echo "-- packaged programs whose scenario is damaged (the runner beside the tool: the probe runner)"
 probe_tool=$(fresh_folder "tool with the probe runner")
