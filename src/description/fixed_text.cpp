@@ -1,5 +1,6 @@
 #include "description/fixed_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -19,14 +20,33 @@ LineTable make_line_table(const std::vector<std::string>& lines) {
     return table;
 }
 
-void write_fixed_text(const std::string& path, const LineTable& table) {
+std::string fixed_text_content(const LineTable& table) {
     std::string content;
     for (const std::string& line : table) {
         if (line == end_marker) break;
         content += line;
         content += "\r\n";
     }
+    return content;
+}
+
+void write_fixed_text(const std::string& path, const LineTable& table) {
+    const std::string content = fixed_text_content(table);
     replace_and_write(path, [&](OutputFile& out) { out.write(content); });
+}
+
+std::string with_crlf_line_ends(std::string_view text) {
+    std::string content;
+    content.reserve(text.size() + text.size() / 16 + 2);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        content.append(text, at, end - at);
+        content += "\r\n";
+        at = end + 1;  // past the CR or LF; a CR LF is one line end
+        if (end < text.size() && text[end] == '\r' && at < text.size() && text[at] == '\n') ++at;
+    }
+    return content;
 }
 
 namespace {

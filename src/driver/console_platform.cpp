@@ -1,11 +1,13 @@
 #include "driver/console_platform.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-
-#include "driver/program_identity.h"
+#include <utility>
 
 namespace scenario {
 
@@ -20,7 +22,22 @@ std::string folder_of(const std::string& path) {
 
 }  // namespace
 
-ConsolePlatform::ConsolePlatform(std::string argv0) : argv0_(std::move(argv0)) {}
+void prepare_console_process() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1) ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+std::string running_program_file() {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
+
+ConsolePlatform::ConsolePlatform(std::string argv0, std::string name)
+    : argv0_(std::move(argv0)), name_(std::move(name)) {}
 
 void ConsolePlatform::show_window() {
     std::fputs("Attendere\n", stdout);
@@ -33,13 +50,14 @@ void ConsolePlatform::message_box(const std::string& text) {
     std::fflush(stderr);
 }
 
-std::string ConsolePlatform::program_folder() const {
-    char buffer[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n > 0) return folder_of(std::string(buffer, static_cast<std::size_t>(n)));
+std::string ConsolePlatform::program_folder() const { return folder_of(program_file()); }
+
+std::string ConsolePlatform::program_file() const {
+    std::string running = running_program_file();
+    if (!running.empty()) return running;
     char resolved[PATH_MAX];
-    if (::realpath(argv0_.c_str(), resolved) != nullptr) return folder_of(resolved);
-    return folder_of(argv0_);
+    if (::realpath(argv0_.c_str(), resolved) != nullptr) return resolved;
+    return argv0_;
 }
 
 void ConsolePlatform::end_process(int status) {
@@ -48,7 +66,7 @@ void ConsolePlatform::end_process(int status) {
 }
 
 void ConsolePlatform::fatal_error(const std::string& description) {
-    std::fprintf(stderr, "%s: run-time error: %s\n", program_name, description.c_str());
+    std::fprintf(stderr, "%s: run-time error: %s\n", name_.c_str(), description.c_str());
     ConsolePlatform::end_process(exit_status::fatal);
 }
 

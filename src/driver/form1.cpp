@@ -1,86 +1,85 @@
 #include "driver/form1.h"
 
 #include <cstdlib>
-#include <utility>
-#include <vector>
 
 #include "compactor/memorizza_percorso.h"
-#include "description/embedded_scenario.h"
-#include "documents/documents.h"
-#include "driver/program_identity.h"
 #include "io/file_system.h"
 
 namespace scenario {
 
 namespace {
 
-// The description files the run has written and the reader has not yet
-// taken over. When a later write fails they are removed again, as the reader
-// removes them after reading, so a failed run leaves none behind; a file the
-// run did not write is never touched.
-class WrittenDescriptions {
-public:
-    WrittenDescriptions() = default;
-    ~WrittenDescriptions() {
-        for (const std::string& path : paths_) {
-            try {
-                delete_file_if_present(path);
-            } catch (...) {
-                // The failure that ended the run is the one to report.
-            }
-        }
-    }
-    WrittenDescriptions(const WrittenDescriptions&) = delete;
-    WrittenDescriptions& operator=(const WrittenDescriptions&) = delete;
-
-    void wrote(std::string path) { paths_.push_back(std::move(path)); }
-    void hand_over_to_the_reader() { paths_.clear(); }
-
-private:
-    std::vector<std::string> paths_;
-};
+const BuiltInScenario& built_in_scenario() {
+    static const BuiltInScenario scenario;
+    return scenario;
+}
 
 }  // namespace
 
-Form1::Form1(Platform& platform) : platform_(platform) {}
+Form1::Form1(Platform& platform) : Form1(platform, built_in_scenario()) {}
+
+Form1::Form1(Platform& platform, const ScenarioSource& scenario) : platform_(platform), scenario_(scenario) {}
 
 ScenarioFiles Form1::files() const {
     return ScenarioFiles{platform_.program_folder(), platform_.separator(), model_.title, model_.trainCode};
 }
 
 void Form1::Form_Load() {
-    model_.title = scenario_title;
-    model_.trainCode = scenario_train_code;
+    model_.title = scenario_.title();
+    model_.trainCode = scenario_.train_code();
     platform_.show_window();
-    write_texts();
-    std::int32_t flag = 1;
-    memorizza_percorso(flag);
+    try {
+        write_texts();
+        std::int32_t flag = 1;
+        memorizza_percorso(flag);
+    } catch (...) {
+        remove_descriptions_left();
+        throw;
+    }
+    remove_descriptions_left();
     platform_.end_process(exit_status::normal);
 }
 
 void Form1::write_texts() {
-    WrittenDescriptions written;
     dati_linea();
-    written.wrote(files().line_description());
     dati_treno();
-    written.wrote(files().train_description());
     dati_note();
     dati_rallentamenti();
     dati_scheda();
-    written.hand_over_to_the_reader();
+}
+
+void Form1::write_text(ScenarioText which, const std::string& path) {
+    const std::string content = scenario_.text(which);
+    replace_and_write(path, [&](OutputFile& out) { out.write(content); });
+    if (which == ScenarioText::line_description || which == ScenarioText::train_description) {
+        descriptions_written_.push_back(path);
+    }
+}
+
+void Form1::remove_descriptions_left() noexcept {
+    for (const std::string& path : descriptions_written_) {
+        try {
+            delete_file_if_present(path);
+        } catch (...) {
+            // The failure that ended the run, if any, is the one to report.
+        }
+    }
+    descriptions_written_.clear();
 }
 
 void Form1::errore(const std::string& number) {
+    // The reading is over; the report ends the process.
+    remove_descriptions_left();
     platform_.message_box(" Errore n. " + number);
     platform_.end_process(exit_status::error_report);
     std::abort();  // a platform whose end_process returns is broken
 }
 
-void Form1::dati_linea() { scenario::dati_linea(files()); }
-void Form1::dati_treno() { scenario::dati_treno(files()); }
-void Form1::dati_note() { scenario::dati_note(files()); }
-void Form1::dati_rallentamenti() { scenario::dati_rallentamenti(files()); }
-void Form1::dati_scheda() { scenario::dati_scheda(files()); }
+void Form1::dati_linea() { write_text(ScenarioText::line_description, files().line_description()); }
+void Form1::dati_treno() { write_text(ScenarioText::train_description, files().train_description()); }
+void Form1::dati_note() { write_text(ScenarioText::notes, files().notes()); }
+void Form1::dati_rallentamenti() { write_text(ScenarioText::slowdown_order, files().slowdown_order()); }
+void Form1::dati_scheda() { write_text(ScenarioText::timetable_sheet, files().timetable_sheet()); }
 
 void Form1::memorizza_percorso(std::int32_t& flag) {
     scenario::memorizza_percorso(model_, files(), flag, [this](const std::string& number) { errore(number); });

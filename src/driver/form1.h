@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver/platform.h"
+#include "driver/scenario_source.h"
 #include "model/route_model.h"
 #include "model/scenario_files.h"
 
@@ -13,7 +15,10 @@ namespace scenario {
 
 class Form1 {
 public:
+    // The run of the scenario the program carries.
     explicit Form1(Platform& platform);
+    // The run of another scenario (a packaged one), which outlives the form.
+    Form1(Platform& platform, const ScenarioSource& scenario);
 
     // The run: identity, window, the five text writers, the compactor, end.
     void Form_Load();
@@ -29,15 +34,23 @@ private:
 
     // The two descriptions and the three documents, in this order.
     void write_texts();
+    void write_text(ScenarioText which, const std::string& path);
     void dati_linea();
     void dati_treno();
     void dati_note();
     void dati_rallentamenti();
     void dati_scheda();
     void memorizza_percorso(std::int32_t& flag);
+    // Removes the descriptions the run wrote that are still there: those a
+    // failed write left, and the train description a reading that stopped
+    // in the line description never reached. A file the run did not write
+    // is never touched.
+    void remove_descriptions_left() noexcept;
 
     Platform& platform_;
+    const ScenarioSource& scenario_;
     RouteModel model_;
+    std::vector<std::string> descriptions_written_;
 };
 
 }  // namespace scenario

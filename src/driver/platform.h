@@ -16,12 +16,21 @@ public:
     virtual void message_box(const std::string& text) = 0;
     // The folder that holds the program, without a trailing separator.
     virtual std::string program_folder() const = 0;
+    // The program's own file.
+    virtual std::string program_file() const = 0;
+    // The name the window and the reports show, once it is known (a
+    // packaged program's comes from its scenario).
+    virtual void set_program_name(const std::string& name) = 0;
     virtual char separator() const = 0;
     // Ends the process at once; open files are closed, nothing else runs.
     [[noreturn]] virtual void end_process(int status) = 0;
     // Reports a failure the run does not handle, then ends the process.
     [[noreturn]] virtual void fatal_error(const std::string& description) = 0;
 };
+
+// The file of the running program as the system tells it; empty when it
+// cannot tell.
+std::string running_program_file();
 
 // Exit statuses of the program.
 namespace exit_status {

@@ -9,9 +9,14 @@
 namespace scenario {
 
 void run_program(Platform& platform) {
+    const BuiltInScenario scenario;
+    run_program(platform, scenario);
+}
+
+void run_program(Platform& platform, const ScenarioSource& scenario) {
     try {
         const FolderLock lock(platform.program_folder(), run_lock_patience);
-        Form1 form(platform);
+        Form1 form(platform, scenario);
         form.Form_Load();
     } catch (const std::exception& failure) {
         platform.fatal_error(failure.what());

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "driver/platform.h"
+#include "driver/scenario_source.h"
 
 namespace scenario {
 
@@ -14,7 +15,9 @@ namespace scenario {
 inline constexpr std::chrono::milliseconds run_lock_patience{30000};
 
 // Holds the program folder's lock from start to end (a second run started
-// meanwhile waits for it), runs Form1 and ends the process.
+// meanwhile waits for it), runs Form1 and ends the process: with the
+// scenario the program carries, or with another one.
 [[noreturn]] void run_program(Platform& platform);
+[[noreturn]] void run_program(Platform& platform, const ScenarioSource& scenario);
 
 }  // namespace scenario

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "driver/form1_window.h"
@@ -56,8 +57,8 @@ ScreenResolution screen_resolution() {
 
 }  // namespace
 
-WindowsPlatform::WindowsPlatform(HINSTANCE instance, int show_command)
-    : instance_(instance), show_command_(show_command) {}
+WindowsPlatform::WindowsPlatform(HINSTANCE instance, int show_command, std::string name)
+    : instance_(instance), show_command_(show_command), name_(std::move(name)) {}
 
 void WindowsPlatform::show_window() {
     namespace w = form1_window;
@@ -71,6 +72,8 @@ void WindowsPlatform::show_window() {
     form_ = CreateWindowExA(0, form_class, w::title_bar, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                             frame.bottom - frame.top, nullptr, nullptr, instance_, nullptr);
     if (form_ == nullptr) window_system_failure("cannot create the window");
+    // Another scenario's program has its own name, in any letters.
+    if (name_ != w::title_bar) SetWindowTextW(form_, to_wide(name_).c_str());
 
     const w::Rect at = w::to_pixels(w::label_twips, dpi.x, dpi.y);
     label_ =
@@ -87,20 +90,28 @@ void WindowsPlatform::show_window() {
 }
 
 void WindowsPlatform::message_box(const std::string& text) {
-    MessageBoxW(form_, to_wide(text).c_str(), to_wide(program_name).c_str(), MB_OK);
+    MessageBoxW(form_, to_wide(text).c_str(), to_wide(name_).c_str(), MB_OK);
 }
 
-// The folder in UTF-8, as every path of the run is held; the file functions
-// hand it to the system as wide characters, so any folder name works.
-std::string WindowsPlatform::program_folder() const {
+// In UTF-8, as every path of the run is held; the file functions hand it to
+// the system as wide characters, so any folder name works.
+std::string running_program_file() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) window_system_failure("cannot find the program's own file");
-        if (n < path.size()) return form1_window::folder_of_module(to_utf8(std::wstring_view(path.data(), n)));
+        if (n == 0) return {};
+        if (n < path.size()) return to_utf8(std::wstring_view(path.data(), n));
         path.resize(path.size() * 2);
     }
 }
+
+std::string WindowsPlatform::program_file() const {
+    std::string file = running_program_file();
+    if (file.empty()) window_system_failure("cannot find the program's own file");
+    return file;
+}
+
+std::string WindowsPlatform::program_folder() const { return form1_window::folder_of_module(program_file()); }
 
 void WindowsPlatform::end_process(int status) {
     std::fflush(nullptr);
@@ -109,7 +120,7 @@ void WindowsPlatform::end_process(int status) {
 
 void WindowsPlatform::fatal_error(const std::string& description) {
     const std::string text = "Run-time error:\n\n" + description;
-    MessageBoxW(form_, to_wide(text).c_str(), to_wide(program_name).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(form_, to_wide(text).c_str(), to_wide(name_).c_str(), MB_OK | MB_ICONERROR);
     WindowsPlatform::end_process(exit_status::fatal);
 }
 

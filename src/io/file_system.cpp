@@ -154,6 +154,10 @@ std::size_t InputFile::read(char* into, std::size_t count) {
     return static_cast<std::size_t>(n);
 }
 
+void InputFile::seek(std::uint64_t offset) {
+    if (!files::seek_to(fd_, offset)) throw FileError(failed("cannot read", errno), path_);
+}
+
 std::string read_whole_file(const std::string& path, Links links) {
     InputFile file(path, links);
     std::string content(static_cast<std::size_t>(file.size()), '\0');
@@ -170,7 +174,7 @@ std::string read_whole_file(const std::string& path, Links links) {
     return content;
 }
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
+OutputFile::OutputFile(const std::string& path, FileMode mode) : path_(path) {
     require_replaceable(path_);
     const Split at = split(path_);
     const std::string prefix = temporary_prefix(at.name);
@@ -178,7 +182,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary_ = files::join(at.folder, prefix + random_letters() + std::string(files::temporary_suffix));
         int error = 0;
-        fd_ = files::create_temporary(temporary_, error);
+        fd_ = files::create_temporary(temporary_, mode, error);
         if (fd_ >= 0) return;
         if (error != EEXIST) {
             temporary_.clear();
@@ -224,12 +228,27 @@ void OutputFile::write_at(std::uint64_t offset, std::string_view bytes) {
 
 void OutputFile::commit() {
     if (committed_) return;
-    if (!buffer_.empty()) {
-        write_through(std::string_view(buffer_.data(), buffer_.size()));
-        buffer_.clear();
-    }
+    write_out_buffer();
     close_and_put_in_place();
     committed_ = true;
+}
+
+bool OutputFile::commit_new() {
+    if (committed_) return true;
+    write_out_buffer();
+    if (!close_and_put_new()) {
+        discard();
+        temporary_.clear();
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
+void OutputFile::write_out_buffer() {
+    if (buffer_.empty()) return;
+    write_through(std::string_view(buffer_.data(), buffer_.size()));
+    buffer_.clear();
 }
 
 void OutputFile::write_through(std::string_view bytes) {

@@ -56,6 +56,8 @@ public:
     std::uint64_t size() const { return size_; }
     // Up to `count` bytes; 0 at the end of the file.
     std::size_t read(char* into, std::size_t count);
+    // The next read begins `offset` bytes from the start of the file.
+    void seek(std::uint64_t offset);
     const std::string& path() const { return path_; }
 
 private:
@@ -70,6 +72,11 @@ std::string read_whole_file(const std::string& path, Links links = Links::follow
 // FIFO, a device. A link or a regular file may be replaced.
 void require_replaceable(const std::string& path);
 
+// What a finished output may do: a program is created with every
+// permission the process's file-mode mask leaves, as linkers make programs
+// (a mark only POSIX systems keep).
+enum class FileMode { data, program };
+
 // A file being replaced. The bytes go to a temporary file beside `path`;
 // commit() puts it in place in one step. Without commit() (a failure, an
 // exception) the temporary file is removed and `path` stays as it was.
@@ -79,7 +86,7 @@ void require_replaceable(const std::string& path);
 // work is told apart.
 class OutputFile {
 public:
-    explicit OutputFile(const std::string& path);
+    explicit OutputFile(const std::string& path, FileMode mode = FileMode::data);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -92,13 +99,20 @@ public:
     // Writes out what is buffered, closes the file and renames it over the
     // final name. The data is handed to the system, not synced to the disk.
     void commit();
+    // As commit(), but only where nothing stands at the name: when something
+    // does, even a file another process made a moment ago, it returns false,
+    // removes the temporary file and leaves the name as it is.
+    bool commit_new();
     const std::string& path() const { return path_; }
 
 private:
+    void write_out_buffer();
     void write_through(std::string_view bytes);
     // The checked close, then the rename; each system keeps its own order of
     // releasing the writer's hold.
     void close_and_put_in_place();
+    // The same, where the rename never replaces: false when the name is taken.
+    bool close_and_put_new();
     void discard() noexcept;
 
     std::string path_;

@@ -41,6 +41,8 @@ int open_file_for_reading(const std::string& path, Links links);
 // The size of an open file, and the refusal when it is not a regular file.
 bool stat_regular(int fd, std::uint64_t& size, const char*& not_regular);
 long long read_some(int fd, char* into, std::size_t count);
+// Moves an open file's position; false when it cannot.
+bool seek_to(int fd, std::uint64_t offset);
 long long write_some(int fd, const char* from, std::size_t count);
 // Writes at `offset` without moving the position write_some() writes at.
 long long write_some_at(int fd, const char* from, std::size_t count, std::uint64_t offset);
@@ -48,7 +50,7 @@ int close_file(int fd);
 
 // Creates the temporary file exclusively and takes the writer's hold on it;
 // -1 and `error` when it cannot, EEXIST when the name is taken.
-int create_temporary(const std::string& path, int& error);
+int create_temporary(const std::string& path, FileMode mode, int& error);
 // Removes the temporary files ".NAME.XXXXXX.partial" of one prefix that no
 // writer holds.
 void remove_stale_temporaries(const std::string& folder, std::string_view prefix);

@@ -86,13 +86,18 @@ long long write_some_at(int fd, const char* from, std::size_t count, std::uint64
     return n;
 }
 
+bool seek_to(int fd, std::uint64_t offset) {
+    return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 int close_file(int fd) {
     // Linux releases the descriptor even when close is interrupted.
     return ::close(fd) != 0 && errno != EINTR ? -1 : 0;
 }
 
-int create_temporary(const std::string& path, int& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+int create_temporary(const std::string& path, FileMode mode, int& error) {
+    const mode_t permissions = mode == FileMode::program ? 0777 : 0666;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
     if (fd < 0) {
         error = errno;
         return -1;
@@ -147,6 +152,21 @@ void put_in_place(const std::string& from, const std::string& to, const char* wh
     if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(failed(what, errno), to);
 }
 
+// Renames `from` to `to` unless something stands at `to`: false then. A
+// file system without the renaming flag gets a hard link, which never
+// replaces either, and the temporary name goes.
+bool put_in_place_new(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) throw FileError(failed("cannot create", errno), to);
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        if (errno == EEXIST) return false;
+        throw FileError(failed("cannot create", errno), to);
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
 }  // namespace
 
 Entry entry_at(const std::string& path) {
@@ -197,6 +217,18 @@ void OutputFile::close_and_put_in_place() {
     temporary_.clear();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+}
+
+bool OutputFile::close_and_put_new() {
+    const int lock = ::dup(fd_);
+    const int fd = fd_;
+    fd_ = lock;
+    if (files::close_file(fd) != 0) throw FileError(failed("cannot close after writing", errno), path_);
+    if (!put_in_place_new(temporary_, path_)) return false;
+    temporary_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    return true;
 }
 
 void OutputFile::discard() noexcept {

@@ -97,9 +97,14 @@ long long write_some_at(int fd, const char* from, std::size_t count, std::uint64
     return n;
 }
 
+bool seek_to(int fd, std::uint64_t offset) {
+    return _lseeki64(fd, static_cast<long long>(offset), SEEK_SET) == static_cast<long long>(offset);
+}
+
 int close_file(int fd) { return _close(fd); }
 
-int create_temporary(const std::string& path, int& error) {
+// Windows keeps no mark of a program in the file.
+int create_temporary(const std::string& path, FileMode /*mode*/, int& error) {
     int fd = -1;
     errno = 0;
     _wsopen_s(&fd, to_wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
@@ -196,6 +201,19 @@ void OutputFile::close_and_put_in_place() {
     if (!MoveFileExW(to_wide(temporary_).c_str(), to_wide(path_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         throw FileError(failed_system("cannot replace"), path_);
     }
+}
+
+// Without MOVEFILE_REPLACE_EXISTING the move fails where anything has the
+// name, in one step.
+bool OutputFile::close_and_put_new() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (files::close_file(fd) != 0) throw FileError(failed("cannot close after writing", errno), path_);
+    if (MoveFileExW(to_wide(temporary_).c_str(), to_wide(path_).c_str(), 0)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+    SetLastError(error);
+    throw FileError(failed_system("cannot create"), path_);
 }
 
 void OutputFile::discard() noexcept {

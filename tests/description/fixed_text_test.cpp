@@ -55,6 +55,33 @@ TEST(FixedText, TooManyLinesForTheTable) {
     EXPECT_THROW(make_line_table(std::vector<std::string>(1001, "x")), std::length_error);
 }
 
+TEST(FixedText, AnAuthorsTextGetsCrLfAfterEveryLine) {
+    const struct {
+        std::string text;
+        std::string written;
+    } cases[] = {
+        {"", ""},
+        {"a", "a\r\n"},  // a last line without a line end is a line
+        {"a\r\n", "a\r\n"},
+        {"a\n", "a\r\n"},
+        {"a\r", "a\r\n"},
+        {"a\nb\rc\r\nd", "a\r\nb\r\nc\r\nd\r\n"},
+        {"\n\n", "\r\n\r\n"},
+        {"\r\r\n", "\r\n\r\n"},  // a CR, then a CR LF
+        {"\n\r", "\r\n\r\n"},    // an LF, then a CR: two empty lines
+        {"  trailing  \n", "  trailing  \r\n"},
+        {std::string(end_marker) + "\nafter", std::string(end_marker) + "\r\nafter\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(with_crlf_line_ends(c.text), c.written) << c.text;
+
+    // However many lines: far more than a writer's table holds.
+    std::string many;
+    for (int i = 0; i < 5600; ++i) many += "row " + std::to_string(i) + "\n";
+    const std::string written = with_crlf_line_ends(many);
+    EXPECT_EQ(written.size(), many.size() + 5600);
+    EXPECT_TRUE(written.ends_with("row 5599\r\n"));
+}
+
 TEST(FixedText, AFolderThatCannotBeWrittenIsAFileError) {
     EXPECT_THROW(write_fixed_text("/nonexistent folder/x.txt", make_line_table({"a"})), FileError);
 }

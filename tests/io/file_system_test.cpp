@@ -149,6 +149,64 @@ TEST(InputFile, ReadsRegularFilesOnlyAndNeverWaits) {
     }
 }
 
+// A file created only where nothing stands at its name: whatever stands
+// there stays as it was, and no temporary file is left.
+TEST(OutputFile, CommitNewNeverReplaces) {
+    const std::tuple<const char*, std::function<void(const std::string&)>, bool> cases[] = {
+        {"nothing", [](auto&) {}, true},
+        {"a file", [](auto& name) { write_file(name, "earlier"); }, false},
+        {"an empty file", [](auto& name) { write_file(name, ""); }, false},
+        {"a link to nowhere", [](auto& name) { fs::create_symlink("nowhere", name); }, false},
+    };
+    for (const auto& [what, put, placed] : cases) {
+        SCOPED_TRACE(what);
+        TempFolder folder;
+        const std::string path = folder.file("new.txt");
+        put(path);
+        const std::vector<std::string> before = entries(folder);
+        const auto status_before = fs::symlink_status(path).type();
+        OutputFile out(path);
+        out.write("new");
+        EXPECT_EQ(out.commit_new(), placed);
+        if (placed) {
+            EXPECT_EQ(read_file(path), "new");
+        } else {
+            EXPECT_EQ(entries(folder), before);
+            EXPECT_EQ(fs::symlink_status(path).type(), status_before);
+            if (status_before == fs::file_type::regular) {
+                EXPECT_NE(read_file(path), "new");
+            }
+        }
+    }
+}
+
+TEST(OutputFile, AProgramIsMadeRunnable) {
+    TempFolder folder;
+    const mode_t mask = ::umask(022);
+    for (const auto& [mode, permissions] : {std::pair{FileMode::data, 0644}, std::pair{FileMode::program, 0755}}) {
+        const std::string path = folder.file(mode == FileMode::data ? "data" : "program");
+        OutputFile out(path, mode);
+        out.write("x");
+        out.commit();
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, static_cast<mode_t>(permissions)) << path;
+    }
+    ::umask(mask);
+}
+
+TEST(InputFile, SeeksAndReadsFromThere) {
+    TempFolder folder;
+    write_file(folder.file("in"), "0123456789");
+    InputFile in(folder.file("in"));
+    char bytes[4] = {};
+    in.seek(6);
+    EXPECT_EQ(in.read(bytes, 4), 4u);
+    EXPECT_EQ(std::string(bytes, 4), "6789");
+    in.seek(10);
+    EXPECT_EQ(in.read(bytes, 4), 0u);
+}
+
 TEST(FolderLock, ASecondRunWaitsThenGivesUpNamingTheFolder) {
     TempFolder folder;
     const std::string path = folder.path().string();

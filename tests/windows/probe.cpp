@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/package.h"
 #include "driver/run.h"
 #include "driver/windows_platform.h"
 
@@ -150,5 +151,9 @@ using ProbePlatform = WatchedPlatform;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/, int show_command) {
     scenario::ProbePlatform platform(instance, show_command);
+#ifdef PROBE_RUNS_PACKAGE
+    scenario::run_packaged_program(platform);
+#else
     scenario::run_program(platform);
+#endif
 }

@@ -203,6 +203,9 @@ check "names the file" grep -q "Valcorvina_linea.txt'\$" "$box"
 expect_line "$box" "icon: shown" "with the error icon"
 expect_files "$fatal_run" "nothing written" dialog_probe_ok.exe "probe message box.txt"
 
+# The authoring tool.
+source tests/windows/tool_under_wine.sh
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed under Wine" >&2
     exit 1

@@ -1,7 +1,5 @@
 #include "tool/base/compaction.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -15,6 +13,7 @@
 #include "model/scenario_files.h"
 #include "tool/base/exit_status.h"
 #include "tool/base/output_files.h"
+#include "tool/base/paths.h"
 
 namespace scenario::tool {
 
@@ -68,7 +67,7 @@ void place_copy(const std::string& author_file, const std::optional<std::string>
         return;
     }
     std::error_code error;
-    const fs::file_status status = fs::status(author_file, error);
+    const fs::file_status status = fs::status(utf8_path(author_file), error);
     if (status.type() == fs::file_type::not_found) return;
     const auto refuse = [&](const std::string& why) {
         throw CommandFailure(exit_status::no_input, std::string(what) + " '" + author_file + "' " + why);
@@ -82,7 +81,7 @@ void place_copy(const std::string& author_file, const std::optional<std::string>
 
 Compaction compact(const Sources& sources, const fs::path& out, bool with_geometry, bool keep, ReadObserver* observer) {
     check_names(sources, out);
-    const ScenarioFiles outputs{out.string(), '/', sources.title, sources.trainCode};
+    const ScenarioFiles outputs{path_text(out), '/', sources.title, sources.trainCode};
     std::vector<std::string> kept;
     if (with_geometry) kept.push_back(outputs.line_geometry());
     kept.push_back(outputs.scenario_records());
@@ -92,7 +91,7 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     }
 
     ScratchFolder scratch(out);
-    const ScenarioFiles files{scratch.path().string(), '/', sources.title, sources.trainCode};
+    const ScenarioFiles files{path_text(scratch.path()), '/', sources.title, sources.trainCode};
     place_copy(sources.line, sources.lineText, "line description", files.line_description());
     place_copy(sources.train, sources.trainText, "train description", files.train_description());
 
@@ -117,9 +116,9 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     }
 
     for (const std::string& path : kept) {
-        const std::string name = fs::path(path).filename().string();
+        const std::string name = path_text(utf8_path(path).filename());
         // Within one file system: each file replaces the earlier one at once.
-        if (keep) move_into_place((scratch.path() / name).string(), path);
+        if (keep) move_into_place(path_text(scratch.path() / utf8_path(name)), path);
         result.written.push_back(name);
     }
     return result;

@@ -1,12 +1,16 @@
-// What the tool's scratch folders, the output folder of `compile` and the
-// checks of output names need from the operating system, in a few small
-// functions: each system has its own version of them (os_posix.cpp), and
-// everything else about those folders is the same everywhere.
+// What the tool's scratch folders, the output folder of `compile`, the
+// checks of inputs and output names and its standard streams need from the
+// operating system, in a few small functions: each system has its own
+// version of them (os_posix.cpp, os_windows.cpp, chosen by CMake), and
+// everything else is the same everywhere. Paths are UTF-8; on Windows they
+// reach the system as wide characters.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scenario::tool::os {
@@ -65,7 +69,8 @@ struct Holder {
 std::optional<Holder> lock_holder(const std::string& folder);
 
 // What tells one file from another, whatever names it has (a device and an
-// inode on POSIX systems): links are followed. Nothing when there is no
+// inode on POSIX systems, a volume and a file index on Windows): links are
+// followed. Nothing when there is no
 // such file.
 struct Identity {
     std::uint64_t device = 0;
@@ -74,10 +79,12 @@ struct Identity {
 };
 std::optional<Identity> identity(const std::string& path);
 
-// SIGINT, SIGTERM and SIGHUP remove the scratch folder at work and the
-// folders created for the output (innermost first), each while it is empty,
-// before they end the tool as they would have; their handlers are in place
-// while there is either. scratch_removed() says the scratch folder is gone.
+// SIGINT, SIGTERM and SIGHUP (on Windows: Ctrl+C, Ctrl+Break, closing the
+// console, logging off and shutting down) remove the scratch folder at work
+// and the folders created for the output (innermost first), each while it
+// is empty, before they end the tool as they would have; their handlers are
+// in place while there is either. scratch_removed() says the scratch folder
+// is gone.
 void scratch_removed();
 
 // Creates the folder `path` for the output and, in the same step for a
@@ -87,5 +94,35 @@ void scratch_removed();
 int make_output_folder(const std::string& path, std::vector<std::string>& created);
 // The folders created for the output are no longer removed by a signal.
 void keep_output_folders();
+
+// What keeps `path` from being read as a regular file, links followed:
+// "does not exist", "is a folder", "is not a regular file" or "cannot be read
+// (REASON)"; empty when nothing does.
+std::string file_trouble(const std::string& path);
+
+// Whether files can be created in the folder, as far as the system tells
+// before trying.
+bool writable_folder(const std::string& folder);
+
+// The longest name of a file the file system of `folder` takes (that of any,
+// while `folder` is missing), and the length of a name in the same measure:
+// bytes on POSIX systems, UTF-16 units on Windows, named by name_length_unit.
+std::size_t longest_name(const std::string& folder);
+std::size_t name_length(std::string_view name);
+extern const char* const name_length_unit;
+// The characters a part of a file name cannot hold: the folder separators,
+// and on Windows the characters its file names refuse.
+extern const std::string_view forbidden_in_names;
+
+// From now on, a write past a file-size limit or into a pipe whose reader
+// has gone fails with its reason instead of ending the process. Not undone:
+// the standard streams are flushed once more when the process ends, and that
+// write must not end it either.
+void writes_fail_instead_of_ending();
+
+#ifdef _WIN32
+// The system's words for a Windows error code (GetLastError()).
+std::string windows_reason(unsigned long code);
+#endif
 
 }  // namespace scenario::tool::os

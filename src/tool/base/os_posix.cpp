@@ -273,4 +273,34 @@ void keep_output_folders() {
     record_output_folders({});
 }
 
+std::string file_trouble(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT ? "does not exist" : std::string("cannot be read (") + std::strerror(errno) + ")";
+    }
+    if (S_ISDIR(info.st_mode)) return "is a folder";
+    if (!S_ISREG(info.st_mode)) return "is not a regular file";
+    return {};
+}
+
+bool writable_folder(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
+
+std::size_t longest_name(const std::string& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+std::size_t name_length(std::string_view name) { return name.size(); }
+
+const char* const name_length_unit = "bytes";
+const std::string_view forbidden_in_names = "/";
+
+void writes_fail_instead_of_ending() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 }  // namespace scenario::tool::os

@@ -1,13 +1,13 @@
 #include "tool/base/output_files.h"
 
-#include <unistd.h>
-
 #include <optional>
 #include <system_error>
 
 #include "io/file_system.h"
 #include "tool/base/exit_status.h"
 #include "tool/base/failures.h"
+#include "tool/base/os.h"
+#include "tool/base/paths.h"
 
 namespace scenario::tool {
 
@@ -17,11 +17,11 @@ void require_writable_folder(const fs::path& folder, const std::string& what) {
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
     const auto refuse = [&](const std::string& why) {
-        throw CommandFailure(exit_status::cannot_create, what + " '" + folder.string() + "' " + why);
+        throw CommandFailure(exit_status::cannot_create, what + " '" + path_text(folder) + "' " + why);
     };
     if (status.type() == fs::file_type::not_found) refuse("does not exist");
     if (!fs::is_directory(status)) refuse("is not a folder");
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) refuse("is not writable");
+    if (!os::writable_folder(path_text(folder))) refuse("is not writable");
 }
 
 void require_output_name(const std::string& path) {

@@ -7,6 +7,7 @@
 #include "tool/base/exit_status.h"
 #include "tool/base/failures.h"
 #include "tool/base/os.h"
+#include "tool/base/paths.h"
 
 namespace scenario::tool {
 
@@ -41,10 +42,10 @@ bool marked_by(const std::string& folder, os::ProcessId pid) {
 // behind, and nothing else.
 void remove_abandoned_scratch(const fs::path& parent) {
     const os::ProcessId self = os::process_id();
-    for (const std::string& name : os::entry_names(parent.string())) {
+    for (const std::string& name : os::entry_names(path_text(parent))) {
         const std::optional<os::ProcessId> pid = scratch_owner(name);
         if (!pid || *pid == self) continue;
-        const std::string folder = (parent / name).string();
+        const std::string folder = path_text(parent / utf8_path(name));
         if (entry_at(folder) != Entry::folder || !marked_by(folder, *pid)) continue;
         if (os::abandoned(folder, *pid)) os::remove_flat_folder(folder.c_str());
     }
@@ -52,7 +53,7 @@ void remove_abandoned_scratch(const fs::path& parent) {
 
 [[noreturn]] void cannot_create_scratch(const std::string& reason, const fs::path& parent) {
     throw CommandFailure(exit_status::cannot_create,
-                         "cannot create a scratch folder (" + reason + ") in '" + parent.string() + "'");
+                         "cannot create a scratch folder (" + reason + ") in '" + path_text(parent) + "'");
 }
 
 }  // namespace
@@ -83,28 +84,29 @@ std::string scratch_marker_text(os::ProcessId pid) {
 ScratchFolder::ScratchFolder(const fs::path& parent) {
     remove_abandoned_scratch(parent);
     const os::ProcessId pid = os::process_id();
-    std::string pattern = (parent / (std::string(scratch_prefix) + std::to_string(pid) + "-XXXXXX")).string();
+    std::string pattern = path_text(parent / (std::string(scratch_prefix) + std::to_string(pid) + "-XXXXXX"));
     if (const int error = os::make_scratch_folder(pattern); error != 0) {
         cannot_create_scratch(std::strerror(error), parent);
     }
-    path_ = pattern;
+    path_ = utf8_path(pattern);
+    text_ = pattern;
     hold_ = os::hold_folder(pattern);
     try {
-        replace_and_write((path_ / scratch_marker).string(),
+        replace_and_write(path_text(path_ / scratch_marker),
                           [pid](OutputFile& marker) { marker.write(scratch_marker_text(pid)); });
     } catch (const FileError& failed) {
         os::remove_flat_folder(pattern.c_str());
         os::scratch_removed();
         os::release_folder(hold_);
         throw CommandFailure(exit_status::cannot_create,
-                             "cannot create a scratch folder in '" + parent.string() + "': " + failed.what());
+                             "cannot create a scratch folder in '" + path_text(parent) + "': " + failed.what());
     }
 }
 
 ScratchFolder::~ScratchFolder() {
     // Only files are made in it: the copies of the descriptions, the binary
     // files, their temporary files and the marker.
-    os::remove_flat_folder(path_.c_str());
+    os::remove_flat_folder(text_.c_str());
     os::scratch_removed();
     os::release_folder(hold_);
 }
@@ -129,7 +131,7 @@ OutputFolder::OutputFolder(const fs::path& folder, std::chrono::milliseconds pat
         }
     }
     remove_created();
-    throw CommandFailure(exit_status::cannot_create, "cannot create the output folder '" + folder.string() +
+    throw CommandFailure(exit_status::cannot_create, "cannot create the output folder '" + path_text(folder) +
                                                          "' (removed by another run each time)");
 }
 
@@ -146,37 +148,38 @@ void OutputFolder::remove_created() {
 
 void OutputFolder::create_missing(const fs::path& folder) {
     std::vector<fs::path> missing;  // innermost first
-    for (fs::path at = folder; !at.empty() && entry_at(at.string()) == Entry::none; at = at.parent_path()) {
+    for (fs::path at = folder; !at.empty() && entry_at(path_text(at)) == Entry::none; at = at.parent_path()) {
         missing.push_back(at);
         if (at == at.parent_path()) break;
     }
     for (auto at = missing.rbegin(); at != missing.rend(); ++at) {
         // EEXIST: another run made it meanwhile.
-        const int error = os::make_output_folder(at->string(), created_);
+        const int error = os::make_output_folder(path_text(*at), created_);
         if (error != 0 && error != EEXIST) {
-            throw CommandFailure(exit_status::cannot_create, "cannot create the output folder '" + folder.string() +
+            throw CommandFailure(exit_status::cannot_create, "cannot create the output folder '" + path_text(folder) +
                                                                  "' (" + std::strerror(error) + ")");
         }
     }
 }
 
 bool OutputFolder::lock(const fs::path& folder, std::chrono::milliseconds patience) {
-    const std::optional<os::Identity> before = os::identity(folder.string());
+    const std::string name = path_text(folder);
+    const std::optional<os::Identity> before = os::identity(name);
     try {
-        lock_.emplace(folder.string(), patience);
+        lock_.emplace(name, patience);
     } catch (const FileError&) {
-        const std::optional<os::Holder> holder = os::lock_holder(folder.string());
+        const std::optional<os::Holder> holder = os::lock_holder(name);
         const std::string who =
             holder ? " (" + display_text(holder->program) + ", process " + std::to_string(holder->pid) + ")" : "";
-        throw CommandFailure(exit_status::cannot_create, "cannot compile into '" + folder.string() + "': another run" +
-                                                             who + " has been working in this folder for " +
+        throw CommandFailure(exit_status::cannot_create, "cannot compile into '" + name + "': another run" + who +
+                                                             " has been working in this folder for " +
                                                              std::to_string(patience.count() / 1000) + " s");
     }
     // The lock is on the folder that was there before the wait, and that
     // folder is still there. Something else than a folder at the name is
     // told by the checks that follow.
-    const std::optional<os::Identity> after = os::identity(folder.string());
-    if (before ? after && *before == *after : entry_at(folder.string()) != Entry::none) return true;
+    const std::optional<os::Identity> after = os::identity(name);
+    if (before ? after && *before == *after : entry_at(name) != Entry::none) return true;
     lock_.reset();
     return false;
 }

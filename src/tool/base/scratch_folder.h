@@ -34,6 +34,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    std::string text_;  // path_ in UTF-8, for the system calls that remove it
     std::intptr_t hold_ = -1;
 };
 

@@ -1,15 +1,14 @@
 #include "tool/base/sources.h"
 
-#include <unistd.h>
-
 #include <array>
-#include <climits>
 #include <istream>
 #include <utility>
 
 #include "model/scenario_files.h"
 #include "tool/base/exit_status.h"
 #include "tool/base/failures.h"
+#include "tool/base/os.h"
+#include "tool/base/paths.h"
 
 namespace scenario::tool {
 
@@ -42,23 +41,23 @@ void check_names(const Sources& sources, const fs::path& out) {
     const std::pair<const std::string*, const char*> parts[] = {{&sources.title, "--title"},
                                                                 {&sources.trainCode, "--train-code"}};
     for (const auto& [value, option] : parts) {
-        if (value->find('/') != std::string::npos) {
-            throw UsageError(std::string(option) + " cannot hold '/': it becomes part of file names");
+        if (const std::size_t at = value->find_first_of(os::forbidden_in_names); at != std::string::npos) {
+            throw UsageError(std::string(option) + " cannot hold '" + value->substr(at, 1) +
+                             "': it becomes part of file names");
         }
     }
-    const long limit = ::pathconf(out.c_str(), _PC_NAME_MAX);
-    const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+    const std::size_t longest = os::longest_name(path_text(out));
     const ScenarioFiles files{"", '/', sources.title, sources.trainCode};
     const std::string line_name = files.line_description().substr(1);
     const std::string train_name = files.train_description().substr(1);
-    if (line_name.size() > longest) {
-        throw UsageError("--title is too long for a file name: '" + line_name + "' would be " +
-                         std::to_string(line_name.size()) + " bytes, more than the " + std::to_string(longest) +
-                         " the output folder allows");
+    const std::string unit = os::name_length_unit;
+    if (const std::size_t length = os::name_length(line_name); length > longest) {
+        throw UsageError("--title is too long for a file name: '" + line_name + "' would be " + std::to_string(length) +
+                         " " + unit + ", more than the " + std::to_string(longest) + " the output folder allows");
     }
-    if (train_name.size() > longest) {
+    if (const std::size_t length = os::name_length(train_name); length > longest) {
         throw UsageError("--title and --train-code together are too long for a file name: '" + train_name +
-                         "' would be " + std::to_string(train_name.size()) + " bytes, more than the " +
+                         "' would be " + std::to_string(length) + " " + unit + ", more than the " +
                          std::to_string(longest) + " the output folder allows");
     }
 }

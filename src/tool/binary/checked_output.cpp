@@ -1,7 +1,6 @@
 #include "tool/binary/checked_output.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 namespace scenario::tool {
@@ -25,13 +24,6 @@ void CheckedOutput::flush() {
         const int error = errno;
         throw OutputFailure(error != 0 ? std::strerror(error) : "the output refused the write");
     }
-}
-
-void ignore_closed_pipes() {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 }  // namespace scenario::tool

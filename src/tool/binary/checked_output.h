@@ -35,10 +35,4 @@ private:
     std::string buffer_;
 };
 
-// From now on, a write to a pipe whose reader has gone fails with EPIPE
-// instead of ending the process. Not undone on return: the standard streams
-// are flushed once more when the process ends, and that write must not kill
-// it either.
-void ignore_closed_pipes();
-
 }  // namespace scenario::tool

@@ -11,6 +11,7 @@
 #include "model/placement.h"
 #include "tool/base/display_text.h"
 #include "tool/base/exit_status.h"
+#include "tool/base/os.h"
 #include "tool/binary/checked_output.h"
 #include "tool/binary/diff.h"
 #include "tool/binary/input_file.h"
@@ -243,7 +244,7 @@ int diff_command(const DiffOptions& options, std::ostream& out, std::ostream& er
     if (options.as.empty() && binary_file_kind(options.b, options.as) != kind) {
         throw UsageError("'" + options.a + "' and '" + options.b + "' are not the same kind of file");
     }
-    ignore_closed_pipes();
+    os::writes_fail_instead_of_ending();
     CheckedOutput output(out);
     try {
         const InputFile a(options.a, kind);

@@ -17,6 +17,8 @@
 #include "model/placement.h"
 #include "tool/base/display_text.h"
 #include "tool/base/exit_status.h"
+#include "tool/base/os.h"
+#include "tool/base/paths.h"
 #include "tool/binary/checked_output.h"
 #include "tool/binary/dump.h"
 #include "tool/binary/input_file.h"
@@ -297,19 +299,19 @@ std::optional<std::string> records_beside(const std::string& path, BinaryFile ki
     std::error_code ignored;
     if (kind == BinaryFile::cells && name_ends_with(path, ".dat")) {
         const std::string sim = path.substr(0, path.size() - 4) + ".sim";
-        if (fs::is_regular_file(sim, ignored)) return sim;
+        if (fs::is_regular_file(utf8_path(sim), ignored)) return sim;
     }
     if (kind == BinaryFile::geometry && name_ends_with(path, "_linea.dat")) {
-        const fs::path file(path);
-        const std::string stem = file.filename().string();
+        const fs::path file = utf8_path(path);
+        const std::string stem = path_text(file.filename());
         const std::string title = stem.substr(0, stem.size() - std::string_view("linea.dat").size());
         std::optional<std::string> found;
         const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
         for (const fs::directory_entry& entry : fs::directory_iterator(folder, ignored)) {
-            const std::string name = entry.path().filename().string();
+            const std::string name = path_text(entry.path().filename());
             if (name.rfind(title, 0) == 0 && name_ends_with(name, ".sim") && entry.is_regular_file(ignored)) {
                 if (found) return std::nullopt;  // more than one train: the author must say which
-                found = entry.path().string();
+                found = path_text(entry.path());
             }
         }
         return found;
@@ -386,7 +388,7 @@ int dump_command(const DumpOptions& options, std::ostream& out, std::ostream& er
     // A wrong range is told before anything is read.
     Selection::stretches(options.from, options.to, KilometreBreaks{});
 
-    ignore_closed_pipes();
+    os::writes_fail_instead_of_ending();
     CheckedOutput output(out);
     try {
         if (request.ranged && request.kind != BinaryFile::records) {

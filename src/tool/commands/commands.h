@@ -13,6 +13,7 @@
 #include "tool/binary/diff.h"
 #include "tool/binary/dump.h"
 #include "tool/commands/scenario_input.h"
+#include "tool/diagnostics/analysis.h"
 
 namespace scenario::tool {
 
@@ -36,6 +37,25 @@ struct CheckOptions {
     bool noGeometry = false;
     bool json = false;
     DiagnosticOptions diagnostics;
+};
+
+// new: a scenario to start from, written into a folder.
+struct NewOptions {
+    std::string folder;
+    std::string title = {};
+    std::string trainCode = {};
+    bool example = false;  // the scenario the program carries
+};
+
+// package: a scenario folder made into a program of its own.
+struct PackageOptions {
+    std::string folder;
+    std::string title = {};      // chooses among several line descriptions
+    std::string trainCode = {};  // chooses among several train descriptions
+    std::string target = {};     // "linux" or "windows"; empty: the tool's own system
+    std::string out = ".";
+    bool allowErrors = false;
+    DiagnosticOptions diagnostics = {};
 };
 
 struct ExplainOptions {
@@ -63,6 +83,15 @@ struct ViewOptions {
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err);
 int check_command(const CheckOptions& options, std::ostream& out, std::ostream& err);
 int explain_command(const ExplainOptions& options, std::ostream& out, std::ostream& err);
+int new_command(const NewOptions& options, std::ostream& out, std::ostream& err);
+int package_command(const PackageOptions& options, std::ostream& out, std::ostream& err);
+
+// How the commands that read descriptions judge and show their diagnostics:
+// the options of the analysis (an unknown -W is a UsageError), the
+// diagnostics and their summary on `err`, and the exit status they make.
+AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geometry);
+void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options);
+int status_of(const Analysis& analysis, int stamp);
 int plot_command(const PlotOptions& options, std::ostream& out, std::ostream& err);
 int view_command(const ViewOptions& options, std::ostream& out, std::ostream& err);
 

@@ -5,6 +5,7 @@
 
 #include "tool/base/display_text.h"
 #include "tool/base/output_files.h"
+#include "tool/base/paths.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
 #include "tool/diagnostics/analysis.h"
@@ -17,6 +18,8 @@ namespace scenario::tool {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+}  // namespace
 
 AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geometry) {
     AnalysisOptions analysis;
@@ -36,6 +39,19 @@ AnalysisOptions analysis_options(const DiagnosticOptions& options, bool with_geo
     }
     return analysis;
 }
+
+void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options) {
+    ReportStyle style;
+    style.colour = options.colour;
+    err << render_analysis(analysis, style);
+}
+
+int status_of(const Analysis& analysis, int stamp) {
+    if (stamp != 0) return exit_status::stamp_error;
+    return analysis.errors > 0 ? exit_status::scenario_error : exit_status::done;
+}
+
+namespace {
 
 // The first error shown, for the single location of the JSON report.
 const Diagnostic* first_error(const Analysis& analysis) {
@@ -69,32 +85,22 @@ void write_report_json(std::ostream& out, const RouteModel& m, int stamp, const 
     out << report.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 
-void show_diagnostics(std::ostream& err, const Analysis& analysis, const DiagnosticOptions& options) {
-    ReportStyle style;
-    style.colour = options.colour;
-    err << render_analysis(analysis, style);
-}
-
-int status_of(const Analysis& analysis, int stamp) {
-    if (stamp != 0) return exit_status::stamp_error;
-    return analysis.errors > 0 ? exit_status::scenario_error : exit_status::done;
-}
-
 }  // namespace
 
 int compile_command(const CompileOptions& options, std::ostream& out, std::ostream& err) {
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
     if (options.out.empty()) throw UsageError("--out is empty: give a folder (. for the current one)");
-    check_names(options.sources, options.out);
+    const std::filesystem::path out_folder = utf8_path(options.out);
+    check_names(options.sources, out_folder);
     // Held to the end: the three files are one run's, and a folder this run
     // made goes again when nothing was written into it.
-    const OutputFolder folder(options.out, output_lock_patience);
-    require_writable_folder(options.out, "output folder");
+    const OutputFolder folder(out_folder, output_lock_patience);
+    require_writable_folder(out_folder, "output folder");
     // The author's files are taken in first: one too large to be a
     // description is refused before anything is compiled.
     const AuthorFiles files(options.sources);
     Run first(analysis_opts.silenced);
-    Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);
+    Compaction c = compact(options.sources, out_folder, !options.noGeometry, true, &first.recorder);
     first.model = std::move(c.model);
     first.stamp = c.stamp;
     first.nothingToWrite = !c.notWritten.empty();

@@ -1,10 +1,7 @@
 // scenario-tool: compiles an author's line and train descriptions with the
 // program's own compactor, decodes the binary files and plots the line.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +17,8 @@
 #include "tool/base/os.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
+#include "tool/commands/console.h"
+#include "tool/commands/folder_sources.h"
 
 #ifndef TOOL_VERSION
 #define TOOL_VERSION "unknown"
@@ -52,12 +51,23 @@ const CLI::Validator count_of_one_or_more(
     },
     "");
 
-void add_sources(CLI::App& command, Sources& sources) {
-    command.add_option("--line", sources.line, "the line description; - for standard input")->required();
-    command.add_option("--train", sources.train, "the train description; - for standard input")->required();
-    command.add_option("--title", sources.title, "the scenario title; the first part of every file name")->required();
-    command.add_option("--train-code", sources.trainCode, "the train code; the second part of the train files' names")
-        ->required();
+// A scenario folder, the positional argument of every command that also
+// takes --line and --train.
+void add_folder(CLI::App& command, std::string& folder) {
+    command.add_option("FOLDER", folder,
+                       "a scenario folder: TITLE_linea.txt, TITLE_CODE-.txt and the documents, named as the program "
+                       "names them (instead of --line and --train)");
+}
+
+void add_sources(CLI::App& command, std::string& folder, Sources& sources) {
+    add_folder(command, folder);
+    command.add_option("--line", sources.line, "the line description; - for standard input");
+    command.add_option("--train", sources.train, "the train description; - for standard input");
+    command.add_option("--title", sources.title,
+                       "the scenario title; the first part of every file name (with FOLDER: chooses among several)");
+    command.add_option("--train-code", sources.trainCode,
+                       "the train code; the second part of the train files' names (with FOLDER: chooses among "
+                       "several)");
 }
 
 // The diagnostics' options of compile and check.
@@ -67,13 +77,6 @@ void add_diagnostic_options(CLI::App& command, DiagnosticOptions& options, std::
     command.add_option("--color", colour, "colour the diagnostics: auto (on a terminal), always or never")
         ->check(one_of({"auto", "always", "never"}))
         ->default_str("auto");
-}
-
-bool colour_wanted(const std::string& colour) {
-    if (colour == "always") return true;
-    if (colour == "never") return false;
-    const char* term = std::getenv("TERM");
-    return ::isatty(STDERR_FILENO) != 0 && (term == nullptr || std::string(term) != "dumb");
 }
 
 // What a command printed must have reached standard output: a full disk or
@@ -98,9 +101,11 @@ int checked_output(int status) {
     return exit_status::cannot_write;
 }
 
-// The scenario to draw: both descriptions, or the compiled files.
-void add_scenario_input(CLI::App& command, Sources& sources, std::string& records, std::string& cells,
-                        std::string& geometry) {
+// The scenario to draw: a scenario folder, both descriptions, or the
+// compiled files.
+void add_scenario_input(CLI::App& command, std::string& folder, Sources& sources, std::string& records,
+                        std::string& cells, std::string& geometry) {
+    add_folder(command, folder);
     command.add_option("--line", sources.line, "the line description; - for standard input");
     command.add_option("--train", sources.train, "the train description; - for standard input");
     command.add_option("--title", sources.title, "the scenario title, for the heading");
@@ -195,13 +200,190 @@ int usage_error(const CLI::App* command, const std::string& what) {
     return exit_status::usage;
 }
 
+// Every command's options, and the command each is parsed into.
+struct Commands {
+    // The scenario folder of each command that takes one.
+    std::string compileFolder;
+    std::string checkFolder;
+    std::string plotFolder;
+    std::string viewFolder;
+    std::string compileColour = "auto";
+    std::string checkColour = "auto";
+    std::string packageColour = "auto";
+
+    CompileOptions compile;
+    CheckOptions check;
+    ExplainOptions explain;
+    DumpOptions dump;
+    DiffOptions diff;
+    PlotOptions plot;
+    ViewOptions view;
+    NewOptions fresh;
+    PackageOptions package;
+
+    CLI::App* compileApp = nullptr;
+    CLI::App* checkApp = nullptr;
+    CLI::App* explainApp = nullptr;
+    CLI::App* dumpApp = nullptr;
+    CLI::App* diffApp = nullptr;
+    CLI::App* plotApp = nullptr;
+    CLI::App* viewApp = nullptr;
+    CLI::App* newApp = nullptr;
+    CLI::App* packageApp = nullptr;
+
+    std::vector<CLI::App*> all() const {
+        return {compileApp, checkApp, explainApp, dumpApp, diffApp, plotApp, viewApp, newApp, packageApp};
+    }
+    const CLI::App* chosen() const {
+        for (const CLI::App* command : all()) {
+            if (command->parsed()) return command;
+        }
+        return nullptr;
+    }
+};
+
+// compile and check: the descriptions into binary files, or into diagnostics.
+void add_reading_commands(CLI::App& app, Commands& c) {
+    c.compileApp = app.add_subcommand(
+        "compile", "Compile a line and a train description into the three binary files, and explain any error.");
+    add_sources(*c.compileApp, c.compileFolder, c.compile.sources);
+    c.compileApp->add_option("--out", c.compile.out,
+                             "the folder for the binary files, created when missing (default: the current folder)");
+    c.compileApp->add_flag("--no-geometry", c.compile.noGeometry, "compile without the plan geometry");
+    c.compileApp->add_flag("--json", c.compile.json, "report as one JSON object on standard output");
+    add_diagnostic_options(*c.compileApp, c.compile.diagnostics, c.compileColour);
+
+    c.checkApp =
+        app.add_subcommand("check", "Report every error and warning of a line and a train description; write nothing.");
+    add_folder(*c.checkApp, c.checkFolder);
+    c.checkApp->add_option("--line", c.check.sources.line, "the line description; - for standard input");
+    c.checkApp->add_option("--train", c.check.sources.train, "the train description; - for standard input");
+    c.checkApp->add_option("--title", c.check.sources.title,
+                           "the scenario title (default: scenario; with FOLDER: chooses among several)");
+    c.checkApp->add_option("--train-code", c.check.sources.trainCode,
+                           "the train code (default: train; with FOLDER: chooses among several)");
+    c.checkApp->add_flag("--no-geometry", c.check.noGeometry,
+                         "read without the plan geometry, as compile --no-geometry");
+    c.checkApp->add_flag("--json", c.check.json, "report as one JSON object on standard output");
+    add_diagnostic_options(*c.checkApp, c.check.diagnostics, c.checkColour);
+
+    c.explainApp = app.add_subcommand(
+        "explain", "Explain a diagnostic: what it means, its causes, how to fix it; without NAME, list them all.");
+    c.explainApp->add_option("NAME", c.explain.what, "a diagnostic's name (as shown in brackets) or an error code");
+}
+
+// dump and diff: the compiled files decoded.
+void add_decoding_commands(CLI::App& app, Commands& c) {
+    c.dumpApp = app.add_subcommand(
+        "dump",
+        "Decode a .sim, .dat or _linea.dat file, recognised by its name's ending, one row a record, cell or "
+        "metre.");
+    DumpOptions& dump = c.dump;
+    c.dumpApp->add_option("FILE", dump.file, "the file to decode; - for standard input (with --as)")->required();
+    c.dumpApp->add_flag("--json", dump.json, "one JSON object a line");
+    c.dumpApp->add_flag("--all", dump.all, "show the empty records of a .sim file too");
+    c.dumpApp->add_option("--from", dump.from,
+                          "the first metre (500000) or kilometre reading (92.5km) to show; of the records, the "
+                          "stations and kilometre breaks that lie there");
+    c.dumpApp->add_option("--to", dump.to, "the last metre or kilometre reading to show");
+    c.dumpApp
+        ->add_option("--kind", dump.kinds,
+                     "only these kinds: of record (station, sign, kilometre break, sizes, identity, repetition) or "
+                     "of cell (signal, station stop, ... or a number); repeat or separate with commas")
+        ->delimiter(',');
+    c.dumpApp->add_option("--every", dump.every, "show the first selected row and every Nth after it")
+        ->check(count_of_one_or_more);
+    c.dumpApp->add_option("--as", dump.as, "what the file holds, whatever its name: sim, dat or geometry");
+    c.dumpApp->add_option("--sim", dump.sim,
+                          "the .sim file whose kilometre-point breaks give the kilometre readings of a .dat or "
+                          "_linea.dat file (default: the .sim beside it)");
+
+    c.diffApp = app.add_subcommand(
+        "diff",
+        "Show the records, cells or metres in which two compiled files of the same kind differ; exit 0 when "
+        "equal, 1 when not.");
+    c.diffApp->add_option("A", c.diff.a, "the first file")->required();
+    c.diffApp->add_option("B", c.diff.b, "the second file")->required();
+    c.diffApp->add_option("--as", c.diff.as, "what both files hold, whatever their names: sim, dat or geometry");
+}
+
+// plot and view: the scenario drawn.
+void add_drawing_commands(CLI::App& app, Commands& c) {
+    PlotOptions& plot = c.plot;
+    c.plotApp = app.add_subcommand(
+        "plot", "Draw the line's plan and its profile along the route as SVG, from descriptions or compiled files.");
+    add_scenario_input(*c.plotApp, c.plotFolder, plot.sources, plot.records, plot.cells, plot.geometry);
+    c.plotApp->add_option("--from", plot.from, "draw from here: metres (12500) or a kilometre reading (12.5km)");
+    c.plotApp->add_option("--to", plot.to, "draw up to here: metres or a kilometre reading");
+    c.plotApp->add_option("--out", plot.out, "the SVG file, or - for standard output")->required();
+
+    // view: the scenario as one self-contained HTML page.
+    ScenarioInput& input = c.view.input;
+    c.viewApp =
+        app.add_subcommand("view", "Write one self-contained HTML page to explore the scenario in a browser, offline.");
+    add_scenario_input(*c.viewApp, c.viewFolder, input.sources, input.records, input.cells, input.geometry);
+    c.viewApp->add_option("--out", c.view.out, "the HTML file, or - for standard output")->required();
+}
+
+// new and package: a scenario to start from, and a scenario made a program.
+void add_authoring_commands(CLI::App& app, Commands& c) {
+    c.newApp = app.add_subcommand(
+        "new", "Write a small commented scenario to start from (or the program's own, --example) into FOLDER.");
+    c.newApp->add_option("FOLDER", c.fresh.folder, "the folder to write into, created when missing")->required();
+    c.newApp->add_option("--title", c.fresh.title, "the scenario title; the first part of every file name");
+    c.newApp->add_option("--train-code", c.fresh.trainCode,
+                         "the train code; the second part of the train files' names");
+    c.newApp->add_flag("--example", c.fresh.example, "write the scenario the program carries, Valcorvina / IC 318");
+
+    PackageOptions& package = c.package;
+    c.packageApp = app.add_subcommand(
+        "package", "Make a scenario folder into a program of its own, named TITLE_CODE as the program is.");
+    c.packageApp->add_option("FOLDER", package.folder, "the scenario folder, with all five files")->required();
+    c.packageApp->add_option("--target", package.target, "the system the program runs on: linux or windows")
+        ->check(one_of({"linux", "windows"}));
+    c.packageApp->add_option("--out", package.out,
+                             "the folder for the program, created when missing (default: the current folder)");
+    c.packageApp->add_option("--title", package.title, "the scenario title, to choose among several");
+    c.packageApp->add_option("--train-code", package.trainCode, "the train code, to choose among several");
+    c.packageApp->add_flag("--allow-errors", package.allowErrors,
+                           "package a scenario with errors all the same, as the program will run it");
+    add_diagnostic_options(*c.packageApp, package.diagnostics, c.packageColour);
+}
+
+// Runs the command parsed; its failures are the caller's to tell.
+int run_command(Commands& c, const CLI::App* command) {
+    if (command == c.compileApp) {
+        c.compile.diagnostics.colour = console::colour(c.compileColour);
+        take_scenario(c.compileFolder, c.compile.sources, NamesWithoutFolder::required);
+        take_standard_input(c.compile.sources, std::cin);
+        return checked_output(compile_command(c.compile, std::cout, std::cerr));
+    }
+    if (command == c.checkApp) {
+        c.check.diagnostics.colour = console::colour(c.checkColour);
+        take_scenario(c.checkFolder, c.check.sources, NamesWithoutFolder::defaulted);
+        take_standard_input(c.check.sources, std::cin);
+        return checked_output(check_command(c.check, std::cout, std::cerr));
+    }
+    if (command == c.newApp) return checked_output(new_command(c.fresh, std::cout, std::cerr));
+    if (command == c.packageApp) {
+        c.package.diagnostics.colour = console::colour(c.packageColour);
+        return checked_output(package_command(c.package, std::cout, std::cerr));
+    }
+    if (command == c.explainApp) return checked_output(explain_command(c.explain, std::cout, std::cerr));
+    if (command == c.dumpApp) return checked_output(dump_command(c.dump, std::cout, std::cerr));
+    if (command == c.diffApp) return checked_output(diff_command(c.diff, std::cout, std::cerr));
+    if (command == c.viewApp) {
+        take_scenario(c.viewFolder, c.view.input.sources, NamesWithoutFolder::optional);
+        take_standard_input(c.view.input.sources, std::cin);
+        return checked_output(view_command(c.view, std::cout, std::cerr));
+    }
+    take_scenario(c.plotFolder, c.plot.sources, NamesWithoutFolder::optional);
+    take_standard_input(c.plot.sources, std::cin);
+    return checked_output(plot_command(c.plot, std::cout, std::cerr));
+}
+
 int run(int argc, char** argv) {
     os::prepare_memory();
-    // Past a file-size limit, or into a pipe whose reader has gone, a write
-    // fails with its reason instead of killing the tool half-way; the reason
-    // is told like that of any other failed write.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
     CLI::App app{"Compiles, inspects and plots scenarios with the compactor's own reader and writers.", program_name};
     app.require_subcommand(0, 1);
     app.allow_extras();
@@ -209,131 +391,33 @@ int run(int argc, char** argv) {
                          "print the version and the commit it was built from");
     app.footer(exit_status_help);
 
-    CompileOptions compile;
-    CLI::App* compile_app = app.add_subcommand(
-        "compile", "Compile a line and a train description into the three binary files, and explain any error.");
-    add_sources(*compile_app, compile.sources);
-    compile_app->add_option("--out", compile.out,
-                            "the folder for the binary files, created when missing (default: the current folder)");
-    compile_app->add_flag("--no-geometry", compile.noGeometry, "compile without the plan geometry");
-    compile_app->add_flag("--json", compile.json, "report as one JSON object on standard output");
-    std::string compile_colour = "auto";
-    add_diagnostic_options(*compile_app, compile.diagnostics, compile_colour);
-
-    CheckOptions check;
-    CLI::App* check_app =
-        app.add_subcommand("check", "Report every error and warning of a line and a train description; write nothing.");
-    check_app->add_option("--line", check.sources.line, "the line description; - for standard input")->required();
-    check_app->add_option("--train", check.sources.train, "the train description; - for standard input")->required();
-    check.sources.title = "scenario";
-    check.sources.trainCode = "train";
-    check_app->add_option("--title", check.sources.title, "the scenario title (default: scenario)");
-    check_app->add_option("--train-code", check.sources.trainCode, "the train code (default: train)");
-    check_app->add_flag("--no-geometry", check.noGeometry, "read without the plan geometry, as compile --no-geometry");
-    check_app->add_flag("--json", check.json, "report as one JSON object on standard output");
-    std::string check_colour = "auto";
-    add_diagnostic_options(*check_app, check.diagnostics, check_colour);
-
-    ExplainOptions explain;
-    CLI::App* explain_app = app.add_subcommand(
-        "explain", "Explain a diagnostic: what it means, its causes, how to fix it; without NAME, list them all.");
-    explain_app->add_option("NAME", explain.what, "a diagnostic's name (as shown in brackets) or an error code");
-
-    DumpOptions dump;
-    CLI::App* dump_app = app.add_subcommand(
-        "dump",
-        "Decode a .sim, .dat or _linea.dat file, recognised by its name's ending, one row a record, cell or "
-        "metre.");
-    dump_app->add_option("FILE", dump.file, "the file to decode; - for standard input (with --as)")->required();
-    dump_app->add_flag("--json", dump.json, "one JSON object a line");
-    dump_app->add_flag("--all", dump.all, "show the empty records of a .sim file too");
-    dump_app->add_option("--from", dump.from,
-                         "the first metre (500000) or kilometre reading (92.5km) to show; of the records, the "
-                         "stations and kilometre breaks that lie there");
-    dump_app->add_option("--to", dump.to, "the last metre or kilometre reading to show");
-    dump_app
-        ->add_option("--kind", dump.kinds,
-                     "only these kinds: of record (station, sign, kilometre break, sizes, identity, repetition) or "
-                     "of cell (signal, station stop, ... or a number); repeat or separate with commas")
-        ->delimiter(',');
-    dump_app->add_option("--every", dump.every, "show the first selected row and every Nth after it")
-        ->check(count_of_one_or_more);
-    dump_app->add_option("--as", dump.as, "what the file holds, whatever its name: sim, dat or geometry");
-    dump_app->add_option("--sim", dump.sim,
-                         "the .sim file whose kilometre-point breaks give the kilometre readings of a .dat or "
-                         "_linea.dat file (default: the .sim beside it)");
-
-    DiffOptions diff;
-    CLI::App* diff_app = app.add_subcommand(
-        "diff",
-        "Show the records, cells or metres in which two compiled files of the same kind differ; exit 0 when "
-        "equal, 1 when not.");
-    diff_app->add_option("A", diff.a, "the first file")->required();
-    diff_app->add_option("B", diff.b, "the second file")->required();
-    diff_app->add_option("--as", diff.as, "what both files hold, whatever their names: sim, dat or geometry");
-
-    PlotOptions plot;
-    CLI::App* plot_app = app.add_subcommand(
-        "plot", "Draw the line's plan and its profile along the route as SVG, from descriptions or compiled files.");
-    add_scenario_input(*plot_app, plot.sources, plot.records, plot.cells, plot.geometry);
-    plot_app->add_option("--from", plot.from, "draw from here: metres (12500) or a kilometre reading (12.5km)");
-    plot_app->add_option("--to", plot.to, "draw up to here: metres or a kilometre reading");
-    plot_app->add_option("--out", plot.out, "the SVG file, or - for standard output")->required();
-
-    // view: the scenario as one self-contained HTML page.
-    ViewOptions view;
-    CLI::App* view_app =
-        app.add_subcommand("view", "Write one self-contained HTML page to explore the scenario in a browser, offline.");
-    add_scenario_input(*view_app, view.input.sources, view.input.records, view.input.cells, view.input.geometry);
-    view_app->add_option("--out", view.out, "the HTML file, or - for standard output")->required();
-
-    const std::vector<CLI::App*> commands{compile_app, check_app, explain_app, dump_app, diff_app, plot_app, view_app};
-    for (CLI::App* command : commands) {
+    Commands c;
+    add_reading_commands(app, c);
+    add_decoding_commands(app, c);
+    add_drawing_commands(app, c);
+    add_authoring_commands(app, c);
+    for (CLI::App* command : c.all()) {
         command->allow_extras();
         command->footer(exit_status_help);
     }
-    const auto chosen_command = [&commands]() -> const CLI::App* {
-        for (const CLI::App* command : commands) {
-            if (command->parsed()) return command;
-        }
-        return nullptr;
-    };
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& help_or_version) {
         return checked_output(app.exit(help_or_version));
     } catch (const CLI::ParseError& wrong) {
-        const CLI::App* command = chosen_command();
+        const CLI::App* command = c.chosen();
         // An argument nothing took comes first: it often explains the rest.
         if (const auto unknown = first_unknown(app, command)) return usage_error(command, *unknown);
         return usage_error(command, parse_error_text(wrong, command));
     }
-    const CLI::App* command = chosen_command();
+    const CLI::App* command = c.chosen();
     if (const auto unknown = first_unknown(app, command)) return usage_error(command, *unknown);
     if (command == nullptr)
         return usage_error(nullptr, "no command given; the commands are " + listing(command_names(app)));
 
     try {
-        if (command == compile_app) {
-            compile.diagnostics.colour = colour_wanted(compile_colour);
-            take_standard_input(compile.sources, std::cin);
-            return checked_output(compile_command(compile, std::cout, std::cerr));
-        }
-        if (command == check_app) {
-            check.diagnostics.colour = colour_wanted(check_colour);
-            take_standard_input(check.sources, std::cin);
-            return checked_output(check_command(check, std::cout, std::cerr));
-        }
-        if (command == explain_app) return checked_output(explain_command(explain, std::cout, std::cerr));
-        if (command == dump_app) return checked_output(dump_command(dump, std::cout, std::cerr));
-        if (command == diff_app) return checked_output(diff_command(diff, std::cout, std::cerr));
-        if (command == view_app) {
-            take_standard_input(view.input.sources, std::cin);
-            return checked_output(view_command(view, std::cout, std::cerr));
-        }
-        take_standard_input(plot.sources, std::cin);
-        return checked_output(plot_command(plot, std::cout, std::cerr));
+        return run_command(c, command);
     } catch (const UsageError& wrong) {
         return usage_error(command, wrong.what());
     } catch (const CommandFailure& failure) {
@@ -348,8 +432,13 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit, or into a pipe whose reader has gone, a write
+    // fails with its reason instead of killing the tool half-way; the reason
+    // is told like that of any other failed write.
+    console::prepare_streams();
     try {
-        return run(argc, argv);
+        console::Arguments arguments(argc, argv);
+        return run(arguments.count(), arguments.values());
     } catch (const std::exception& failure) {
         std::cerr << program_name << ": cannot go on: " << terminal_text(failure.what()) << "\n";
         return exit_status::failed;

@@ -5,6 +5,7 @@
 #include "tool/base/display_text.h"
 #include "tool/base/os.h"
 #include "tool/base/output_files.h"
+#include "tool/base/paths.h"
 #include "tool/commands/commands.h"
 #include "tool/commands/diagnostics_data.h"
 #include "tool/diagnostics/report.h"
@@ -120,7 +121,7 @@ LoadedScenario load_scenario(const ScenarioInput& input, std::ostream& err) {
 void require_drawing_output(const std::string& path, const ScenarioInput& input) {
     if (path == "-") return;
     require_not_an_input(path, input);
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::filesystem::path folder = utf8_path(path).parent_path();
     if (folder.empty()) folder = ".";
     require_writable_folder(folder, "output folder");
     require_output_name(path);

@@ -92,8 +92,9 @@ std::string one(const std::optional<SourcePoint>& at, const char* colour, const 
 
 std::string render_diagnostic(const Diagnostic& d, const ReportStyle& style) {
     const bool error = d.severity == Severity::error;
-    std::string text =
-        one(d.at, error ? red : magenta, error ? "error" : "warning", d.message, " [" + d.name + "]", style);
+    // A diagnostic of a command's own (not of the catalogue) has no name.
+    const std::string name = d.name.empty() ? std::string() : " [" + d.name + "]";
+    std::string text = one(d.at, error ? red : magenta, error ? "error" : "warning", d.message, name, style);
     for (const Note& note : d.notes) text += one(note.at, cyan, "note", note.message, "", style);
     return text;
 }

@@ -1,30 +1,17 @@
 #include "tool/diagnostics/run.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "compactor/memorizza_percorso.h"
 #include "io/file_system.h"
 #include "model/scenario_files.h"
 #include "tool/base/compaction.h"
 #include "tool/base/exit_status.h"
+#include "tool/base/os.h"
 
 namespace scenario::tool {
 
 namespace {
-
-std::string kind_trouble(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return errno == ENOENT ? "does not exist" : std::string("cannot be read (") + std::strerror(errno) + ")";
-    }
-    if (S_ISDIR(info.st_mode)) return "is a folder";
-    if (!S_ISREG(info.st_mode)) return "is not a regular file";
-    return {};
-}
 
 [[noreturn]] void too_large(const char* what, const std::string& path) {
     throw CommandFailure(exit_status::bad_data, std::string(what) + " '" + path + "' holds more than " +
@@ -66,7 +53,7 @@ AuthorFiles::File AuthorFiles::load(std::string path, const char* what, const st
     File f;
     f.path = std::move(path);
     if (text) f.text = std::make_shared<const std::string>(*text);
-    if (!f.text) f.trouble = kind_trouble(f.path);
+    if (!f.text) f.trouble = os::file_trouble(f.path);
     if (!f.text && f.trouble.empty()) {
         try {
             f.text = std::make_shared<const std::string>(read_description(what, f.path));
