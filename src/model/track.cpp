@@ -205,21 +205,21 @@ void Track::Points::step_to(std::int64_t last, double k, std::byte* xs, std::byt
     for (std::int64_t m = m_; m <= last; ++m, at += track_slot::size) {
         const double dx = x1 - x2;
         const double dy = y1 - y2;
-        double x = 0.0;
-        double y = 0.0;
+        double next_x = 0.0;
+        double next_y = 0.0;
         if constexpr (curved) {
-            x = x1 + (dx + k * dy);
-            y = y1 + (dy - k * dx);
+            next_x = x1 + (dx + k * dy);
+            next_y = y1 + (dy - k * dx);
         } else {
-            x = x1 + dx;
-            y = y1 + dy;
+            next_x = x1 + dx;
+            next_y = y1 + dy;
         }
-        track_slot::store_real(xs + at, x);
-        track_slot::store_real(ys + at, y);
+        track_slot::store_real(xs + at, next_x);
+        track_slot::store_real(ys + at, next_y);
         x2 = x1;
         y2 = y1;
-        x1 = x;
-        y1 = y;
+        x1 = next_x;
+        y1 = next_y;
     }
     x1_ = x1;
     y1_ = y1;

@@ -124,7 +124,8 @@ void prepare_memory() {
     const auto start = reinterpret_cast<std::uintptr_t>(block);
     const std::uintptr_t from = (start + huge_page - 1) & ~(huge_page - 1);
     const std::uintptr_t to = (start + reach) & ~(huge_page - 1);
-    if (start == 0 || to <= from || ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE) != 0) {
+    if (start == 0 || to <= from ||
+        ::madvise(static_cast<char*>(block) + (from - start), to - from, MADV_HUGEPAGE) != 0) {
         std::free(block);
         return;
     }
