@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "reader/keywords.h"
+#include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/errors.h"
 #include "tool/diagnostics/shown_warnings.h"
 #include "tool/diagnostics/warnings.h"
@@ -15,13 +16,11 @@ namespace scenario::tool {
 namespace {
 
 // Errors after which reading again would only report what taking the row
-// out caused: the file is unread, or the route length is gone.
+// out caused (the table says which: the file is unread, or the route length
+// is gone), and errors of no row to take out.
 bool ends_recovery(const Diagnostic& d) {
-    static const std::set<std::string> final_names{
-        "line-description-missing",  "general-header-missing", "route-too-long",
-        "missing-route-length",      "negative-route-length",  "empty-description",
-        "train-description-missing", "unreadable-description", "run-time-fault"};
-    return final_names.count(d.name) != 0 || !d.at || d.at->line <= 0;
+    const DiagnosticKind* kind = find_diagnostic(d.name);
+    return (kind != nullptr && kind->search == Search::ends) || !d.at || d.at->line <= 0;
 }
 
 Source source_of(const Diagnostic& d, const AuthorFiles& files) {
