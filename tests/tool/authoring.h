@@ -99,8 +99,8 @@ class CompiledEmbeddedScenario : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         folder_ = new TempFolder;
-        compaction_ = new Compaction(
-            compact({embedded_line(), embedded_train(), "Valcorvina", "IC 318"}, folder_->path(), true, true));
+        compaction_ =
+            new Compaction(compact({embedded_line(), embedded_train(), "Valcorvina", "IC 318"}, folder_->path()));
     }
     static void TearDownTestSuite() {
         delete compaction_;
