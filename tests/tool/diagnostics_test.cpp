@@ -151,6 +151,7 @@ const std::vector<Case> cases{
      "LINE:5:12", "LINE:4:12", 0},
     {"overlapping-curves", line_description(20000, {"curvas2,  1000,  500", "curvad3,  1300,  200"}), plain_train,
      "LINE:5:11", "LINE:4:11", 0},
+    {"end-not-after-start", line_description(20000, {"montagna,   5000,  4000,  1"}), plain_train, "LINE:4:20", "", 0},
     {"decimal-comma", plain_line, train({"velocita,   2000,    8,5"}), "TRAIN:4:22", "", 0},
     {"profile-not-from-start", plain_line, train_description({"velocita,   1000,    100", "aderenza,   0,    90"}),
      "TRAIN:2:13", "", 0},
@@ -211,27 +212,97 @@ TEST(Diagnostics, EachAtItsRowWithItsNote) {
     }
 }
 
-TEST(Diagnostics, TheEmbeddedScenarioHasNone) {
+TEST(Diagnostics, TheEmbeddedScenarioHasItsOneWarning) {
+    // Its author meant a gradient of -4.5 per mille and got -4.
     Author author;
     write_file(author.line, read_file(testing::embedded_line()));
     write_file(author.train, read_file(testing::embedded_train()));
     const Outcome r = author.check();
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
+    EXPECT_EQ(r.err, author.line +
+                         ":115:20: warning: `-4,5` is read as -4: the comma ends the number and `5` is ignored; values "
+                         "are whole numbers [decimal-comma]\n"
+                         " 115 | pendenza,  1250,   -4,5\n"
+                         "     |                    ^~~~\n"
+                         "0 errors, 1 warning\n");
+    EXPECT_EQ(r.out, "");
 }
 
 TEST(Diagnostics, OrdinaryWritingGivesNoWarning) {
-    // Comments, an empty field after a row, headers, a fraction after a
-    // gradient, empty speed fields of the boards.
+    // Comments, an empty field after a row, headers, empty speed fields of
+    // the boards. (A fraction after a gradient is warned like any other.)
     Author author;
     write_file(author.line, line_description(20000, {"-- curves --------", "curvas1,  1350,  150,", "[pendenze]",
-                                                     "pendenza,  0,   0", "pendenza,  1250,   -4,5",
+                                                     "pendenza,  0,   0",
                                                      "indicatori_vmax,  1100,  105,  110,  125,  0,  ,  ,  ,  0"}));
     write_file(author.train, train({"Cardevola-Scarpella", "sabbia,    200", "orologio,    15    47    30 "}));
     const Outcome r = author.check();
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
+}
+
+TEST(Diagnostics, EachRuleAtItsCause) {
+    struct Cause {
+        const char* what;
+        std::string line;
+        std::string train;
+        std::string first;  // the first line of the report, LINE and TRAIN for the files
+        std::size_t errors;
+    };
+    const Cause causes[] = {
+        {"a board speed past 16 bits, at the speed that overflows",
+         line_description(20000, {"indicatori_vmax,  9450,  1640,  155,  165,  2,  95,  ,  ,  0"}), plain_train,
+         "LINE:4:26: error: rank A left-hand speed 1640 km/h does not fit its 16 bits: the rank is stored as 1640 * 20 "
+         "+ 95 / 5 = 32819, and speed * 20 + right / 5 must lie from -32768 to 32767 [value-out-of-range]",
+         1},
+        {"a mountain span that ends before it starts", line_description(20000, {"montagna,   5000,  4000,  1"}),
+         plain_train,
+         "LINE:4:20: warning: the mountain span at 5000 m ends at 4000 m, before its start: its end must stand after "
+         "5000 m [end-not-after-start]",
+         0},
+        {"a curve of no length", line_description(20000, {"curvas1,  1000,  0"}), plain_train,
+         "LINE:4:18: warning: the curve at 1000 m has a length of 0 m: it must be above 0 [end-not-after-start]", 0},
+        {"a slowdown of negative length", plain_line, train({"rallentamento,   5000,    60,  -100, 0,  0,  60"}),
+         "TRAIN:4:32: warning: the slowdown at 5000 m has a length of -100 m: it must be above 0 "
+         "[end-not-after-start]",
+         0},
+        {"a signal repetition that ends where it starts",
+         line_description(20000, {}, {"ripetizione segnali 4 codici,  2100,  2100"}), plain_train,
+         "LINE:3:39: warning: the signal repetition at 2100 m ends at 2100 m, where it starts: its end must stand "
+         "after 2100 m [end-not-after-start]",
+         0},
+        {"a tab after a keyword", plain_line, train_description({"velocita\t0,    100", "aderenza,   0,    90"}),
+         "TRAIN:2:1: error: `velocita\t0` is read as a `velocita` row, which takes its values from the next line "
+         "(tabs do not separate fields; use a comma); there `aderenza` is not a whole number [not-a-number]",
+         1},
+        {"a missing comma after a keyword", plain_line,
+         train_description({"velocita   0,    100", "aderenza,   0,    90"}),
+         "TRAIN:2:1: error: `velocita   0` is read as a `velocita` row, which takes its values from the next line (a "
+         "comma is missing after the keyword `velocita`); there `aderenza` is not a whole number [not-a-number]",
+         1},
+        {"a line that is only a name", plain_line, train({"Cardevola"}),
+         "TRAIN:4:1: warning: `Cardevola` is no keyword of the train description, so the row is ignored; to keep a "
+         "name as a note, write it as a comment, whose first field holds a hyphen: `- Cardevola` [unknown-keyword]",
+         0},
+        {"a decimal comma after a gradient", line_description(20000, {"pendenza,  1250,   -4,5"}), plain_train,
+         "LINE:4:20: warning: `-4,5` is read as -4: the comma ends the number and `5` is ignored; values are whole "
+         "numbers [decimal-comma]",
+         0},
+    };
+    for (const Cause& c : causes) {
+        SCOPED_TRACE(c.what);
+        Author author;
+        write_file(author.line, c.line);
+        write_file(author.train, c.train);
+        const Outcome r = author.check();
+        std::string first = c.first;
+        first.replace(0, first.find(':'), first.rfind("LINE", 0) == 0 ? author.line : author.train);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), first);
+        const auto report = nlohmann::json::parse(author.check(true).out);
+        std::size_t errors = 0;
+        for (const auto& d : report["diagnostics"]) errors += d["severity"] == "error" ? 1u : 0u;
+        EXPECT_EQ(errors, c.errors);
+    }
 }
 
 TEST(Diagnostics, EveryErrorOfTheReadingInOneRun) {

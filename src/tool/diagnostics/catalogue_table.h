@@ -111,19 +111,21 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
     {"item-beyond-route", error, E::item_beyond_route, search_goes_on, "an item stands beyond the last route cell",
      "Every item must satisfy (position + 100) / 50 <= the number of cells, a station (position + 800) / 50. The "
      "rest of the file is not read; when the line description stops so, the train description is read but its "
-     "first signal or slowdown ends the reading. Positions are in metres from the start of the line.",
+     "first row beyond the route cells made so far ends the reading. Positions are in metres from the start of the "
+     "line. When many items lie beyond, check the route length: it is in metres (20000 for a 20 km route).",
      "pendenza,  30000,   0", "pendenza,  13000,   0"},
     {"sign-cell-taken", error, E::sign_cell_taken, search_goes_on,
      "a roadside sign falls into a route cell already taken",
      "A roadside sign at p goes into cell round(p / 50 + 1), which must be empty or hold a mountain marker. Two point "
      "items less than 50 m apart often share a cell. The reading stops; the train description is not read.",
-     "cartello_indicatore,  10960,   (B)", "cartello_indicatore,  11050,   (B)"},
+     "cartello_indicatore,  10950,   (A)\r\ncartello_indicatore,  10960,   (B)",
+     "cartello_indicatore,  10950,   (A)\r\ncartello_indicatore,  11050,   (B)"},
     {"speed-boards-cell-taken", error, E::speed_boards_cell_taken, search_goes_on,
      "a set of speed-limit boards falls into a route cell already taken",
      "Speed boards at p go into cell round(p / 50 + 1), which must be empty or hold a mountain marker. The reading "
      "stops; the train description is not read.",
-     "indicatori_vmax,  10960,  100,  100,  100,  0,  ,  ,  ,  0",
-     "indicatori_vmax,  11050,  100,  100,  100,  0,  ,  ,  ,  0"},
+     "cartello_indicatore,  10950,   (A)\r\nindicatori_vmax,  10960,  100,  100,  100,  0,  ,  ,  ,  0",
+     "cartello_indicatore,  10950,   (A)\r\nindicatori_vmax,  11050,  100,  100,  100,  0,  ,  ,  ,  0"},
     {"item-outside-cells", error, E::run_time_fault, search_goes_on, "an item reaches a route cell beyond the last one",
      "The position of the row is within the route, but the item reaches further: a mountain span's end, a "
      "slowdown's end, or gradient rows whose cells pass the last cell.",
@@ -141,30 +143,38 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
     {"signal-cell-taken", error, E::signal_cell_taken, search_goes_on, "a signal falls into a route cell already taken",
      "A signal at p goes into cell round(p / 50 + 1), which must be empty or hold a mountain marker. The reading "
      "stops there.",
-     "segnale,    1060,   2, 4, 1,  1, 0,    2,  2,1,1, 0", "segnale,    1150,   2, 4, 1,  1, 0,    2,  2,1,1, 0"},
+     "(line description)\r\nindicatori_vmax,  1050,  105,  110,  125,  0,  ,  ,  ,  0\r\n(train description)\r\n"
+     "segnale,    1060,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+     "(line description)\r\nindicatori_vmax,  1050,  105,  110,  125,  0,  ,  ,  ,  0\r\n(train description)\r\n"
+     "segnale,    1150,   2, 4, 1,  1, 0,    2,  2,1,1, 0"},
     {"warning-board-cell-taken", error, E::warning_board_cell_taken, search_goes_on,
      "a slowdown's warning board falls into a route cell already taken",
      "A slowdown starting beyond 1500 m gets a warning board 1200 m before its start, in cell round((x - 1200) / 50 "
      "+ 1), which must be free. The reading stops there. Move the slowdown or the item in the way.",
-     "rallentamento,   13500,    60,  500, 0,  1,  60", "rallentamento,   13600,    60,  500, 0,  1,  60"},
+     "segnale,    12300,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13500,    60,  500, 0,  1,  60",
+     "segnale,    12300,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13600,    60,  500, 0,  1,  60"},
     {"slowdown-start-cell-taken", error, E::slowdown_start_cell_taken, search_goes_on,
      "a slowdown's start falls into a route cell already taken",
      "A slowdown's start at x goes into cell round(x / 50 + 1), which must be free. The reading stops there.",
-     "rallentamento,   13500,    60,  500, 0,  1,  60", "rallentamento,   13600,    60,  500, 0,  1,  60"},
+     "segnale,    13500,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13500,    60,  500, 0,  1,  60",
+     "segnale,    13500,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13600,    60,  500, 0,  1,  60"},
     {"slowdown-end-cell-taken", error, E::slowdown_end_cell_taken, search_goes_on,
      "a slowdown's end falls into a route cell already taken",
      "A slowdown's end at x + length goes into cell round((x + length) / 50 + 1), which must be free. The reading "
      "stops there; the length decides the cell.",
-     "rallentamento,   13500,    60,  500, 0,  1,  60", "rallentamento,   13500,    60,  600, 0,  1,  60"},
+     "segnale,    14000,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13500,    60,  500, 0,  1,  60",
+     "segnale,    14000,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13500,    60,  600, 0,  1,  60"},
     {"slowdown-approach-cell-taken", error, E::slowdown_approach_cell_taken, search_goes_on,
      "one of a slowdown's four approach cells is already taken",
      "With its fifth value set, a slowdown marks the four cells just before its warning board; all four must be "
      "free. The start, end and warning board are already written when this is found; the reading stops.",
-     "rallentamento,   13500,    60,  500, 0,  1,  60", "rallentamento,   13500,    60,  500, 0,  0,  60"},
+     "segnale,    12250,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13500,    60,  500, 0,  1,  60",
+     "segnale,    12250,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nrallentamento,   13500,    60,  500, 0,  0,  60"},
     {"restriction-cell-taken", error, E::restriction_cell_taken, search_goes_on,
      "a restriction mark falls into a route cell already taken",
      "A restriction mark at p goes into cell round(p / 50) (not + 1), which must be free. The reading stops there.",
-     "abbattimento,  1100,  100", "abbattimento,  1200,  100"},
+     "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nabbattimento,  1100,  100",
+     "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nabbattimento,  1200,  100"},
     {"station-position-not-on-50", error, E::station_position_not_on_50, search_goes_on,
      "a station's position is not a multiple of 50",
      "Stations stand on multiples of 50 m. The reading stops at the station.",
@@ -222,8 +232,8 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
     {"value-out-of-range", error, E::run_time_fault, search_goes_on,
      "a value computed from the row does not fit where it is stored",
      "A line speed is stored in km/h divided by 5 in one byte (at most 1277 km/h); speed boards pack a left-hand "
-     "speed times 20 and a fifth of the right-hand one into 16 bits; a station's clock time and extent must fit 32 "
-     "bits.",
+     "speed times 20 and a fifth of the right-hand one into 16 bits (speed * 20 + right / 5 <= 32767); a station's "
+     "clock time and extent must fit 32 bits.",
      "velocita,   0,    2000", "velocita,   0,    200"},
     {"unclosed-quote", error, E::run_time_fault, search_goes_on, "a quoted field has no closing quote",
      "A field that begins with a double quote runs to the next double quote; without one the rest of the file "
@@ -318,11 +328,18 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "Curves must not overlap: a curve that starts before the previous one ends gets no straight before it and only "
      "its own curvature up to its end, so the plan differs from what the rows say.",
      "curvas2,  1000,  500\r\ncurvad3,  1300,  200", "curvas2,  1000,  500\r\ncurvad3,  1500,  200"},
+    {"end-not-after-start", warning, std::nullopt, search_goes_on,
+     "a row's end stands at or before its start, or its length is not above 0",
+     "Mountain spans and signal repetition give a start and an end, curves and slowdowns a start and a length. A "
+     "row whose end does not stand after its start covers no stretch of the route: it is read, but what it should "
+     "mark is missing or lands elsewhere. A start and end written the wrong way round, or a length of 0, is the "
+     "usual cause.",
+     "montagna,   5000,  4000,  1", "montagna,   4000,  5000,  1"},
     {"decimal-comma", warning, std::nullopt, search_goes_on,
      "a decimal comma splits a number: only its whole part is read",
      "Every value is a whole number; a comma ends a field, so the digits after a decimal comma are a field of their "
-     "own and are ignored. After a gradient a fraction is the usual note of a gradient's exact value and is not "
-     "warned about; elsewhere write whole numbers.",
+     "own and are ignored: `pendenza, 1250, -4,5` is a gradient of -4 per mille, not -4.5. Write the whole number "
+     "the simulator is to use.",
      "curvas2,  1000,  250,5", "curvas2,  1000,  250"},
     {"profile-not-from-start", warning, std::nullopt, search_goes_on,
      "the first row of the line speed or the adhesion is not at 0: the cells before it get 0",

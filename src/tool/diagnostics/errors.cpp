@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compactor/completion_pass.h"
+#include "model/packing.h"
 #include "model/placement.h"
 #include "reader/line_reader.h"
 #include "reader/signal_recorders.h"
@@ -68,6 +69,7 @@ private:
     Diagnostic fault(const RecordedFault& f) const;
     Diagnostic number_fault(const RecordedFault& f, const RecordedRow* r, const SourcePoint& at) const;
     Diagnostic no_route_length(const RecordedRow* r) const;
+    Diagnostic board_overflow(const RecordedRow& r, const SourcePoint& at, const std::string& what) const;
     Diagnostic pass_failure(const RecordedPassFailure& f) const;
 
     const Run& run_;
@@ -156,7 +158,7 @@ std::optional<Diagnostic> Describer::reading_error() const {
             d.notes.push_back({files_.point(end.source, end.field),
                                "the reading of the train description ended at " +
                                    (ended_at != nullptr ? item_words(*ended_at) : std::string("this row")) +
-                                   ", its first signal or slowdown, because of it"});
+                                   ", its first row beyond the route cells made so far, because of it"});
         }
         return d;
     }
@@ -384,6 +386,25 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
     return make(kind_named("run-time-fault"), at, "the reading of the station failed");
 }
 
+// A rank of speed boards whose packed speeds pass 16 bits: at the
+// left-hand speed that makes it overflow, with the rule of the packing.
+Diagnostic Describer::board_overflow(const RecordedRow& r, const SourcePoint& at, const std::string& what) const {
+    for (std::size_t rank = 0; rank < 3; ++rank) {
+        const std::int64_t left = number_of(r, 1 + rank).value_or(0);
+        const std::int64_t right = number_of(r, 5 + rank).value_or(0);
+        const double packed = board_speeds_sum(left, right);
+        if (packed >= -32768.0 && packed <= 32767.0) continue;
+        return make(kind_named("value-out-of-range"), at_value(r, 1 + rank),
+                    std::string(value_name(*r.keyword, 1 + rank)) + " " + std::to_string(left) +
+                        " km/h does not fit its 16 bits: the rank is stored as " + std::to_string(left) + " * " +
+                        std::to_string(board_left_factor) + " + " + std::to_string(right) + " / " +
+                        std::to_string(board_right_divisor) + " = " +
+                        std::to_string(static_cast<std::int64_t>(packed)) +
+                        ", and speed * 20 + right / 5 must lie from -32768 to 32767");
+    }
+    return make(kind_named("value-out-of-range"), at, what);
+}
+
 // An item read before any route length: at the item, else at the header
 // of the general section that gave none.
 Diagnostic Describer::no_route_length(const RecordedRow* r) const {
@@ -413,15 +434,19 @@ Diagnostic Describer::number_fault(const RecordedFault& f, const RecordedRow* r,
     const DiagnosticKind& name = not_number ? kind_named("not-a-number") : kind_named("number-out-of-range");
     if (r != nullptr && r->keywordField.at.line != f.field.at.line) {
         // A comment holding a keyword takes its values from the next line.
+        // The cause is a separator the author did not mean, most of the time.
+        const std::string trouble = separator_trouble(*r);
+        const std::string cause = trouble.empty() ? std::string() : " (" + trouble + ")";
         Diagnostic d = make(name, files_.point(r->source, r->keywordField),
                             quoted(r->keywordField) + " is read as a " + quoted(r->keyword->written) +
-                                " row, which takes its values from the next line; there " + quoted(f.field.text) + " " +
-                                problem + width);
+                                " row, which takes its values from the next line" + cause + "; there " +
+                                quoted(f.field.text) + " " + problem + width);
         d.notes.push_back({at, quoted(f.field.text) + " is read as the " + field_name + " of that row"});
         return d;
     }
     std::string message = quoted(f.field.text) + " " + problem + width;
     if (r != nullptr) message += ": it is the " + field_name + " of the " + quoted(r->keyword->written) + " row";
+    if (f.field.text.find('\t') != std::string::npos) message += "; tabs do not separate fields; use a comma";
     return make(name, at, message);
 }
 
@@ -490,6 +515,7 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
         case Fault::text_too_long:
             return make(kind_named("text-too-long"), at, what);
         case Fault::value_out_of_range:
+            if (r != nullptr && r->keyword == &keyword::speed_boards) return board_overflow(*r, at, what);
             return make(kind_named("value-out-of-range"), at, what);
         case Fault::record_outside_table:
         case Fault::other:

@@ -156,6 +156,12 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
     std::string message = quoted(text) + " is no keyword of the " +
                           std::string(line ? "line description" : "train description") + ", so the row is ignored";
     if (nearest != nullptr) message += "; did you mean " + quoted(nearest->written) + "?";
+    // A name on a line of its own: the comment form says so.
+    const bool name = std::none_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+    if (nearest == nullptr && name && c.part == Part::train) {
+        message += "; to keep a name as a note, write it as a comment, whose first field holds a hyphen: " +
+                   quoted("- " + text);
+    }
     return warning(kind_named("unknown-keyword"), at(c.field), message);
 }
 
@@ -227,7 +233,8 @@ void RowWarnings::row(const RecordedRow& r) {
                 return "the " + quoted(r.keyword->written) + " row of line " + std::to_string(r.keywordField.at.line) +
                        " takes its " +
                        std::string(value_name(*r.keyword, static_cast<std::size_t>(&v - r.values.data()))) + " " +
-                       quoted(v.text) + " from this line";
+                       quoted(v.text) + " from this line" +
+                       (separator_trouble(r).empty() ? std::string() : ": " + separator_trouble(r));
             });
             break;
         }
@@ -249,9 +256,6 @@ void RowWarnings::trailing_field(const RecordedCandidate& c) {
     const RecordedField& last = t.last;
     const bool decimal = last.isNumber && c.field.at.column == last.endColumn + 1 && all_digits(c.field.text);
     if (decimal) {
-        // A fraction after a gradient notes the gradient's exact value.
-        const bool gradient = t.keyword == &keyword::gradient && t.valueCount == 2;
-        if (gradient) return;
         SourcePoint point = at(last);
         point.endColumn = c.field.endColumn;
         add(t.source, point, &kind_named("decimal-comma"), warning_group::rows, t.row, phase::trailing, [&] {
@@ -343,7 +347,38 @@ void RowWarnings::board_rules(const RecordedRow& r) {
     }
 }
 
+// Rows with a start and an end, or a start and a length: the end must
+// stand after the start.
+void RowWarnings::span_rule(const RecordedRow& r) {
+    struct Span {
+        const Keyword* keyword;
+        std::size_t second;  // the end, or the length
+        bool length;
+    };
+    static constexpr Span spans[] = {{&keyword::mountain, 1, false},
+                                     {&keyword::repetition, 1, false},
+                                     {&keyword::curve, 1, true},
+                                     {&keyword::slowdown, 2, true}};
+    for (const Span& span : spans) {
+        if (r.keyword != span.keyword) continue;
+        const auto start = number_of(r, 0);
+        const auto second = number_of(r, span.second);
+        if (!start || !second || (span.length ? *second > 0 : *second > *start)) return;
+        value_warning(r.source, at(*value_of(r, span.second)), kind_named("end-not-after-start"), [&] {
+            if (span.length) {
+                return item_words(r) + " has a " + std::string(value_name(*r.keyword, span.second)) + " of " +
+                       metres(*second) + ": it must be above 0";
+            }
+            return item_words(r) + " ends at " + metres(*second) + ", " +
+                   (*second == *start ? "where it starts" : "before its start") + ": its end must stand after " +
+                   metres(*start);
+        });
+        return;
+    }
+}
+
 void RowWarnings::value_rules(const RecordedRow& r) {
+    span_rule(r);
     const Keyword* k = r.keyword;
     auto number = [&](std::size_t i) { return number_of(r, i); };
     if (k == &keyword::gradient) {

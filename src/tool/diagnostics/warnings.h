@@ -57,6 +57,7 @@ private:
     void value_warning(Source source, SourcePoint point, const DiagnosticKind& kind, Words&& words);
     void trailing_field(const RecordedCandidate& c);
     void value_rules(const RecordedRow& r);
+    void span_rule(const RecordedRow& r);
     void signal_rules(const RecordedRow& r);
     void board_rules(const RecordedRow& r);
     void truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how);
