@@ -166,8 +166,8 @@ void compile_with_diagnostics(std::string_view line, std::string_view train,
     fuzz::write_bytes(train_path, train);
 
     tool::Run first;
-    tool::Compaction c = tool::compact({line_path, train_path, fuzz::title, fuzz::train_code}, root / "out", true, true,
-                                       &first.recorder);
+    tool::Compaction c = tool::compact({line_path, train_path, fuzz::title, fuzz::train_code}, root / "out",
+                                       {.observer = &first.recorder});
     std::map<std::string, std::string> compiled;
     for (const std::string& name : c.written) compiled[name] = fuzz::read_bytes((root / "out" / name).string());
     FUZZ_CHECK(compiled == program, "the tool wrote other files or bytes than the program");

@@ -31,10 +31,6 @@ struct ReadDiagnostics {
     FieldLocation location;  // the field at fault, or where the reading stopped
     std::string sourceLine;  // the text of that line
     std::string fault;       // what failed, for code 25
-    // The item at fault as read, where the model does not keep it: a
-    // slowdown's six values, a station's position and length.
-    std::vector<std::int32_t> values;
-    int record = 0;  // the scenario record of the station at fault
 
     // Told of every field, row and cell as the reading and the completion
     // pass go; none in the program's own run.

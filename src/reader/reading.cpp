@@ -162,12 +162,6 @@ void Reading::point_at(const Place& at) {
     diagnostics_->sourceLine = std::string(line_of(at));
 }
 
-void Reading::note_item(std::vector<std::int32_t> values, int record) {
-    if (diagnostics_ == nullptr) return;
-    diagnostics_->values = std::move(values);
-    diagnostics_->record = record;
-}
-
 void Reading::note_fault(Fault kind, const std::string& what) {
     Place at;
     at.source = source_;

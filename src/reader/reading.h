@@ -98,9 +98,6 @@ public:
     void note_location(FieldSpan at) { item_ = place(at); }
     void note_place(const Place& at) { item_ = at; }
     void forget_item() { item_.reset(); }
-    // The values of the item at fault (in file order) and, for a station,
-    // its record.
-    void note_item(std::vector<std::int32_t> values, int record = 0);
     // The text of a failure that became code 25; it points at the noted
     // item, else at the field read last.
     void note_fault(Fault kind, const std::string& what);

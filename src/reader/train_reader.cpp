@@ -188,7 +188,6 @@ TrainReader::Outcome TrainReader::read_slowdown(const std::string&) {
     r_.note_location(at);
     memo_rallentamento(m_, x, v, l, f_tt, f_ta, d_v, r_.observer());
     if (m_.errorCode > 0) {
-        r_.note_item({x, v, l, f_tt, f_ta, d_v});
         const auto code = static_cast<ErrorCode>(m_.errorCode);
         // The end cell is decided by the length.
         return stop(code, code == ErrorCode::slowdown_end_cell_taken ? length_at : at, x);
@@ -220,11 +219,9 @@ TrainReader::Outcome TrainReader::read_station(const std::string&) {
     const std::int32_t P = st.long3;
     const FieldSpan at = r_.last_span();
     if (beyond_route(P, at, station_margin)) return Outcome::end_of_reading;
-    r_.note_item({P}, station_index_);
     if (P % station_position_multiple != 0) return stop(ErrorCode::station_position_not_on_50, at, P);
     st.tag = r_.read_byte();
     const std::int32_t L = r_.read_long();
-    r_.note_item({P, L}, station_index_);
     if (L % station_length_multiple != 0) return stop(ErrorCode::station_length_not_on_100, r_.last_span(), P);
     st.byte1 = r_.read_byte();
     st.byte5 = r_.read_byte();
@@ -282,7 +279,6 @@ TrainReader::Outcome TrainReader::read_station(const std::string&) {
     }
     ++station_index_;
     if (station_index_ >= next_sign_) return stop(ErrorCode::station_table_full, at);
-    r_.note_item({});
     return Outcome::go_on;
 }
 

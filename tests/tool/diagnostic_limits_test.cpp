@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/item_rows.h"
 #include "tool/authoring.h"
 #include "tool/diagnostics/recorder.h"
 #include "tool/diagnostics/rows.h"
@@ -17,29 +18,19 @@ namespace scenario::tool {
 namespace {
 
 using scenario::testing::line_description;
+using scenario::testing::many;
+using scenario::testing::sign_at;
+using scenario::testing::station;
+using scenario::testing::train;
 using scenario::testing::train_description;
 using testing::Author;
 using testing::write_file;
 
-std::string train(std::vector<std::string> rows) {
-    rows.insert(rows.begin(), {"velocita,   0,    100", "aderenza,   0,    90"});
-    return train_description(rows);
-}
 const std::string plain_train = train({});
 const std::string plain_line = line_description(20000, {});
 
 std::string text(std::int64_t v) { return std::to_string(v); }
-std::string sign_at(std::int64_t position) { return "cartello_indicatore,  " + text(position) + ",   (S)"; }
 std::string signal(const std::string& values) { return "segnale,  5050,  " + values; }
-std::string station(std::int64_t position, int kind, std::int64_t length, const std::string& name = "S") {
-    return "stazione,  " + text(position) + ", " + std::to_string(kind) + ", " + text(length) +
-           ",  0, 0, 0,  1,1,0,  2,1,1,    0,  16,3,0, " + name;
-}
-std::vector<std::string> repeated(std::int64_t count, const std::function<std::string(std::int64_t)>& row) {
-    std::vector<std::string> rows;
-    for (std::int64_t i = 1; i <= count; ++i) rows.push_back(row(i));
-    return rows;
-}
 
 struct Descriptions {
     std::string line;
@@ -184,21 +175,21 @@ const std::vector<Limit> error_limits{
      },
      {{1000, {"stations-too-close"}}, {1050, {}}}},
     {"roadside signs",
-     [](std::int64_t v) { return line_items(repeated(v, [](std::int64_t i) { return sign_at(1000 * i); }), 100000); },
+     [](std::int64_t v) { return line_items(many(v, [](std::int64_t i) { return sign_at(1000 * i); }), 100000); },
      {{80, {}}, {81, {"too-many-signs"}}}},
     {"mountain spans",
      [](std::int64_t v) {
-         return line_items(repeated(v,
-                                    [](std::int64_t i) {
-                                        return "montagna,  " + text(2000 * i) + ",  " + text(2000 * i + 500) + ",  1";
-                                    }),
+         return line_items(many(v,
+                                [](std::int64_t i) {
+                                    return "montagna,  " + text(2000 * i) + ",  " + text(2000 * i + 500) + ",  1";
+                                }),
                            200000);
      },
      {{80, {}}, {81, {"too-many-mountain-spans"}}}},
     {"stations beside one roadside sign",
      [](std::int64_t v) {
          return Descriptions{line_description(100000, {sign_at(99000)}),
-                             train(repeated(v, [](std::int64_t i) { return station(1000 * i, 28, 100); }))};
+                             train(many(v, [](std::int64_t i) { return station(1000 * i, 28, 100); }))};
      },
      {{77, {}}, {78, {"too-many-stations"}}}},
     {"end of the curves",
@@ -267,8 +258,8 @@ TEST(DiagnosticLimits, TheWarningsShownInAllAndOnOneLine) {
         return train({line});
     };
     const Case cases[] = {
-        {"1000 rows", line_items(repeated(1000, misspelt_row)), 1000, false},
-        {"1001 rows", line_items(repeated(1001, misspelt_row)), 1000, true},
+        {"1000 rows", line_items(many(1000, misspelt_row)), 1000, false},
+        {"1001 rows", line_items(many(1001, misspelt_row)), 1000, true},
         {"20 on a line", {plain_line, on_one_line(20)}, 20, false},
         {"21 on a line", {plain_line, on_one_line(21)}, 20, true},
     };

@@ -22,8 +22,8 @@ class EmbeddedFiles : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         folder_ = new TempFolder;
-        const Compaction c = compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
-                                     folder_->path(), true, true);
+        const Compaction c =
+            compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"}, folder_->path());
         ASSERT_EQ(c.written.size(), 3u);
     }
     static void TearDownTestSuite() { delete folder_; }

@@ -204,7 +204,7 @@ TEST(Plot, EmbeddedScenarioPage) {
     // the line to its last: as long as the plan geometry of the route.
     TempFolder scratch;
     const Compaction c = compact({testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
-                                 scratch.path(), true, false);
+                                 scratch.path(), {.keep = false});
     double line_length = 0;
     for (std::int64_t m = 1; m <= 218000; ++m) {
         line_length += std::hypot(c.model.track.number(m, Track::x) - c.model.track.number(m - 1, Track::x),

@@ -180,7 +180,7 @@ protected:
                                       "rallentamento,   13500,    60,  500, 0,  1,  0",
                                       "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
                                       "abbattimento,  15000,  90", "abbattimento,  16000,  0"}));
-        const Compaction c = compact(author_.sources(), author_.out.path(), true, false);
+        const Compaction c = compact(author_.sources(), author_.out.path(), {.keep = false});
         ASSERT_EQ(c.model.errorCode, 0);
         route_ = route_data(c.model);
     }

@@ -79,14 +79,14 @@ void place_copy(const std::string& author_file, const std::optional<std::string>
 
 }  // namespace
 
-Compaction compact(const Sources& sources, const fs::path& out, bool with_geometry, bool keep, ReadObserver* observer) {
+Compaction compact(const Sources& sources, const fs::path& out, const CompactOptions& options) {
     check_names(sources, out);
     const ScenarioFiles outputs{path_text(out), '/', sources.title, sources.trainCode};
     std::vector<std::string> kept;
-    if (with_geometry) kept.push_back(outputs.line_geometry());
+    if (options.withGeometry) kept.push_back(outputs.line_geometry());
     kept.push_back(outputs.scenario_records());
     kept.push_back(outputs.route_cells());
-    if (keep) {
+    if (options.keep) {
         for (const std::string& path : kept) require_output_name(path);
     }
 
@@ -100,8 +100,8 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     result.model.trainCode = sources.trainCode;
     result.lineCopy = files.line_description();
     result.trainCopy = files.train_description();
-    result.diagnostics.observer = observer;
-    std::int32_t flag = with_geometry ? 1 : 0;
+    result.diagnostics.observer = options.observer;
+    std::int32_t flag = options.withGeometry ? 1 : 0;
     // The program's report ends the process; here it returns, and the
     // compactor then stops with a StampError before writing anything.
     auto report = [&result](const std::string& number) { result.stamp = std::stoi(number); };
@@ -118,7 +118,7 @@ Compaction compact(const Sources& sources, const fs::path& out, bool with_geomet
     for (const std::string& path : kept) {
         const std::string name = path_text(utf8_path(path).filename());
         // Within one file system: each file replaces the earlier one at once.
-        if (keep) move_into_place(path_text(scratch.path() / utf8_path(name)), path);
+        if (options.keep) move_into_place(path_text(scratch.path() / utf8_path(name)), path);
         result.written.push_back(name);
     }
     return result;

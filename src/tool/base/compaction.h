@@ -36,19 +36,25 @@ struct Compaction {
     std::string trainCopy;
 };
 
+struct CompactOptions {
+    bool withGeometry = true;  // write the plan geometry (compile --no-geometry: not)
+    // The binary files replace the earlier ones in `out`; otherwise they
+    // leave with the scratch folder (a drawing needs only the model).
+    bool keep = true;
+    ReadObserver* observer = nullptr;  // watches the reading and the completion pass
+};
+
 // Copies the descriptions under the names the reader expects into a scratch
 // folder inside `out`, runs memorizza_percorso there and moves the binary
 // files it wrote into `out`, each replacing the earlier one in one step (when
-// `keep` is set; otherwise they go with the scratch folder). A title or train
+// `options.keep` is set; otherwise they go with the scratch folder). A title or train
 // code that cannot be part of a file name, or a description that is a folder
 // or not a regular file, or cannot be read, is a CommandFailure (no_input);
 // a name in `out` held by a folder, FIFO or device is one (cannot_create)
 // before anything is compiled, and so is a scratch folder that cannot be
 // made. A copy that cannot be written into the scratch folder is one
 // (cannot_write), and any other file system failure while writing is a
-// FileError. The observer, when given, watches the reading and the
-// completion pass.
-Compaction compact(const Sources& sources, const std::filesystem::path& out, bool with_geometry, bool keep,
-                   ReadObserver* observer = nullptr);
+// FileError.
+Compaction compact(const Sources& sources, const std::filesystem::path& out, const CompactOptions& options = {});
 
 }  // namespace scenario::tool

@@ -10,6 +10,7 @@
 #include "tool/commands/commands.h"
 #include "tool/diagnostics/analysis.h"
 #include "tool/diagnostics/catalogue.h"
+#include "tool/diagnostics/diagnosed.h"
 #include "tool/diagnostics/report.h"
 #include "tool/diagnostics/run.h"
 
@@ -99,13 +100,13 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
     // The author's files are taken in first: one too large to be a
     // description is refused before anything is compiled.
     const AuthorFiles files(options.sources);
-    Run first(analysis_opts.silenced);
-    Compaction c = compact(options.sources, out_folder, !options.noGeometry, true, &first.recorder);
-    first.model = std::move(c.model);
-    first.stamp = c.stamp;
-    first.nothingToWrite = !c.notWritten.empty();
-    const Analysis analysis = analyse(first, files, options.sources.title, options.sources.trainCode, analysis_opts);
-    const RouteModel& m = first.model;
+    DiagnoseOptions diagnose;
+    diagnose.out = out_folder;
+    diagnose.analysis = analysis_opts;
+    const Diagnosed diagnosed = compile_and_analyse(options.sources, files, diagnose);
+    const Compaction& c = diagnosed.compaction;
+    const Analysis& analysis = diagnosed.analysis;
+    const RouteModel& m = diagnosed.run->model;
 
     int status = status_of(analysis, c.stamp);
     if (status == exit_status::done && c.written.empty()) status = exit_status::scenario_error;
@@ -139,10 +140,11 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
 int check_command(const CheckOptions& options, std::ostream& out, std::ostream& err) {
     const AnalysisOptions analysis_opts = analysis_options(options.diagnostics, !options.noGeometry);
     const AuthorFiles files(options.sources);
-    const std::unique_ptr<Run> first =
-        read_only(files.text(Source::line_description), files.text(Source::train_description), options.sources.title,
-                  options.sources.trainCode, !options.noGeometry, analysis_opts.silenced);
-    const Analysis analysis = analyse(*first, files, options.sources.title, options.sources.trainCode, analysis_opts);
+    DiagnoseOptions diagnose;
+    diagnose.analysis = analysis_opts;
+    const Diagnosed diagnosed = compile_and_analyse(options.sources, files, diagnose);
+    const Run* first = diagnosed.run.get();
+    const Analysis& analysis = diagnosed.analysis;
     int status = status_of(analysis, first->stamp);
     if (status == exit_status::done && first->nothingToWrite) status = exit_status::scenario_error;
 

@@ -8,6 +8,7 @@
 #include "tool/base/paths.h"
 #include "tool/commands/commands.h"
 #include "tool/commands/diagnostics_data.h"
+#include "tool/diagnostics/diagnosed.h"
 #include "tool/diagnostics/report.h"
 #include "tool/drawing/compiled_scenario.h"
 
@@ -22,21 +23,21 @@ std::optional<std::string> given(const std::string& value) {
 void from_descriptions(const ScenarioInput& input, LoadedScenario& s, std::ostream& err) {
     // The binary files go to a scratch folder in the system's temporary
     // folder and leave with it: nothing is written beside the output.
-    Run first;
+    s.files = std::make_shared<AuthorFiles>(input.sources);
+    DiagnoseOptions diagnose;
+    diagnose.out = std::filesystem::temp_directory_path();
+    diagnose.keepFiles = false;
     // Every item is drawn with the row it comes from.
-    first.recorder.keepEveryRow = true;
-    s.compaction = compact(input.sources, std::filesystem::temp_directory_path(), true, false, &first.recorder);
+    diagnose.keepEveryRow = true;
+    Diagnosed diagnosed = compile_and_analyse(input.sources, *s.files, diagnose);
+    s.compaction = std::move(diagnosed.compaction);
     Compaction& c = s.compaction;
     s.heading = {given(input.sources.title), given(input.sources.trainCode)};
     s.origin = {"descriptions", {input.sources.line, input.sources.train}};
-
-    // The diagnostics of compile; the model goes back to be drawn.
-    first.model = std::move(c.model);
-    first.stamp = c.stamp;
-    first.nothingToWrite = !c.notWritten.empty();
-    s.files = std::make_shared<AuthorFiles>(input.sources);
-    const Analysis analysis = analyse(first, *s.files, input.sources.title, input.sources.trainCode, {});
+    // The model goes back to be drawn.
+    Run& first = *diagnosed.run;
     c.model = std::move(first.model);
+    const Analysis& analysis = diagnosed.analysis;
     ReportStyle style;
     err << render_analysis(analysis, style);
     s.diagnostics = diagnostics_data(analysis, first.recorder, *s.files);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "reader/keywords.h"
+#include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/errors.h"
 #include "tool/diagnostics/shown_warnings.h"
 #include "tool/diagnostics/warnings.h"
@@ -15,13 +16,11 @@ namespace scenario::tool {
 namespace {
 
 // Errors after which reading again would only report what taking the row
-// out caused: the file is unread, or the route length is gone.
+// out caused (the table says which: the file is unread, or the route length
+// is gone), and errors of no row to take out.
 bool ends_recovery(const Diagnostic& d) {
-    static const std::set<std::string> final_names{
-        "line-description-missing",  "general-header-missing", "route-too-long",
-        "missing-route-length",      "negative-route-length",  "empty-description",
-        "train-description-missing", "unreadable-description", "run-time-fault"};
-    return final_names.count(d.name) != 0 || !d.at || d.at->line <= 0;
+    const DiagnosticKind* kind = find_diagnostic(d.name);
+    return (kind != nullptr && kind->search == Search::ends) || !d.at || d.at->line <= 0;
 }
 
 Source source_of(const Diagnostic& d, const AuthorFiles& files) {
@@ -128,6 +127,35 @@ private:
     std::optional<std::string> train_;
 };
 
+// What the program itself reports on a reading that went through: the
+// marks the pass could not place, the stamp.
+void add_program_errors(Collector& errors, const Run& run, const AuthorFiles& files) {
+    errors.add(pass_errors(run, files));
+    if (std::optional<Diagnostic> stamp = stamp_error(run, files)) errors.add(std::move(*stamp));
+}
+
+// All are shown in file order, the line description's first, and counted.
+void show_in_order(Analysis& result, std::vector<Diagnostic> all, const AuthorFiles& files, bool cut) {
+    auto order = [&files](const Diagnostic& d) {
+        const int file = source_of(d, files) == Source::train_description ? 1 : 0;
+        return std::tuple{file, d.at ? d.at->line : 0, d.at ? d.at->column : 0};
+    };
+    std::stable_sort(all.begin(), all.end(),
+                     [&](const Diagnostic& a, const Diagnostic& b) { return order(a) < order(b); });
+    for (const Diagnostic& d : all) {
+        if (d.severity == Severity::error) {
+            ++result.errors;
+        } else {
+            ++result.warnings;
+        }
+    }
+    if (cut) {
+        result.notShown = "more warnings were found than are shown: at most " + std::to_string(ShownWarnings::most) +
+                          ", and " + std::to_string(ShownWarnings::mostOnALine) + " on one line";
+    }
+    result.diagnostics = std::move(all);
+}
+
 }  // namespace
 
 std::string with_blank_line(std::string text, int line) {
@@ -159,8 +187,7 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
     if (profiles_told) warnings.add(profile_warnings(first.recorder, first.warnings), 0);
     // What the program itself reports on the descriptions as given: the
     // reading's error, the marks the pass could not place, the stamp.
-    errors.add(pass_errors(first, files));
-    if (std::optional<Diagnostic> stamp = stamp_error(first, files)) errors.add(std::move(*stamp));
+    add_program_errors(errors, first, files);
 
     Blanked texts(files);
     std::set<std::pair<Source, int>> blanked;
@@ -170,8 +197,11 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
     std::size_t found = 0;
     for (;;) {
         std::optional<Diagnostic> error = reading_error(*run, files);
-        if (run != &first &&
-            !(error && (ends_recovery(*error) || blanked.count({source_of(*error, files), error->at->line}) != 0))) {
+        // An error that only taking a row out caused is none of the author's.
+        const bool caused_by_removal =
+            run != &first && error &&
+            (ends_recovery(*error) || blanked.count({source_of(*error, files), error->at->line}) != 0);
+        if (run != &first && !caused_by_removal) {
             // Rows this reading got to that the earlier ones did not.
             warnings.add_rows(*run, readings - 1);
             if (!profiles_told && read_whole_train(run->recorder) && !profile_row_blanked(files, blanked)) {
@@ -182,18 +212,10 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         if (!error) {
             // The reading went through: the pass and the stamp of this
             // reading are the program's on these rows.
-            if (run != &first) {
-                errors.add(pass_errors(*run, files));
-                if (std::optional<Diagnostic> stamp = stamp_error(*run, files)) errors.add(std::move(*stamp));
-            }
+            if (run != &first) add_program_errors(errors, *run, files);
             break;
         }
-        if (run != &first) {
-            // An error that only taking a row out caused is none of the author's.
-            const bool caused_by_removal =
-                ends_recovery(*error) || blanked.count({source_of(*error, files), error->at->line}) != 0;
-            if (caused_by_removal) break;
-        }
+        if (caused_by_removal) break;
         const bool last = ends_recovery(*error);
         const Source source = source_of(*error, files);
         const int line = error->at ? error->at->line : 0;
@@ -224,28 +246,10 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         ++readings;
     }
 
-    // Warnings not silenced join the errors (as errors, with --werror); all
-    // are shown in file order, the line description's first.
+    // Warnings not silenced join the errors (as errors, with --werror).
     std::vector<Diagnostic> all = errors.take();
     for (Diagnostic& w : warnings.take(options.warningsAreErrors)) all.push_back(std::move(w));
-    auto order = [&files](const Diagnostic& d) {
-        const int file = source_of(d, files) == Source::train_description ? 1 : 0;
-        return std::tuple{file, d.at ? d.at->line : 0, d.at ? d.at->column : 0};
-    };
-    std::stable_sort(all.begin(), all.end(),
-                     [&](const Diagnostic& a, const Diagnostic& b) { return order(a) < order(b); });
-    for (const Diagnostic& d : all) {
-        if (d.severity == Severity::error) {
-            ++result.errors;
-        } else {
-            ++result.warnings;
-        }
-    }
-    if (warnings.cut()) {
-        result.notShown = "more warnings were found than are shown: at most " + std::to_string(ShownWarnings::most) +
-                          ", and " + std::to_string(ShownWarnings::mostOnALine) + " on one line";
-    }
-    result.diagnostics = std::move(all);
+    show_in_order(result, std::move(all), files, warnings.cut());
     return result;
 }
 

@@ -11,21 +11,33 @@
 #include <string_view>
 
 #include "model/error_codes.h"
+#include "tool/diagnostics/catalogue_table.h"
 #include "tool/diagnostics/diagnostic.h"
 
 namespace scenario::tool {
 
-struct DiagnosticKind {
-    std::string_view name;
-    Severity severity = Severity::error;
-    std::optional<ErrorCode> code;  // none for a warning
-    std::string_view summary;       // one line
-    std::string_view explanation;   // what it means, the typical causes, how to fix it
-    std::string_view wrong;         // a minimal wrong row ...
-    std::string_view right;         // ... and its corrected form
-};
-
 std::span<const DiagnosticKind> diagnostic_catalogue();
+
+// The entry of a name, looked up as the tool is compiled: a name that is
+// no entry of the table does not compile. Detection names its diagnostic so.
+consteval const DiagnosticKind& kind_named(std::string_view name) {
+    for (const DiagnosticKind& kind : diagnostic_table) {
+        if (kind.name == name) return kind;
+    }
+    throw "no diagnostic of this name";  // never a constant: the call does not compile
+}
+
+// The first entry of an error code, the code's own situation; the
+// catch-all of faults for a code no entry names.
+constexpr const DiagnosticKind& kind_of(ErrorCode code) {
+    for (const DiagnosticKind& kind : diagnostic_table) {
+        if (kind.code == code) return kind;
+    }
+    return kind_named("run-time-fault");
+}
+
+// A diagnostic of the kind: its severity, code and name as the table gives them.
+Diagnostic diagnostic_of(const DiagnosticKind& kind, std::optional<SourcePoint> at, std::string message);
 
 // The entry of a name; nothing for an unknown name.
 const DiagnosticKind* find_diagnostic(std::string_view name);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compactor/completion_pass.h"
+#include "model/packing.h"
 #include "model/placement.h"
 #include "reader/line_reader.h"
 #include "reader/signal_recorders.h"
@@ -47,15 +48,8 @@ private:
         const RecordedField* v = value_of(row, index);
         return v != nullptr ? files_.point(row.source, *v) : at_row(row);
     }
-    Diagnostic make(std::string_view name, std::optional<SourcePoint> at, std::string message) const {
-        const DiagnosticKind* kind = find_diagnostic(name);
-        Diagnostic d;
-        d.severity = Severity::error;
-        if (kind != nullptr && kind->code) d.code = value_of(*kind->code);
-        d.name = std::string(name);
-        d.at = std::move(at);
-        d.message = std::move(message);
-        return d;
+    static Diagnostic make(const DiagnosticKind& kind, std::optional<SourcePoint> at, std::string message) {
+        return diagnostic_of(kind, std::move(at), std::move(message));
     }
 
     std::string holding(std::int64_t cell) const;
@@ -73,6 +67,9 @@ private:
     Diagnostic station_failure(const RecordedFailure& f, const RecordedRow& row) const;
     Diagnostic header_missing(const RecordedFailure& f) const;
     Diagnostic fault(const RecordedFault& f) const;
+    Diagnostic number_fault(const RecordedFault& f, const RecordedRow* r, const SourcePoint& at) const;
+    Diagnostic no_route_length(const RecordedRow* r) const;
+    Diagnostic board_overflow(const RecordedRow& r, const SourcePoint& at, const std::string& what) const;
     Diagnostic pass_failure(const RecordedPassFailure& f) const;
 
     const Run& run_;
@@ -161,14 +158,14 @@ std::optional<Diagnostic> Describer::reading_error() const {
             d.notes.push_back({files_.point(end.source, end.field),
                                "the reading of the train description ended at " +
                                    (ended_at != nullptr ? item_words(*ended_at) : std::string("this row")) +
-                                   ", its first signal or slowdown, because of it"});
+                                   ", its first row beyond the route cells made so far, because of it"});
         }
         return d;
     }
     if (r_.faulted) return fault(*r_.faulted);
     if (run_.model.errorCode == value_of(ErrorCode::line_description_missing)) {
         const std::string& trouble = files_.trouble(Source::line_description);
-        return make("line-description-missing", files_.whole(Source::line_description),
+        return make(kind_named("line-description-missing"), files_.whole(Source::line_description),
                     "the line description " + (trouble.empty() ? std::string("does not exist") : trouble) +
                         ", so nothing was read");
     }
@@ -181,16 +178,16 @@ Diagnostic Describer::failure(const RecordedFailure& f) const {
     const std::string number = shown_text(f.field.text);
     switch (f.code) {
         case ErrorCode::route_too_long:
-            return make("route-too-long", at,
+            return make(kind_named("route-too-long"), at,
                         "route length " + number + " m is longer than the longest route, " + metres(longest_route));
         case ErrorCode::repetition_start_not_on_50:
-            return make("repetition-start-not-on-50", at,
+            return make(kind_named("repetition-start-not-on-50"), at,
                         "first signal-repetition position " + number + " m is not a multiple of 50");
         case ErrorCode::repetition_end_not_on_50:
-            return make("repetition-end-not-on-50", at,
+            return make(kind_named("repetition-end-not-on-50"), at,
                         "second signal-repetition position " + number + " m is not a multiple of 50");
         case ErrorCode::repetition_without_codes:
-            return make("repetition-without-codes", at,
+            return make(kind_named("repetition-without-codes"), at,
                         "signal-repetition keyword " + quoted(f.field.text) + " names neither 4 nor 9 codes");
         case ErrorCode::general_header_missing:
             return header_missing(f);
@@ -198,11 +195,11 @@ Diagnostic Describer::failure(const RecordedFailure& f) const {
             const bool has_class =
                 std::any_of(f.field.text.begin(), f.field.text.end(), [](char c) { return c >= '1' && c <= '6'; });
             if (has_class && r != nullptr) {
-                return make("curves-beyond-last-metre", at,
+                return make(kind_named("curves-beyond-last-metre"), at,
                             item_words(*r) + ", " + metres(number_of(*r, 1).value_or(0)) +
                                 " long, takes the plan geometry past metre " + std::to_string(last_metre_of_curves));
             }
-            return make("curve-without-class", at,
+            return make(kind_named("curve-without-class"), at,
                         "curve keyword " + quoted(f.field.text) + " names no curve class (a digit 1 to 6)");
         }
         case ErrorCode::item_beyond_route:
@@ -216,7 +213,7 @@ Diagnostic Describer::failure(const RecordedFailure& f) const {
                     }
                 }
             }
-            return make("break-not-on-50", at, what + " " + number + " m is not a multiple of 50");
+            return make(kind_named("break-not-on-50"), at, what + " " + number + " m is not a multiple of 50");
         }
         case ErrorCode::sign_cell_taken:
         case ErrorCode::speed_boards_cell_taken:
@@ -238,24 +235,23 @@ Diagnostic Describer::failure(const RecordedFailure& f) const {
         default:
             break;
     }
-    const DiagnosticKind* kind = find_diagnostic(value_of(f.code));
-    return make(kind != nullptr ? kind->name : "run-time-fault", at,
-                kind != nullptr ? std::string(kind->summary) : "the reading failed");
+    const DiagnosticKind& kind = kind_of(f.code);
+    return make(kind, at, kind.code == f.code ? std::string(kind.summary) : "the reading failed");
 }
 
 Diagnostic Describer::header_missing(const RecordedFailure& f) const {
     // A prologue field that is nearly the header is the usual cause.
     if (const std::optional<RecordedField>& near = r_.nearHeader) {
-        return make("general-header-missing", files_.point(Source::line_description, *near),
+        return make(kind_named("general-header-missing"), files_.point(Source::line_description, *near),
                     quoted(near->text) +
                         " is not the \"[generale]\" header, so nothing of the line description is read; did "
                         "you mean `[generale]`?");
     }
     if (contains_ignoring_case(f.field.text, "[generale]")) {
-        return make("general-header-missing", files_.point(f.source, f.field),
+        return make(kind_named("general-header-missing"), files_.point(f.source, f.field),
                     "nothing follows the \"[generale]\" header: it is the file's last field");
     }
-    return make("general-header-missing", files_.whole(Source::line_description),
+    return make(kind_named("general-header-missing"), files_.whole(Source::line_description),
                 "the line description has no \"[generale]\" header, so nothing of it is read");
 }
 
@@ -269,7 +265,7 @@ Diagnostic Describer::beyond_route(const RecordedFailure& f) const {
                           " lies beyond the route: on a " + route + " route " + (station ? "stations" : "items") +
                           " must stand at " + metres(last) + " or before; the rest of the " + description_of(f.source) +
                           " is not read";
-    return make("item-beyond-route", files_.point(f.source, f.field), message);
+    return make(kind_named("item-beyond-route"), files_.point(f.source, f.field), message);
 }
 
 Diagnostic Describer::cell_taken(const RecordedFailure& f, const RecordedRow& r) const {
@@ -277,40 +273,26 @@ Diagnostic Describer::cell_taken(const RecordedFailure& f, const RecordedRow& r)
     const SourcePoint at = files_.point(f.source, f.field);
     std::int64_t cell = point_cell(x);
     std::string what = item_words(r);
-    std::string name;
+    const DiagnosticKind& kind = kind_of(f.code);
     switch (f.code) {
-        case ErrorCode::sign_cell_taken:
-            name = "sign-cell-taken";
-            break;
-        case ErrorCode::speed_boards_cell_taken:
-            name = "speed-boards-cell-taken";
-            break;
-        case ErrorCode::signal_cell_taken:
-            name = "signal-cell-taken";
-            break;
         case ErrorCode::restriction_cell_taken:
-            name = "restriction-cell-taken";
             cell = property_cell(x);
             break;
         case ErrorCode::slowdown_start_cell_taken:
-            name = "slowdown-start-cell-taken";
             what = "the start of " + what;
             break;
         case ErrorCode::warning_board_cell_taken:
-            name = "warning-board-cell-taken";
             cell = point_cell(x - warning_distance);
             what = "the warning board of " + what + ", " + metres(warning_distance) + " before it at " +
                    metres(x - warning_distance) + ",";
             break;
         case ErrorCode::slowdown_end_cell_taken: {
-            name = "slowdown-end-cell-taken";
             const std::int64_t length = number_of(r, 2).value_or(0);
             cell = point_cell(x + length);
             what = "the end of " + what + ", " + metres(length) + " long, at " + metres(x + length) + ",";
             break;
         }
         case ErrorCode::slowdown_approach_cell_taken: {
-            name = "slowdown-approach-cell-taken";
             const std::int64_t first = property_cell(x - warning_distance);
             std::int64_t blocked = first;
             for (std::int64_t i = 0; i < approach_cells; ++i) {
@@ -319,7 +301,7 @@ Diagnostic Describer::cell_taken(const RecordedFailure& f, const RecordedRow& r)
                     break;
                 }
             }
-            Diagnostic d = make(name, at,
+            Diagnostic d = make(kind, at,
                                 "the four cells just before the warning board of " + what + " (" + cell_words(first) +
                                     " down to " + std::to_string(first - approach_cells + 1) + ") must be free, but " +
                                     cell_words(blocked) + " holds " + holding(blocked));
@@ -329,7 +311,7 @@ Diagnostic Describer::cell_taken(const RecordedFailure& f, const RecordedRow& r)
         default:
             break;
     }
-    Diagnostic d = make(name, at, what + " goes into " + cell_words(cell) + ", which already holds " + holding(cell));
+    Diagnostic d = make(kind, at, what + " goes into " + cell_words(cell) + ", which already holds " + holding(cell));
     add_owner_notes(d, {cell});
     return d;
 }
@@ -339,9 +321,10 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
     const std::int64_t p = number_of(r, 0).value_or(0);
     switch (f.code) {
         case ErrorCode::station_position_not_on_50:
-            return make("station-position-not-on-50", at, "station position " + metres(p) + " is not a multiple of 50");
+            return make(kind_named("station-position-not-on-50"), at,
+                        "station position " + metres(p) + " is not a multiple of 50");
         case ErrorCode::station_length_not_on_100:
-            return make("station-length-not-on-100", at,
+            return make(kind_named("station-length-not-on-100"), at,
                         "station length " + metres(number_of(r, 2).value_or(0)) + " is not a multiple of 100");
         default:
             break;
@@ -359,7 +342,7 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
     const ScenarioRecord& st = run_.model.records[static_cast<std::size_t>(std::clamp(record, 0, record_index::last))];
     switch (f.code) {
         case ErrorCode::stop_cell_too_early:
-            return make("station-too-near-start", at,
+            return make(kind_named("station-too-near-start"), at,
                         item_words(r) + " ends at " + metres(st.long2) +
                             ", so its stop would fall at route cell 1 or lower: a station with route cells must end "
                             "beyond 100 m");
@@ -367,7 +350,7 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
             const ScenarioRecord& before =
                 run_.model.records[static_cast<std::size_t>(std::clamp(record - 1, 0, record_index::last))];
             Diagnostic d = make(
-                "stations-too-close", at,
+                kind_named("stations-too-close"), at,
                 item_words(r) + " starts at " + metres(st.long1) + ", less than " + metres(station_gap) + " after " +
                     (previous != nullptr ? item_words(*previous) : std::string("the previous station")) + " ends at " +
                     metres(before.long2));
@@ -386,7 +369,7 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
                 if (first_sign == nullptr) first_sign = &other;
             }
             Diagnostic d =
-                make("too-many-stations", at,
+                make(kind_named("too-many-stations"), at,
                      item_words(r) + " is one station too many: stations and roadside signs share the records 1 to " +
                          std::to_string(record_index::first_sign) + ", and with " + std::to_string(signs) +
                          " roadside signs at most " + std::to_string(record_index::first_sign - 1 - signs - 1) +
@@ -400,7 +383,71 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
         default:
             break;
     }
-    return make("run-time-fault", at, "the reading of the station failed");
+    return make(kind_named("run-time-fault"), at, "the reading of the station failed");
+}
+
+// A rank of speed boards whose packed speeds pass 16 bits: at the
+// left-hand speed that makes it overflow, with the rule of the packing.
+Diagnostic Describer::board_overflow(const RecordedRow& r, const SourcePoint& at, const std::string& what) const {
+    for (std::size_t rank = 0; rank < 3; ++rank) {
+        const std::int64_t left = number_of(r, 1 + rank).value_or(0);
+        const std::int64_t right = number_of(r, 5 + rank).value_or(0);
+        const double packed = board_speeds_sum(left, right);
+        if (packed >= -32768.0 && packed <= 32767.0) continue;
+        return make(kind_named("value-out-of-range"), at_value(r, 1 + rank),
+                    std::string(value_name(*r.keyword, 1 + rank)) + " " + std::to_string(left) +
+                        " km/h does not fit its 16 bits: the rank is stored as " + std::to_string(left) + " * " +
+                        std::to_string(board_left_factor) + " + " + std::to_string(right) + " / " +
+                        std::to_string(board_right_divisor) + " = " +
+                        std::to_string(static_cast<std::int64_t>(packed)) +
+                        ", and speed * 20 + right / 5 must lie from -32768 to 32767");
+    }
+    return make(kind_named("value-out-of-range"), at, what);
+}
+
+// An item read before any route length: at the item, else at the header
+// of the general section that gave none.
+Diagnostic Describer::no_route_length(const RecordedRow* r) const {
+    if (r != nullptr) {
+        return make(kind_named("missing-route-length"), files_.point(r->source, r->keywordField),
+                    quoted(r->keywordField) +
+                        " comes before any route length: the general section of the line description gives "
+                        "no `lunghezza percorso`");
+    }
+    // The plan geometry starts where the general section ends.
+    const RecordedField& header = r_.headers[index_of(Source::line_description)];
+    return make(kind_named("missing-route-length"), files_.point(Source::line_description, header),
+                "the general section under this header gives no route length: add `lunghezza percorso`, the "
+                "route's length in metres");
+}
+
+// A field that is no whole number, or does not fit its field.
+Diagnostic Describer::number_fault(const RecordedFault& f, const RecordedRow* r, const SourcePoint& at) const {
+    const bool not_number = f.kind == Fault::not_a_number;
+    std::string field_name = "value";
+    if (r != nullptr) field_name = std::string(value_name(*r->keyword, r->values.size()));
+    const std::string problem = not_number ? "is not a whole number" : "does not fit its field";
+    const std::string width = f.what.find("byte") != std::string::npos     ? " (a byte, 0 to 255)"
+                              : f.what.find("16-bit") != std::string::npos ? " (16 bits, -32768 to 32767)"
+                              : f.what.find("32-bit") != std::string::npos ? " (32 bits)"
+                                                                           : "";
+    const DiagnosticKind& name = not_number ? kind_named("not-a-number") : kind_named("number-out-of-range");
+    if (r != nullptr && r->keywordField.at.line != f.field.at.line) {
+        // A comment holding a keyword takes its values from the next line.
+        // The cause is a separator the author did not mean, most of the time.
+        const std::string trouble = separator_trouble(*r);
+        const std::string cause = trouble.empty() ? std::string() : " (" + trouble + ")";
+        Diagnostic d = make(name, files_.point(r->source, r->keywordField),
+                            quoted(r->keywordField) + " is read as a " + quoted(r->keyword->written) +
+                                " row, which takes its values from the next line" + cause + "; there " +
+                                quoted(f.field.text) + " " + problem + width);
+        d.notes.push_back({at, quoted(f.field.text) + " is read as the " + field_name + " of that row"});
+        return d;
+    }
+    std::string message = quoted(f.field.text) + " " + problem + width;
+    if (r != nullptr) message += ": it is the " + field_name + " of the " + quoted(r->keyword->written) + " row";
+    if (f.field.text.find('\t') != std::string::npos) message += "; tabs do not separate fields; use a comma";
+    return make(name, at, message);
 }
 
 Diagnostic Describer::fault(const RecordedFault& f) const {
@@ -411,102 +458,70 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
         case Fault::unreadable_file: {
             const std::string& trouble = files_.trouble(f.source);
             const bool missing = trouble == "does not exist";
-            return make(missing && f.source == Source::train_description ? "train-description-missing"
-                                                                         : "unreadable-description",
+            return make(missing && f.source == Source::train_description ? kind_named("train-description-missing")
+                                                                         : kind_named("unreadable-description"),
                         files_.whole(f.source),
                         "the " + description_of(f.source) + " " + (trouble.empty() ? "cannot be read" : trouble));
         }
         case Fault::past_end_of_file: {
             const std::optional<std::string_view> text = files_.text(f.source);
             if (text && text->empty()) {
-                return make("empty-description", files_.whole(f.source),
+                return make(kind_named("empty-description"), files_.whole(f.source),
                             "the " + description_of(f.source) + " is empty");
             }
             if (r != nullptr) {
                 const std::size_t wanted = value_count(*r->keyword);
-                return make("unexpected-end-of-file", files_.point(r->source, r->keywordField),
+                return make(kind_named("unexpected-end-of-file"), files_.point(r->source, r->keywordField),
                             "the file ends inside the " + quoted(r->keyword->written) + " row: it reads " +
                                 std::to_string(wanted) + (wanted == 1 ? " value" : " values") + ", and " +
                                 std::to_string(r->values.size()) + " stand before the end");
             }
-            return make("unexpected-end-of-file", at, "the file ends where a further field is expected");
+            return make(kind_named("unexpected-end-of-file"), at, "the file ends where a further field is expected");
         }
         case Fault::not_a_number:
-        case Fault::number_out_of_range: {
-            const bool not_number = f.kind == Fault::not_a_number;
-            std::string field_name = "value";
-            if (r != nullptr) field_name = std::string(value_name(*r->keyword, r->values.size()));
-            const std::string problem = not_number ? "is not a whole number" : "does not fit its field";
-            const std::string width = f.what.find("byte") != std::string::npos     ? " (a byte, 0 to 255)"
-                                      : f.what.find("16-bit") != std::string::npos ? " (16 bits, -32768 to 32767)"
-                                      : f.what.find("32-bit") != std::string::npos ? " (32 bits)"
-                                                                                   : "";
-            const std::string name = not_number ? "not-a-number" : "number-out-of-range";
-            if (r != nullptr && r->keywordField.at.line != f.field.at.line) {
-                // A comment holding a keyword takes its values from the next line.
-                Diagnostic d = make(name, files_.point(r->source, r->keywordField),
-                                    quoted(r->keywordField) + " is read as a " + quoted(r->keyword->written) +
-                                        " row, which takes its values from the next line; there " +
-                                        quoted(f.field.text) + " " + problem + width);
-                d.notes.push_back({at, quoted(f.field.text) + " is read as the " + field_name + " of that row"});
-                return d;
-            }
-            std::string message = quoted(f.field.text) + " " + problem + width;
-            if (r != nullptr)
-                message += ": it is the " + field_name + " of the " + quoted(r->keyword->written) + " row";
-            return make(name, at, message);
-        }
+        case Fault::number_out_of_range:
+            return number_fault(f, r, at);
         case Fault::unclosed_quote:
-            return make("unclosed-quote", at, "the quoted field that begins here has no closing quote");
-        case Fault::no_route_length: {
-            if (r != nullptr) {
-                return make("missing-route-length", files_.point(r->source, r->keywordField),
-                            quoted(r->keywordField) +
-                                " comes before any route length: the general section of the line description gives "
-                                "no `lunghezza percorso`");
-            }
-            // The plan geometry starts where the general section ends.
-            const RecordedField& header = r_.headers[index_of(Source::line_description)];
-            return make("missing-route-length", files_.point(Source::line_description, header),
-                        "the general section under this header gives no route length: add `lunghezza percorso`, the "
-                        "route's length in metres");
-        }
+            return make(kind_named("unclosed-quote"), at, "the quoted field that begins here has no closing quote");
+        case Fault::no_route_length:
+            return no_route_length(r);
         case Fault::negative_route_length:
             return make(
-                "negative-route-length", at,
+                kind_named("negative-route-length"), at,
                 "route length " + shown_text(f.field.text) + " m leaves no route cells: write it in metres, above 0");
         case Fault::cell_outside_route:
             return make(
-                "item-outside-cells", r != nullptr ? at_row(*r) : at,
+                kind_named("item-outside-cells"), r != nullptr ? at_row(*r) : at,
                 (r != nullptr ? item_words(*r) + " reaches beyond the last route cell: " : std::string()) + what);
         case Fault::metre_outside_geometry: {
             if (r != nullptr) {
                 const std::int64_t start = number_of(*r, 0).value_or(0);
                 const std::int64_t length = number_of(*r, 1).value_or(0);
-                return make("curve-beyond-geometry", at_row(*r),
+                return make(kind_named("curve-beyond-geometry"), at_row(*r),
                             item_words(*r) + ", " + metres(length) + " long, ends at " + metres(start + length) +
                                 ", beyond the plan geometry, which ends at metre " +
                                 std::to_string(run_.model.trackLength));
             }
-            return make("curve-beyond-geometry", at, what);
+            return make(kind_named("curve-beyond-geometry"), at, what);
         }
         case Fault::too_many_signs:
-            return make("too-many-signs", r != nullptr ? at_row(*r) : at,
+            return make(kind_named("too-many-signs"), r != nullptr ? at_row(*r) : at,
                         (r != nullptr ? item_words(*r) : std::string("this sign")) +
                             " is the 81st roadside sign: at most 80 fit");
         case Fault::too_many_mountain_spans:
-            return make("too-many-mountain-spans", r != nullptr ? at_row(*r) : at,
+            return make(kind_named("too-many-mountain-spans"), r != nullptr ? at_row(*r) : at,
                         (r != nullptr ? item_words(*r) : std::string("this span")) +
                             " is the 81st mountain span: at most 80 fit");
         case Fault::text_too_long:
-            return make("text-too-long", at, what);
+            return make(kind_named("text-too-long"), at, what);
         case Fault::value_out_of_range:
-            return make("value-out-of-range", at, what);
+            if (r != nullptr && r->keyword == &keyword::speed_boards) return board_overflow(*r, at, what);
+            return make(kind_named("value-out-of-range"), at, what);
         case Fault::record_outside_table:
         case Fault::other:
             break;
     }
-    return make("run-time-fault", at, what);
+    return make(kind_named("run-time-fault"), at, what);
 }
 
 std::vector<Diagnostic> Describer::pass_errors() const {
@@ -526,7 +541,7 @@ Diagnostic Describer::pass_failure(const RecordedPassFailure& f) const {
             const std::string signal_words =
                 signal != nullptr ? item_words(*signal) : "the signal in " + cell_words(f.cell);
             Diagnostic d =
-                make("no-room-for-mark-before-signal",
+                make(kind_named("no-room-for-mark-before-signal"),
                      signal != nullptr ? std::optional<SourcePoint>(at_row(*signal)) : cause_at,
                      "no restriction mark can be placed one or two cells before " + signal_words + " (" +
                          cell_words(f.cell) + "), which stands within " + metres(cell_start(warning_look_back)) +
@@ -560,7 +575,7 @@ Diagnostic Describer::pass_failure(const RecordedPassFailure& f) const {
             std::string message =
                 "no restriction mark can be placed before the start of " + slowdown + " (" + cell_words(f.cell) + ")";
             if (!blocked.empty()) message += ": " + cells_holding(blocked);
-            Diagnostic d = make("no-room-for-marks-before-slowdown", cause_at, message);
+            Diagnostic d = make(kind_named("no-room-for-marks-before-slowdown"), cause_at, message);
             add_owner_notes(d, blocked);
             return d;
         }
@@ -585,7 +600,7 @@ Diagnostic Describer::pass_failure(const RecordedPassFailure& f) const {
                 message = "no restriction mark can be placed before the first signal after the end of " + slowdown +
                           " (" + cell_words(signal) + "): " + cells_holding(cells);
             }
-            Diagnostic d = make("no-room-for-mark-in-slowdown", cause_at, message);
+            Diagnostic d = make(kind_named("no-room-for-mark-in-slowdown"), cause_at, message);
             add_owner_notes(d, cells);
             return d;
         }
@@ -601,7 +616,7 @@ std::optional<Diagnostic> Describer::stamp_error() const {
                           " value, but the scenario stamp needs that cell: the program stops with \" Errore n. " +
                           std::to_string(run_.stamp) +
                           "\" and writes no binary file; point items must stand at 25 m or beyond";
-    return make(marker ? "stamp-marker-slot-taken" : "stamp-code-slot-taken",
+    return make(marker ? kind_named("stamp-marker-slot-taken") : kind_named("stamp-code-slot-taken"),
                 item != nullptr ? std::optional<SourcePoint>(at_row(*item)) : files_.whole(Source::train_description),
                 message);
 }

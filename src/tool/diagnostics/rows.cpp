@@ -153,4 +153,18 @@ std::span<const Keyword* const> line_general_keywords() { return keyword::line_g
 std::span<const Keyword* const> line_item_keywords() { return keyword::line_items; }
 std::span<const Keyword* const> train_keywords() { return keyword::train_records; }
 
+std::string separator_trouble(const RecordedRow& row) {
+    const std::string& text = row.keywordField.text;
+    if (text.find('\t') != std::string::npos) return "tabs do not separate fields; use a comma";
+    // The last word a number, and the keyword still there without it.
+    const std::size_t blank = text.find_last_of(' ');
+    if (blank == std::string::npos || row.keyword == nullptr) return "";
+    const std::string_view last = std::string_view(text).substr(blank + 1);
+    const bool number = !last.empty() && std::all_of(last.begin(), last.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '-';
+    }) && last.find_first_of("0123456789") != std::string_view::npos;
+    if (!number || !row.keyword->matches(std::string_view(text).substr(0, blank))) return "";
+    return "a comma is missing after the keyword " + quoted(row.keyword->written);
+}
+
 }  // namespace scenario::tool

@@ -27,6 +27,11 @@ std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index)
 // 10950 m": the row's item in the author's words.
 std::string item_words(const RecordedRow& row);
 
+// What in a row's keyword field keeps its first value off its line: a tab
+// ("tabs do not separate fields; use a comma"), or a value written after
+// the keyword without a comma; empty when neither.
+std::string separator_trouble(const RecordedRow& row);
+
 // An author's text as a message shows it: control characters escaped and,
 // past 60 characters, cut with "..." (only what is shown of a long text is
 // converted). `quoted` puts it in backquotes.

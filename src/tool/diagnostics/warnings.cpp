@@ -10,6 +10,7 @@
 #include "model/route_model.h"
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
+#include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/rows.h"
 
 namespace scenario::tool {
@@ -31,13 +32,8 @@ bool all_digits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-Diagnostic warning(std::string name, SourcePoint at, std::string message) {
-    Diagnostic d;
-    d.severity = Severity::warning;
-    d.name = std::move(name);
-    d.at = std::move(at);
-    d.message = std::move(message);
-    return d;
+Diagnostic warning(const DiagnosticKind& kind, SourcePoint at, std::string message) {
+    return diagnostic_of(kind, std::move(at), std::move(message));
 }
 
 // Where a field stands; the file is named once the warnings to show are
@@ -103,7 +99,7 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
             std::replace(mended.begin(), mended.end(), '-', replacement);
             const Keyword* k = matching(keywords_of(c.part), mended);
             if (k == nullptr) continue;
-            return warning("hyphenated-keyword", at(c.field),
+            return warning(kind_named("hyphenated-keyword"), at(c.field),
                            quoted(text) +
                                " holds a hyphen, so it is passed over as a comment and never read "
                                "as " +
@@ -119,7 +115,7 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
             Keyword ignoring_case = *k;
             ignoring_case.exactCase = false;
             if (k->exactCase && ignoring_case.matches(text)) {
-                return warning("keyword-letter-case", at(c.field),
+                return warning(kind_named("keyword-letter-case"), at(c.field),
                                quoted(text) + " is not read: in the general section " + quoted(k->written) +
                                    " must be written in small letters; the values after it are ignored");
             }
@@ -142,7 +138,7 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
     for (const auto& [table, where] : elsewhere) {
         if (const Keyword* k = matching(table, text)) {
             return warning(
-                "keyword-in-wrong-section", at(c.field),
+                kind_named("keyword-in-wrong-section"), at(c.field),
                 quoted(text) + " is not read here: " + quoted(k->written) + " " + where + "; the row is ignored");
         }
     }
@@ -160,14 +156,20 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
     std::string message = quoted(text) + " is no keyword of the " +
                           std::string(line ? "line description" : "train description") + ", so the row is ignored";
     if (nearest != nullptr) message += "; did you mean " + quoted(nearest->written) + "?";
-    return warning("unknown-keyword", at(c.field), message);
+    // A name on a line of its own: the comment form says so.
+    const bool name = std::none_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+    if (nearest == nullptr && name && c.part == Part::train) {
+        message += "; to keep a name as a note, write it as a comment, whose first field holds a hyphen: " +
+                   quoted("- " + text);
+    }
+    return warning(kind_named("unknown-keyword"), at(c.field), message);
 }
 
 }  // namespace
 
 template <typename Words>
-void RowWarnings::add(Source source, SourcePoint point, std::string_view name, int group, std::size_t index, int phase,
-                      Words&& words) {
+void RowWarnings::add(Source source, SourcePoint point, const DiagnosticKind* kind, int group, std::size_t index,
+                      int phase, Words&& words) {
     WarningOrder order;
     order.file = source == Source::train_description ? 1 : 0;
     order.line = point.line;
@@ -177,8 +179,10 @@ void RowWarnings::add(Source source, SourcePoint point, std::string_view name, i
     order.phase = phase;
     order.count = count_++;
     // Put in words only a warning that can be kept.
-    if (!found_.room_for(order, name)) return;
-    Diagnostic d = warning(std::string(name), std::move(point), {});
+    if (!found_.room_for(order, kind != nullptr ? kind->name : std::string_view())) return;
+    Diagnostic d;
+    if (kind != nullptr) d = warning(*kind, {}, {});
+    d.at = std::move(point);
     if constexpr (std::is_invocable_r_v<std::string, Words>) {
         d.message = words();
     } else {
@@ -188,8 +192,8 @@ void RowWarnings::add(Source source, SourcePoint point, std::string_view name, i
 }
 
 template <typename Words>
-void RowWarnings::value_warning(Source source, SourcePoint point, std::string_view name, Words&& words) {
-    add(source, std::move(point), name, warning_group::rows, rows_ - 1, phase::values, std::forward<Words>(words));
+void RowWarnings::value_warning(Source source, SourcePoint point, const DiagnosticKind& kind, Words&& words) {
+    add(source, std::move(point), &kind, warning_group::rows, rows_ - 1, phase::values, std::forward<Words>(words));
 }
 
 void RowWarnings::candidate(const RecordedCandidate& c) {
@@ -205,10 +209,11 @@ void RowWarnings::candidate(const RecordedCandidate& c) {
         }
     }
     if (c.matched || !may_warn(c)) return;
-    add(c.source, at(c.field), "", warning_group::candidates, index, 0, [&c](Diagnostic& d) {
+    // Which warning it is is known only once it is put in words.
+    add(c.source, at(c.field), nullptr, warning_group::candidates, index, 0, [&c](Diagnostic& d) {
         Diagnostic found = *candidate_warning(c);
-        d.name = std::move(found.name);
-        d.message = std::move(found.message);
+        found.at = std::move(d.at);
+        d = std::move(found);
     });
 }
 
@@ -216,18 +221,20 @@ void RowWarnings::row(const RecordedRow& r) {
     const std::size_t index = rows_++;
     const std::string& keyword_text = r.keywordField.text;
     if (!keyword_text.empty() && keyword_text.front() == '#') {
-        add(r.source, at(r.keywordField), "hash-is-not-a-comment", warning_group::rows, index, phase::hash, [&] {
-            return quoted(keyword_text) + " is read as a " + quoted(r.keyword->written) +
-                   " row: '#' does not make a comment (a comment is a row whose first field holds a hyphen)";
-        });
+        add(r.source, at(r.keywordField), &kind_named("hash-is-not-a-comment"), warning_group::rows, index, phase::hash,
+            [&] {
+                return quoted(keyword_text) + " is read as a " + quoted(r.keyword->written) +
+                       " row: '#' does not make a comment (a comment is a row whose first field holds a hyphen)";
+            });
     }
     for (const RecordedField& v : r.values) {
         if (v.at.line != r.keywordField.at.line) {
-            add(r.source, at(v), "values-on-next-line", warning_group::rows, index, phase::next_line, [&] {
+            add(r.source, at(v), &kind_named("values-on-next-line"), warning_group::rows, index, phase::next_line, [&] {
                 return "the " + quoted(r.keyword->written) + " row of line " + std::to_string(r.keywordField.at.line) +
                        " takes its " +
                        std::string(value_name(*r.keyword, static_cast<std::size_t>(&v - r.values.data()))) + " " +
-                       quoted(v.text) + " from this line";
+                       quoted(v.text) + " from this line" +
+                       (separator_trouble(r).empty() ? std::string() : ": " + separator_trouble(r));
             });
             break;
         }
@@ -249,18 +256,15 @@ void RowWarnings::trailing_field(const RecordedCandidate& c) {
     const RecordedField& last = t.last;
     const bool decimal = last.isNumber && c.field.at.column == last.endColumn + 1 && all_digits(c.field.text);
     if (decimal) {
-        // A fraction after a gradient notes the gradient's exact value.
-        const bool gradient = t.keyword == &keyword::gradient && t.valueCount == 2;
-        if (gradient) return;
         SourcePoint point = at(last);
         point.endColumn = c.field.endColumn;
-        add(t.source, point, "decimal-comma", warning_group::rows, t.row, phase::trailing, [&] {
+        add(t.source, point, &kind_named("decimal-comma"), warning_group::rows, t.row, phase::trailing, [&] {
             return quoted(last.text + "," + c.field.text) + " is read as " + std::to_string(last.number) +
                    ": the comma ends the number and " + quoted(c.field.text) + " is ignored; values are whole numbers";
         });
         return;
     }
-    add(t.source, at(c.field), "ignored-values", warning_group::rows, t.row, phase::trailing, [&] {
+    add(t.source, at(c.field), &kind_named("ignored-values"), warning_group::rows, t.row, phase::trailing, [&] {
         return quoted(c.field.text) + " after the last value of the " + quoted(t.keyword->written) + " row is ignored";
     });
 }
@@ -268,7 +272,7 @@ void RowWarnings::trailing_field(const RecordedCandidate& c) {
 void RowWarnings::truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how) {
     const RecordedField* v = value_of(r, index);
     if (v == nullptr) return;
-    value_warning(r.source, at(*v), "value-truncated", [&] {
+    value_warning(r.source, at(*v), kind_named("value-truncated"), [&] {
         return std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) + " is stored " + how + " as " +
                std::to_string(stored);
     });
@@ -279,20 +283,108 @@ void RowWarnings::text_rule(const RecordedRow& r, std::size_t index) {
     if (v == nullptr) return;
     const bool wide = std::any_of(v->text.begin(), v->text.end(), [](char c) { return (c & 0x80) != 0; });
     if (!wide || !is_valid_utf8(v->text)) return;
-    value_warning(r.source, at(*v), "text-not-single-byte", [&] {
+    value_warning(r.source, at(*v), kind_named("text-not-single-byte"), [&] {
         return "the " + std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) +
                " is UTF-8 text: each accented letter goes into the records as two bytes; save the "
                "description in the single-byte code page";
     });
 }
 
+// The types and codes of a signal, packed into its fields.
+void RowWarnings::signal_rules(const RecordedRow& r) {
+    const Keyword* k = r.keyword;
+    auto number = [&](std::size_t i) { return number_of(r, i); };
+    const auto sx = number(1);
+    const auto dx = number(6);
+    for (std::size_t i : {std::size_t{1}, std::size_t{6}}) {
+        const auto type = number(i);
+        if (!type || is_signal_type(*type)) continue;
+        value_warning(r.source, at(*value_of(r, i)), kind_named("signal-type-out-of-range"), [&] {
+            return "signal type " + std::string(value_name(*k, i)) + " " + std::to_string(*type) +
+                   " is outside 0 to 2: the combined type sx * 3 + dx = " +
+                   std::to_string(combined_signal_type(sx.value_or(0), dx.value_or(0))) + " is no valid type";
+        });
+    }
+    for (const std::size_t i : std::initializer_list<std::size_t>{2, 3, 4, 5, 7, 8, 9}) {
+        const auto code = number(i);
+        if (!code || is_one_digit(*code)) continue;
+        value_warning(r.source, at(*value_of(r, i)), kind_named("signal-code-not-a-digit"), [&] {
+            return "signal code " + std::string(value_name(*k, i)) + " " + std::to_string(*code) +
+                   " is not one digit: codes are packed two to a field, the left-hand one as "
+                   "tens and the right-hand one as units, so it runs into the other";
+        });
+    }
+    if (const auto tempo = number(10); tempo && sx == 2 && pack_signal_time(*sx, *tempo) != *tempo) {
+        truncated(r, 10, pack_signal_time(*sx, *tempo), "in one byte");
+    }
+}
+
+// The speeds and stripes of a set of speed boards, packed two to a field.
+void RowWarnings::board_rules(const RecordedRow& r) {
+    const Keyword* k = r.keyword;
+    auto number = [&](std::size_t i) { return number_of(r, i); };
+    for (std::size_t rank = 0; rank < 3; ++rank) {
+        const auto left = number(1 + rank);
+        const auto right = number(5 + rank);
+        if (!right || keeps_board_speeds_apart(*right)) continue;
+        const auto packed = static_cast<std::int64_t>(board_speeds_sum(left.value_or(0), *right));
+        const BoardSpeeds back = unpack_board_speeds(packed);
+        value_warning(r.source, at(*value_of(r, 5 + rank)), kind_named("board-speeds-overlap"), [&] {
+            return std::string(value_name(*k, 5 + rank)) + " " + std::to_string(*right) +
+                   " km/h does not fit beside the left-hand one: the rank is stored as " +
+                   std::to_string(left.value_or(0)) + " * 20 + " + std::to_string(*right) +
+                   " / 5 = " + std::to_string(packed) + ", read back as " + std::to_string(back.left) + " and " +
+                   std::to_string(back.right) + " km/h";
+        });
+    }
+    for (const std::size_t i : std::initializer_list<std::size_t>{4, 8}) {
+        if (const auto stripes = number(i); stripes && !is_one_digit(*stripes)) {
+            value_warning(r.source, at(*value_of(r, i)), kind_named("value-truncated"), [&] {
+                return std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
+                       " is not one digit: the stripes are stored as left * 10 + right";
+            });
+        }
+    }
+}
+
+// Rows with a start and an end, or a start and a length: the end must
+// stand after the start.
+void RowWarnings::span_rule(const RecordedRow& r) {
+    struct Span {
+        const Keyword* keyword;
+        std::size_t second;  // the end, or the length
+        bool length;
+    };
+    static constexpr Span spans[] = {{&keyword::mountain, 1, false},
+                                     {&keyword::repetition, 1, false},
+                                     {&keyword::curve, 1, true},
+                                     {&keyword::slowdown, 2, true}};
+    for (const Span& span : spans) {
+        if (r.keyword != span.keyword) continue;
+        const auto start = number_of(r, 0);
+        const auto second = number_of(r, span.second);
+        if (!start || !second || (span.length ? *second > 0 : *second > *start)) return;
+        value_warning(r.source, at(*value_of(r, span.second)), kind_named("end-not-after-start"), [&] {
+            if (span.length) {
+                return item_words(r) + " has a " + std::string(value_name(*r.keyword, span.second)) + " of " +
+                       metres(*second) + ": it must be above 0";
+            }
+            return item_words(r) + " ends at " + metres(*second) + ", " +
+                   (*second == *start ? "where it starts" : "before its start") + ": its end must stand after " +
+                   metres(*start);
+        });
+        return;
+    }
+}
+
 void RowWarnings::value_rules(const RecordedRow& r) {
+    span_rule(r);
     const Keyword* k = r.keyword;
     auto number = [&](std::size_t i) { return number_of(r, i); };
     if (k == &keyword::gradient) {
         if (const auto g = number(1); g && unpack_gradient(pack_gradient(*g)) != *g) {
             const std::uint8_t byte = pack_gradient(*g);
-            value_warning(r.source, at(*value_of(r, 1)), "gradient-out-of-range", [&] {
+            value_warning(r.source, at(*value_of(r, 1)), kind_named("gradient-out-of-range"), [&] {
                 return "gradient " + std::to_string(*g) + " is stored as the byte " + std::to_string(byte) +
                        ", read back as " + std::to_string(unpack_gradient(byte)) +
                        " per mille: gradients lie from -100 to 155 per mille";
@@ -302,7 +394,7 @@ void RowWarnings::value_rules(const RecordedRow& r) {
         const auto s = number(1);
         const std::optional<std::uint8_t> stored = s ? speed_limit_byte(*s) : std::nullopt;
         if (stored && *s >= 0 && unpack_speed_limit(*stored) != *s) {
-            value_warning(r.source, at(*value_of(r, 1)), "speed-not-multiple-of-5", [&] {
+            value_warning(r.source, at(*value_of(r, 1)), kind_named("speed-not-multiple-of-5"), [&] {
                 return "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " +
                        std::to_string(unpack_speed_limit(*stored)) + " km/h";
             });
@@ -310,29 +402,7 @@ void RowWarnings::value_rules(const RecordedRow& r) {
     } else if (k == &keyword::adhesion) {
         if (const auto a = number(1); a && pack_adhesion(*a) != *a) truncated(r, 1, pack_adhesion(*a), "in one byte");
     } else if (k == &keyword::signal) {
-        const auto sx = number(1);
-        const auto dx = number(6);
-        for (std::size_t i : {std::size_t{1}, std::size_t{6}}) {
-            const auto type = number(i);
-            if (!type || is_signal_type(*type)) continue;
-            value_warning(r.source, at(*value_of(r, i)), "signal-type-out-of-range", [&] {
-                return "signal type " + std::string(value_name(*k, i)) + " " + std::to_string(*type) +
-                       " is outside 0 to 2: the combined type sx * 3 + dx = " +
-                       std::to_string(combined_signal_type(sx.value_or(0), dx.value_or(0))) + " is no valid type";
-            });
-        }
-        for (const std::size_t i : std::initializer_list<std::size_t>{2, 3, 4, 5, 7, 8, 9}) {
-            const auto code = number(i);
-            if (!code || is_one_digit(*code)) continue;
-            value_warning(r.source, at(*value_of(r, i)), "signal-code-not-a-digit", [&] {
-                return "signal code " + std::string(value_name(*k, i)) + " " + std::to_string(*code) +
-                       " is not one digit: codes are packed two to a field, the left-hand one as "
-                       "tens and the right-hand one as units, so it runs into the other";
-            });
-        }
-        if (const auto tempo = number(10); tempo && sx == 2 && pack_signal_time(*sx, *tempo) != *tempo) {
-            truncated(r, 10, pack_signal_time(*sx, *tempo), "in one byte");
-        }
+        signal_rules(r);
     } else if (k == &keyword::slowdown) {
         for (const std::size_t i : std::initializer_list<std::size_t>{1, 3, 5}) {
             if (const auto v = number(i); v && low_16(*v) != *v) truncated(r, i, low_16(*v), "in 16 bits");
@@ -341,34 +411,13 @@ void RowWarnings::value_rules(const RecordedRow& r) {
         if (const auto w = number(1); w && *w > 0 && low_16(*w) != *w) truncated(r, 1, low_16(*w), "in 16 bits");
     } else if (k == &keyword::mountain) {
         if (const auto tipo = number(2); tipo && *tipo != 1 && *tipo != 2 && *tipo != 11 && *tipo != 12) {
-            value_warning(r.source, at(*value_of(r, 2)), "mountain-type-unknown", [&] {
+            value_warning(r.source, at(*value_of(r, 2)), kind_named("mountain-type-unknown"), [&] {
                 return "mountain span type " + std::to_string(*tipo) + " is none of 1, 2, 11 and 12; it is stored as " +
                        std::to_string(pack_mountain_type(split_mountain_type(*tipo).type));
             });
         }
     } else if (k == &keyword::speed_boards) {
-        for (std::size_t rank = 0; rank < 3; ++rank) {
-            const auto left = number(1 + rank);
-            const auto right = number(5 + rank);
-            if (!right || keeps_board_speeds_apart(*right)) continue;
-            const auto packed = static_cast<std::int64_t>(board_speeds_sum(left.value_or(0), *right));
-            const BoardSpeeds back = unpack_board_speeds(packed);
-            value_warning(r.source, at(*value_of(r, 5 + rank)), "board-speeds-overlap", [&] {
-                return std::string(value_name(*k, 5 + rank)) + " " + std::to_string(*right) +
-                       " km/h does not fit beside the left-hand one: the rank is stored as " +
-                       std::to_string(left.value_or(0)) + " * 20 + " + std::to_string(*right) +
-                       " / 5 = " + std::to_string(packed) + ", read back as " + std::to_string(back.left) + " and " +
-                       std::to_string(back.right) + " km/h";
-            });
-        }
-        for (const std::size_t i : std::initializer_list<std::size_t>{4, 8}) {
-            if (const auto stripes = number(i); stripes && !is_one_digit(*stripes)) {
-                value_warning(r.source, at(*value_of(r, i)), "value-truncated", [&] {
-                    return std::string(value_name(*k, i)) + " " + std::to_string(*stripes) +
-                           " is not one digit: the stripes are stored as left * 10 + right";
-                });
-            }
-        }
+        board_rules(r);
     } else if (k == &keyword::sign) {
         text_rule(r, 1);
     } else if (k == &keyword::station) {
@@ -394,8 +443,8 @@ void RowWarnings::keyword_rows(const RecordedRow& r) {
                              k == &keyword::speed || k == &keyword::adhesion || k == &keyword::signal ||
                              k == &keyword::slowdown || k == &keyword::station;
         if (ordered && *now < start_before) {
-            add(r.source, at(*value_of(r, 0)), "descending-positions", warning_group::keyword_rows, rows_ - 1, 0,
-                [&](Diagnostic& d) {
+            add(r.source, at(*value_of(r, 0)), &kind_named("descending-positions"), warning_group::keyword_rows,
+                rows_ - 1, 0, [&](Diagnostic& d) {
                     d.message = item_words(r) + " comes after " + item_words(before) + ": " + quoted(k->written) +
                                 " rows must stand in ascending position";
                     d.notes.push_back({at(*value_of(before, 0)), "the previous " + quoted(k->written) + " row"});
@@ -403,8 +452,8 @@ void RowWarnings::keyword_rows(const RecordedRow& r) {
         }
         const std::int64_t end_before = start_before + number_of(before, 1).value_or(0);
         if (k == &keyword::curve && *now < end_before && *now >= start_before) {
-            add(r.source, at(*value_of(r, 0)), "overlapping-curves", warning_group::keyword_rows, rows_ - 1, 1,
-                [&](Diagnostic& d) {
+            add(r.source, at(*value_of(r, 0)), &kind_named("overlapping-curves"), warning_group::keyword_rows,
+                rows_ - 1, 1, [&](Diagnostic& d) {
                     d.message = item_words(r) + " starts inside " + item_words(before) + ", which ends at " +
                                 metres(end_before) +
                                 ": the plan continues the previous curve's direction with this curve's curvature";
@@ -441,7 +490,7 @@ std::vector<FoundWarning> profile_warnings(const Recorder& r, const RowWarnings&
         out.push_back({Source::train_description, std::move(d), order});
     };
     if (!r.headerFound[train]) {
-        add(warning("train-header-missing", {},
+        add(warning(kind_named("train-header-missing"), {},
                     "the train description has no \"[generale]\" header, so nothing of it is read: no "
                     "speeds, stations, signals or slowdowns"));
         return out;
@@ -452,7 +501,7 @@ std::vector<FoundWarning> profile_warnings(const Recorder& r, const RowWarnings&
         const RecordedRow* first_row = rows.first_row(*k);
         if (first_row == nullptr) {
             if (read_to_end) {
-                add(warning("profile-missing", {},
+                add(warning(kind_named("profile-missing"), {},
                             std::string("the train description has no ") + quoted(k->written) +
                                 " row: the whole line gets " + what + " 0"));
             }
@@ -461,7 +510,7 @@ std::vector<FoundWarning> profile_warnings(const Recorder& r, const RowWarnings&
         // A first row before 25 m writes no cell before it.
         const std::int64_t first = *number_of(*first_row, 0);
         if (first > 25) {
-            add(warning("profile-not-from-start", at(*value_of(*first_row, 0)),
+            add(warning(kind_named("profile-not-from-start"), at(*value_of(*first_row, 0)),
                         "the first " + quoted(k->written) + " row is at " + metres(first) +
                             ": the cells before it get " + what + " 0"));
         }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/recorder.h"
 #include "tool/diagnostics/shown_warnings.h"
 
@@ -45,16 +46,20 @@ private:
         bool first = true;
     };
 
-    // The warning `name` at `point`, its words (a message, or a function
-    // filling in the diagnostic) made only when it can be kept.
+    // The warning of `kind` at `point`, its words (a message, or a function
+    // filling in the diagnostic) made only when it can be kept; no kind
+    // when the words tell it.
     template <typename Words>
-    void add(Source source, SourcePoint point, std::string_view name, int group, std::size_t index, int phase,
+    void add(Source source, SourcePoint point, const DiagnosticKind* kind, int group, std::size_t index, int phase,
              Words&& words);
     // A warning of the values of the row read last.
     template <typename Words>
-    void value_warning(Source source, SourcePoint point, std::string_view name, Words&& words);
+    void value_warning(Source source, SourcePoint point, const DiagnosticKind& kind, Words&& words);
     void trailing_field(const RecordedCandidate& c);
     void value_rules(const RecordedRow& r);
+    void span_rule(const RecordedRow& r);
+    void signal_rules(const RecordedRow& r);
+    void board_rules(const RecordedRow& r);
     void truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how);
     void text_rule(const RecordedRow& r, std::size_t index);
     void keyword_rows(const RecordedRow& r);
