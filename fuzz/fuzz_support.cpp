@@ -3,8 +3,11 @@
 #include "compactor/little_endian.h"
 #include "model/error_codes.h"
 
+#include <sanitizer/allocator_interface.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -32,7 +35,39 @@ fs::path make_scratch_folder() {
     return folder;
 }
 
+// The heap's bytes in use, and their most while a HeapPeak lives.
+std::atomic<std::size_t> heap_live{0};
+std::atomic<std::size_t> heap_peak{0};
+std::atomic<bool> heap_measured{false};
+
+void on_malloc(const volatile void*, std::size_t size) {
+    const std::size_t live = heap_live.fetch_add(size, std::memory_order_relaxed) + size;
+    if (!heap_measured.load(std::memory_order_relaxed)) return;
+    std::size_t peak = heap_peak.load(std::memory_order_relaxed);
+    while (live > peak && !heap_peak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+    }
+}
+
+void on_free(const volatile void* pointer) {
+    const std::size_t size = __sanitizer_get_allocated_size(const_cast<const void*>(pointer));
+    heap_live.fetch_sub(std::min(size, heap_live.load(std::memory_order_relaxed)), std::memory_order_relaxed);
+}
+
+// Installed before anything is measured, so that every block freed was
+// counted when it was taken.
+const bool heap_hooks = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free) != 0;
+
 }  // namespace
+
+HeapPeak::HeapPeak() : base_(heap_live.load()) {
+    FUZZ_CHECK(heap_hooks, "the allocator's hooks could not be installed");
+    heap_peak = base_;
+    heap_measured = true;
+}
+
+HeapPeak::~HeapPeak() { heap_measured = false; }
+
+std::size_t HeapPeak::bytes() const { return heap_peak.load() - std::min(base_, heap_peak.load()); }
 
 const ScenarioFiles& scratch_files() {
     static const ScenarioFiles files = [] {

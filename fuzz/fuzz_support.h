@@ -69,4 +69,19 @@ void check_after_reading(const RouteModel& model, const ScenarioFiles& files, co
 // bytes.
 std::string line_geometry_bytes(const Track& track);
 
+// The most the heap held, while one lives, above what it held when it began
+// (told by the sanitizer's allocator; one at a time).
+class HeapPeak {
+public:
+    HeapPeak();
+    ~HeapPeak();
+    HeapPeak(const HeapPeak&) = delete;
+    HeapPeak& operator=(const HeapPeak&) = delete;
+
+    std::size_t bytes() const;
+
+private:
+    std::size_t base_;
+};
+
 }  // namespace scenario::fuzz

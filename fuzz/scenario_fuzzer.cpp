@@ -27,6 +27,7 @@
 #include "tool/diagnostics/analysis.h"
 #include "tool/diagnostics/catalogue.h"
 #include "tool/diagnostics/report.h"
+#include "tool/diagnostics/run.h"
 #endif
 #include "io/file_system.h"
 
@@ -35,7 +36,8 @@ namespace {
 using namespace scenario;
 
 constexpr char separator = '~';
-constexpr std::size_t longest_input = 16 * 1024;
+// Longer than the descriptions of the longest route (about 200 KB).
+constexpr std::size_t longest_input = 256 * 1024;
 
 bool any_binary_file(const ScenarioFiles& files) {
     return fuzz::exists(files.line_geometry()) || fuzz::exists(files.scenario_records()) ||
@@ -132,6 +134,24 @@ std::map<std::string, std::string> written_files(const ScenarioFiles& files) {
 }
 
 #ifdef COMPACTOR_FUZZ_DIAGNOSTICS
+// What `check` does with the descriptions, in at most four times their size
+// and 32 MiB more, whatever they hold.
+void check_in_bounded_memory(const std::string& line_path, const std::string& train_path, std::size_t size) {
+    const fuzz::HeapPeak peak;
+    {
+        const tool::AuthorFiles files(line_path, train_path);
+        const std::unique_ptr<tool::Run> first = tool::read_only(
+            files.text(Source::line_description), files.text(Source::train_description), fuzz::title, fuzz::train_code);
+        tool::AnalysisOptions options;
+        options.mostErrors = 3;
+        const tool::Analysis analysis = tool::analyse(*first, files, fuzz::title, fuzz::train_code, options);
+        (void)tool::render_analysis(analysis, tool::ReportStyle{});
+    }
+    const std::size_t bound = 4 * size + (std::size_t{32} << 20);
+    FUZZ_CHECK(peak.bytes() <= bound, "check held %zu bytes of heap for %zu bytes of descriptions (at most %zu)",
+               peak.bytes(), size, bound);
+}
+
 // The authoring tool's compile of the same descriptions, watched for its
 // diagnostics: it must write the program's bytes, and its diagnostics must
 // hold an error exactly when the program's reading, pass or stamp reports one.
@@ -167,6 +187,7 @@ void compile_with_diagnostics(std::string_view line, std::string_view train,
     }
     (void)tool::render_analysis(analysis, tool::ReportStyle{});
     (void)tool::diagnostics_json(analysis).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    check_in_bounded_memory(line_path, train_path, line.size() + train.size());
     fs::remove_all(root);
 }
 #endif

@@ -1,6 +1,7 @@
 #include "compactor/completion_pass.h"
 
 #include "model/error_codes.h"
+#include "model/placement.h"
 
 namespace scenario {
 
@@ -28,7 +29,7 @@ private:
     void lower_mark(std::int64_t i) { at(i).data1 = minimo<std::int16_t>(mark_speed, at(i).data1); }
     void failure(ErrorCode code, std::int64_t cell, std::int64_t cause) {
         m_.errorCode = value_of(code);
-        m_.errorPosition = static_cast<std::int32_t>(cell * 50);
+        m_.errorPosition = static_cast<std::int32_t>(cell_start(cell));
         if (observer_ != nullptr) observer_->pass_failed(code, cell, cause);
     }
 

@@ -15,14 +15,7 @@ char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c -
 
 }  // namespace
 
-FieldStream::FieldStream(std::string content) : text_(std::move(content)) {
-    line_starts_.push_back(0);
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-        char c = text_[i];
-        bool line_end = c == '\n' || (c == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'));
-        if (line_end && i + 1 < text_.size()) line_starts_.push_back(i + 1);
-    }
-}
+FieldStream::FieldStream(std::string content) : own_(std::move(content)), text_(own_) {}
 
 bool FieldStream::at_separator() const {
     if (pos_ >= text_.size()) return true;
@@ -51,9 +44,11 @@ void FieldStream::begin_field() {
         last_start_ = last_end_ = pos_;
         throw ReadFault(Fault::past_end_of_file, "reading past the end of the file");
     }
+    const std::size_t before_blanks = pos_;
     skip_blanks();
     last_ = location_of(pos_);
     last_start_ = last_end_ = pos_;
+    last_starts_line_ = before_blanks == line_start_;
 }
 
 std::string FieldStream::read_text() {
@@ -61,7 +56,7 @@ std::string FieldStream::read_text() {
     if (pos_ < text_.size() && text_[pos_] == '"') {
         std::size_t close = text_.find('"', pos_ + 1);
         if (close == std::string::npos) throw ReadFault(Fault::unclosed_quote, "a quoted field has no closing quote");
-        std::string field = text_.substr(pos_ + 1, close - pos_ - 1);
+        std::string field(text_.substr(pos_ + 1, close - pos_ - 1));
         pos_ = close + 1;
         last_end_ = pos_;
         skip_blanks();
@@ -72,7 +67,7 @@ std::string FieldStream::read_text() {
     while (!at_separator()) ++pos_;
     std::size_t end = pos_;
     while (end > start && is_blank(text_[end - 1])) --end;
-    std::string field = text_.substr(start, end - start);
+    std::string field(text_.substr(start, end - start));
     last_end_ = end;
     consume_separator();
     return field;
@@ -137,25 +132,37 @@ std::int16_t FieldStream::read_integer() {
 
 std::uint8_t FieldStream::read_byte() { return static_cast<std::uint8_t>(read_number(0, 255, "byte")); }
 
-FieldLocation FieldStream::location_of(std::size_t offset) const {
+FieldLocation FieldStream::location_of(std::size_t offset) {
     offset = std::min(offset, text_.size());
-    auto after = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
-    std::size_t line_index = static_cast<std::size_t>(after - line_starts_.begin()) - 1;
-    return {static_cast<int>(line_index) + 1, static_cast<int>(offset - line_starts_[line_index]) + 1};
+    if (offset < counted_) {
+        // Never needed while fields are read in order; counted again from
+        // the start all the same.
+        counted_ = 0;
+        line_ = 1;
+        line_start_ = 0;
+    }
+    // A line end is LF, CR LF or a bare CR; a line begins after each one but
+    // a line end that closes the text.
+    for (; counted_ < offset; ++counted_) {
+        const char c = text_[counted_];
+        if (c != '\n' && c != '\r') continue;
+        const bool line_end = c == '\n' || counted_ + 1 >= text_.size() || text_[counted_ + 1] != '\n';
+        if (line_end && counted_ + 1 < text_.size()) {
+            ++line_;
+            line_start_ = counted_ + 1;
+        }
+    }
+    return {line_, static_cast<int>(offset - line_start_) + 1};
 }
 
-FieldLocation FieldStream::next_location() const {
-    std::size_t p = pos_;
-    while (p < text_.size() && is_blank(text_[p])) ++p;
-    return location_of(p);
-}
-
-std::string_view FieldStream::line_text(int line) const {
-    if (line < 1 || static_cast<std::size_t>(line) > line_starts_.size()) return {};
-    std::size_t start = line_starts_[static_cast<std::size_t>(line) - 1];
-    std::size_t end = start;
-    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
-    return std::string_view(text_).substr(start, end - start);
+std::string_view FieldStream::line_of(const FieldSpan& field) const {
+    const auto column = static_cast<std::size_t>(std::max(1, field.at.column));
+    if (field.at.line <= 0 || field.offset + 1 < column) return {};
+    const std::size_t start = field.offset + 1 - column;
+    if (start >= text_.size()) return {};
+    std::size_t end = text_.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text_.size();
+    return text_.substr(start, end - start);
 }
 
 bool contains_ignoring_case(std::string_view field, std::string_view needle) {

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace scenario {
 
@@ -27,16 +26,25 @@ struct FieldLocation {
     bool operator==(const FieldLocation&) const = default;
 };
 
-// A field's extent on its line: where it begins and the column just past its
-// last character.
+// A field's extent on its line: where it begins, the column just past its
+// last character, and the byte offset of its first character in the text.
 struct FieldSpan {
     FieldLocation at;
     int endColumn = 0;
+    std::size_t offset = 0;
 };
 
 class FieldStream {
 public:
+    // Reads its own copy of the text.
     explicit FieldStream(std::string content);
+    // Reads a text the caller keeps unchanged while the stream lives.
+    struct Viewing {};
+    static constexpr Viewing viewing{};
+    FieldStream(Viewing, std::string_view content) : text_(content) {}
+    // The stream may view its own copy: it is never copied or moved.
+    FieldStream(const FieldStream&) = delete;
+    FieldStream& operator=(const FieldStream&) = delete;
 
     // True when no character is left after the last read.
     bool at_end() const { return pos_ >= text_.size(); }
@@ -51,14 +59,14 @@ public:
     // text as written (a number's digits, a quoted field with its quotes).
     FieldLocation last_location() const { return last_; }
     int last_end_column() const { return last_.column + static_cast<int>(last_end_ - last_start_); }
-    FieldSpan last_span() const { return {last_, last_end_column()}; }
-    std::string_view last_text() const { return std::string_view(text_).substr(last_start_, last_end_ - last_start_); }
+    FieldSpan last_span() const { return {last_, last_end_column(), last_start_}; }
+    std::string_view last_text() const { return text_.substr(last_start_, last_end_ - last_start_); }
+    // Whether only blanks stand before the field read last on its line.
+    bool last_starts_line() const { return last_starts_line_; }
     // The whole text read.
     std::string_view text() const { return text_; }
-    // Where the next field would begin (the end of the file when at end).
-    FieldLocation next_location() const;
-    // The text of a line (1-based), without its line end.
-    std::string_view line_text(int line) const;
+    // The text of the line a field stands on, without its line end.
+    std::string_view line_of(const FieldSpan& field) const;
 
 private:
     bool at_separator() const;
@@ -66,14 +74,22 @@ private:
     void skip_blanks();
     void begin_field();
     std::int64_t read_number(std::int64_t low, std::int64_t high, const char* width);
-    FieldLocation location_of(std::size_t offset) const;
+    // Line and column of an offset. The fields are read in order, so the
+    // lines are counted as the reading goes, never kept.
+    FieldLocation location_of(std::size_t offset);
 
-    std::string text_;
-    std::vector<std::size_t> line_starts_;  // offset of the first character of each line
+    std::string own_;        // the copy read, when the stream has one
+    std::string_view text_;  // the text read: own_ or the caller's
     std::size_t pos_ = 0;
     FieldLocation last_;
     std::size_t last_start_ = 0;  // offsets of the field read last
     std::size_t last_end_ = 0;
+    bool last_starts_line_ = false;
+    // Lines counted up to the offset `counted_`: the number of the line it
+    // stands on and where that line begins.
+    std::size_t counted_ = 0;
+    int line_ = 1;
+    std::size_t line_start_ = 0;
 };
 
 // Substring tests used to recognise keywords inside a field.

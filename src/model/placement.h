@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/read_fault.h"
@@ -11,7 +12,8 @@
 namespace scenario {
 
 // A route cell covers this many metres: cell i from 50 i to 50 i + 50.
-inline constexpr double cell_length = 50.0;
+inline constexpr std::int64_t cell_metres = 50;
+inline constexpr double cell_length = static_cast<double>(cell_metres);
 
 // An item at p must satisfy (p + margin) / 50 <= cellCount: items and rows of
 // running properties with this margin ...
@@ -42,8 +44,15 @@ inline bool beyond_cells(std::int64_t p, std::int32_t cellCount, std::int64_t ma
 
 // The last position accepted with a margin: 50 cellCount - margin.
 inline std::int64_t last_position(std::int32_t cellCount, std::int64_t margin = item_margin) {
-    return static_cast<std::int64_t>(cellCount) * 50 - margin;
+    return static_cast<std::int64_t>(cellCount) * cell_metres - margin;
 }
+
+// Back from a cell to the route, to the nearest 50 m: the first metre of
+// cell i, where a running property taking effect there or a restriction mark
+// in it stands ...
+inline std::int64_t cell_start(std::int64_t cell) { return cell_metres * cell; }
+// ... and where a point item in cell i stands.
+inline std::int64_t point_item_metres(std::int64_t cell) { return cell_metres * (cell - 1); }
 
 // A value that must fit a 16-bit field.
 inline std::int16_t fit_int16(double value, const char* what) {
@@ -51,6 +60,13 @@ inline std::int16_t fit_int16(double value, const char* what) {
         throw ReadFault(Fault::value_out_of_range, std::string(what) + " does not fit a 16-bit field");
     }
     return static_cast<std::int16_t>(value);
+}
+
+// round(value) for a 32-bit field.
+inline std::int32_t fit_int32(double value, const char* what) {
+    const std::optional<std::int32_t> fitted = rounded_to_int32(value);
+    if (!fitted) throw ReadFault(Fault::value_out_of_range, std::string(what) + " does not fit a 32-bit field");
+    return *fitted;
 }
 
 }  // namespace scenario

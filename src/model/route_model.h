@@ -31,9 +31,6 @@ struct RouteCell {
     bool operator==(const RouteCell&) const = default;
 };
 
-// A cell's gradient byte is the gradient in whole per mille plus this.
-inline constexpr std::int32_t gradient_offset = 100;
-
 // What a cell holds (RouteCell::kind).
 namespace cell_kind {
 inline constexpr std::uint8_t empty = 0;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "io/file_system.h"
+#include "model/packing.h"
 #include "model/placement.h"
 #include "reader/keywords.h"
 #include "reader/route_recorders.h"
@@ -22,9 +23,7 @@ bool ends_general_section(const std::string& field) {
     return contains_exact(field, "[") && contains_exact(field, "]") && (field.empty() || field.front() != '-');
 }
 
-void store_gradient(RouteCell& cell, std::int32_t pending) {
-    cell.gradient = static_cast<std::uint8_t>((std::int64_t{pending} + gradient_offset) & 0xFF);
-}
+void store_gradient(RouteCell& cell, std::int32_t pending) { cell.gradient = pack_gradient(pending); }
 
 class LineReader {
 public:
@@ -81,7 +80,7 @@ private:
 };
 
 std::optional<std::int32_t> LineReader::run() {
-    if (!file_exists(r_.files.line_description())) {
+    if (!r_.exists(r_.files.line_description(), Source::line_description)) {
         m_.errorCode = value_of(ErrorCode::line_description_missing);
         return std::nullopt;
     }

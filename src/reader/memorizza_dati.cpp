@@ -27,8 +27,10 @@ void memorizza_dati(RouteModel& model, const ScenarioFiles& files, ReadDiagnosti
         }
         reading.note_fault(kind, failure.what());
         reading.close();
-        delete_file_if_present(files.line_description());
-        delete_file_if_present(files.train_description());
+        if (diagnostics == nullptr || diagnostics->texts == nullptr) {
+            delete_file_if_present(files.line_description());
+            delete_file_if_present(files.train_description());
+        }
         model.errorCode = value_of(ErrorCode::run_time_fault);
     }
 }

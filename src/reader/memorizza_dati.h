@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "description/field_stream.h"
@@ -11,6 +13,14 @@
 #include "reader/read_observer.h"
 
 namespace scenario {
+
+// The texts of the two descriptions, for a reading that writes nothing: they
+// are read in place of the files, and nothing is looked for or deleted on
+// disk. Nothing stands for a description that is not there.
+struct DescriptionTexts {
+    std::optional<std::string_view> line;
+    std::optional<std::string_view> train;
+};
 
 // Where the reading ended and which field caused errorCode, for an author's
 // diagnostic. Not part of the route model; the run itself never looks at it.
@@ -32,6 +42,9 @@ struct ReadDiagnostics {
     // False for a reading that only looks for its errors and writes nothing:
     // the plan geometry then keeps where it ends but not its points.
     bool keepGeometry = true;
+    // Read in place of the description files, when given; the caller keeps
+    // them while the reading lasts.
+    const DescriptionTexts* texts = nullptr;
 };
 
 // Reads the line description and then the train description (names from

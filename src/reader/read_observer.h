@@ -30,20 +30,23 @@ enum class Part {
 
 // A field as read: where it begins and ends on its line (1-based byte
 // columns, the end just past its last character), its text as written and,
-// for a number, its value.
+// for a number, its value. The text is the reading's own: it is valid only
+// during the call that tells of the field.
 struct ReadField {
     FieldLocation at;
     int endColumn = 0;
-    std::string text;
+    std::string_view text;
     std::int64_t number = 0;
     bool isNumber = false;
+    bool startsLine = false;  // only blanks stand before it on its line
 };
 
 class ReadObserver {
 public:
     virtual ~ReadObserver() = default;
 
-    // A description file was opened: its whole text, as read.
+    // A description file was opened: its whole text, as read (valid until
+    // the reading of it ends).
     virtual void opened(Source, std::string_view /*text*/) {}
     // The field that starts the reading ("[generale]").
     virtual void header(Source, const ReadField&) {}

@@ -6,20 +6,39 @@
 
 namespace scenario {
 
+bool Reading::exists(const std::string& path, Source source) const {
+    if (texts_ == nullptr) return file_exists(path);
+    return (source == Source::train_description ? texts_->train : texts_->line).has_value();
+}
+
 void Reading::open(const std::string& path, Source source) {
     stream_.reset();
     item_.reset();
     source_ = source;
     path_ = path;
-    // The run wrote the file itself: a link put in its place is not followed.
-    stream_.emplace(read_whole_file(path, Links::refuse));
+    if (texts_ != nullptr) {
+        const std::optional<std::string_view>& text =
+            source == Source::train_description ? texts_->train : texts_->line;
+        if (!text) throw FileError("cannot open for reading (No such file or directory)", path);
+        stream_.emplace(FieldStream::viewing, *text);
+    } else {
+        // The run wrote the file itself: a link put in its place is not followed.
+        stream_.emplace(read_whole_file(path, Links::refuse));
+    }
     if (observer_ != nullptr) observer_->opened(source, stream_->text());
 }
 
 void Reading::close() {
-    if (stream_ && observer_ != nullptr) {
-        end_row();
-        observer_->ended(source_);
+    if (stream_) {
+        // The breaks found off the 50 m grid are told of once the train
+        // description is read too.
+        for (std::optional<Place>& misplaced : misplacedBreaks) {
+            if (misplaced && misplaced->source == source_) keep(*misplaced);
+        }
+        if (observer_ != nullptr) {
+            end_row();
+            observer_->ended(source_);
+        }
     }
     stream_.reset();
     item_.reset();
@@ -27,7 +46,7 @@ void Reading::close() {
 
 void Reading::close_and_delete() {
     close();
-    delete_file(path_);
+    if (texts_ == nullptr) delete_file(path_);
 }
 
 const std::string& Reading::read_field() {
@@ -66,19 +85,27 @@ ReadField Reading::last_field(bool is_number, std::int64_t number) const {
     const FieldSpan span = stream_->last_span();
     field.at = span.at;
     field.endColumn = span.endColumn;
-    field.text = std::string(stream_->last_text());
+    field.text = stream_->last_text();
     field.isNumber = is_number;
     field.number = number;
+    field.startsLine = stream_->last_starts_line();
     return field;
+}
+
+std::string_view Reading::line_of(const Place& at) const {
+    if (at.line) return *at.line;
+    if (!stream_ || at.source != source_) return {};
+    return stream_->line_of({at.location, at.endColumn, at.offset});
 }
 
 ReadField Reading::field_of(const Place& at) const {
     ReadField field;
     field.at = at.location;
     field.endColumn = at.endColumn;
+    const std::string_view line = line_of(at);
     const auto from = static_cast<std::size_t>(std::max(0, at.location.column - 1));
-    if (at.endColumn > at.location.column && from < at.line.size()) {
-        field.text = at.line.substr(from, static_cast<std::size_t>(at.endColumn - at.location.column));
+    if (at.endColumn > at.location.column && from < line.size()) {
+        field.text = line.substr(from, static_cast<std::size_t>(at.endColumn - at.location.column));
     }
     return field;
 }
@@ -98,13 +125,23 @@ void Reading::end_row() {
 }
 
 Reading::Place Reading::place(FieldSpan at) const {
-    Place p{source_, at.at, stream_ ? std::string(stream_->line_text(at.at.line)) : std::string(), at.endColumn};
+    Place p{source_, at.at, at.endColumn, at.offset, std::nullopt};
+    if (!stream_) return p;
     // The end of the file lies just after the last character of its last
-    // line, not after its line end.
-    const int past_line = static_cast<int>(p.line.size()) + 1;
-    if (p.location.column > past_line) p.location.column = past_line;
-    if (p.endColumn > past_line) p.endColumn = past_line;
+    // line, not after its line end; a quoted field that goes on to the next
+    // line is shown up to the end of its first.
+    const std::string_view text = stream_->text();
+    const auto length = static_cast<std::size_t>(std::max(0, at.endColumn - at.at.column));
+    if (at.offset >= text.size() || text.substr(at.offset, length).find_first_of("\r\n") != std::string_view::npos) {
+        const int past_line = static_cast<int>(stream_->line_of(at).size()) + 1;
+        if (p.location.column > past_line) p.location.column = past_line;
+        if (p.endColumn > past_line) p.endColumn = past_line;
+    }
     return p;
+}
+
+void Reading::keep(Place& place) const {
+    if (!place.line) place.line = std::string(line_of(place));
 }
 
 void Reading::fail(ErrorCode code, FieldSpan at, std::optional<std::int32_t> position) {
@@ -122,7 +159,7 @@ void Reading::point_at(const Place& at) {
     if (diagnostics_ == nullptr) return;
     diagnostics_->source = at.source;
     diagnostics_->location = at.location;
-    diagnostics_->sourceLine = at.line;
+    diagnostics_->sourceLine = std::string(line_of(at));
 }
 
 void Reading::note_item(std::vector<std::int32_t> values, int record) {
@@ -132,7 +169,8 @@ void Reading::note_item(std::vector<std::int32_t> values, int record) {
 }
 
 void Reading::note_fault(Fault kind, const std::string& what) {
-    Place at{source_, {}, {}, 0};
+    Place at;
+    at.source = source_;
     if (item_) {
         at = *item_;
     } else if (stream_) {

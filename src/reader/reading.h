@@ -20,18 +20,20 @@ namespace scenario {
 
 class Reading {
 public:
-    // A field of a description file, kept with its line's text so that it
-    // can still be shown after the file is closed.
+    // A field of a description file. Its line is copied only for a place
+    // that is still needed once its file is closed (keep()).
     struct Place {
         Source source = Source::none;
         FieldLocation location;
-        std::string line;
-        int endColumn = 0;  // just past the field's last character; 0 when not known
+        int endColumn = 0;       // just past the field's last character; 0 when not known
+        std::size_t offset = 0;  // of the field in its file's text
+        std::optional<std::string> line;
     };
 
     Reading(RouteModel& read_into, const ScenarioFiles& scenario_files, ReadDiagnostics* diagnostics)
         : model(read_into),
           files(scenario_files),
+          texts_(diagnostics != nullptr ? diagnostics->texts : nullptr),
           diagnostics_(diagnostics),
           observer_(diagnostics != nullptr ? diagnostics->observer : nullptr) {}
 
@@ -46,6 +48,8 @@ public:
     ReadObserver* observer() const { return observer_; }
     bool keeps_geometry() const { return diagnostics_ == nullptr || diagnostics_->keepGeometry; }
 
+    // Whether a description is there to be read.
+    bool exists(const std::string& path, Source source) const;
     // Opens a description file for reading (the whole text is taken in).
     void open(const std::string& path, Source source);
     void close();
@@ -81,6 +85,9 @@ public:
     FieldLocation last_location() const { return stream_->last_location(); }
     FieldSpan last_span() const { return stream_->last_span(); }
     Place place(FieldSpan at) const;
+    // The place with its line copied, so that it can be shown once its file
+    // is closed.
+    void keep(Place& place) const;
 
     // Records errorCode (and errorPosition when given) with the field at
     // fault for the diagnostics.
@@ -115,11 +122,14 @@ private:
     }
     ReadField last_field(bool is_number, std::int64_t number = 0) const;
     ReadField field_of(const Place& at) const;
+    std::string_view line_of(const Place& at) const;
     void begin_row(const Keyword& keyword);
     void end_row();
     void point_at(const Place& at);
 
     std::optional<FieldStream> stream_;
+    // The texts read in place of the files, for a reading that writes nothing.
+    const DescriptionTexts* texts_;
     std::string path_;
     Source source_ = Source::none;
     std::optional<Place> item_;
@@ -136,16 +146,21 @@ template <typename Reader, typename Outcome, std::size_t N>
 Outcome Reading::apply(Reader& reader, Part part, const std::string& field,
                        const std::array<std::pair<const Keyword*, Outcome (Reader::*)(const std::string&)>, N>& table,
                        Outcome go_on) {
+    // Each keyword is tested once, before any of them is read.
+    std::array<bool, N> matches{};
+    bool matched = false;
+    for (std::size_t i = 0; i < N; ++i) {
+        matches[i] = table[i].first->matches(field);
+        matched = matched || matches[i];
+    }
     if (observer_ != nullptr) {
         candidate_ = last_field(false);
-        bool matched = false;
-        for (const auto& entry : table) matched = matched || entry.first->matches(field);
         observer_->candidate(source_, part, candidate_, matched);
     }
-    for (const auto& [keyword, read] : table) {
-        if (!keyword->matches(field)) continue;
-        begin_row(*keyword);
-        const Outcome outcome = (reader.*read)(field);
+    for (std::size_t i = 0; i < N && matched; ++i) {
+        if (!matches[i]) continue;
+        begin_row(*table[i].first);
+        const Outcome outcome = (reader.*table[i].second)(field);
         end_row();
         if (outcome != go_on) return outcome;
     }

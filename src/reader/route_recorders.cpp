@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/error_codes.h"
+#include "model/packing.h"
 #include "model/placement.h"
 
 namespace scenario {
@@ -53,21 +54,18 @@ void progressive_ordina(RouteModel& model) {
     constexpr auto first_break = static_cast<std::size_t>(record_index::break_tre);
     for (std::size_t i = 0; i < placed.size(); ++i) {
         ScenarioRecord& r = model.records[first_break + i];
-        Break b = placed[i];
-        if (b.flag == 1) b.offset = static_cast<std::int32_t>(static_cast<std::int64_t>(b.offset) + 100);
+        const Break b = placed[i];
         r.long1 = b.position;
-        r.long2 = b.offset;
+        r.long2 = pack_break_offset(b.offset, b.flag);
         r.long3 = b.flag;
     }
 }
 
 void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, std::int32_t& tipo,
                    ReadObserver* observer) {
-    bool markers = false;
-    if (tipo > 10) {
-        tipo -= 10;
-        markers = true;
-    }
+    const MountainType asked = split_mountain_type(tipo);
+    tipo = static_cast<std::int32_t>(asked.type);
+    const bool markers = asked.markers;
     if (model.mountainCount >= mountain_table_last)
         throw ReadFault(Fault::too_many_mountain_spans, "more than 80 mountain spans");
     model.mountainCount += 1;
@@ -82,7 +80,7 @@ void memo_montagna(RouteModel& model, std::int32_t& inizio, std::int32_t& fine, 
     for (std::int64_t i = first; i <= last; ++i) {
         RouteCell& cell = model.cell(i);
         ++count;
-        cell.mountainType = static_cast<std::uint8_t>(tipo & 0xFF);
+        cell.mountainType = pack_mountain_type(tipo);
         if (markers && count % mountain_marker_spacing == 0 && cell.kind == cell_kind::empty) {
             cell.kind = cell_kind::mountain_marker;
             if (observer != nullptr) observer->placed(i, cell_kind::mountain_marker);
@@ -98,17 +96,11 @@ void memo_indicatori_v_max(RouteModel& model, std::int32_t posizione, std::int32
         model.errorCode = value_of(ErrorCode::speed_boards_cell_taken);
         return;
     }
-    // Left speed times 20 plus a fifth of the right speed; the sum is
-    // rounded (a fifth never ends in .5) and must fit 16 bits.
-    auto pack = [](std::int32_t left, std::int32_t right) {
-        double packed = static_cast<double>(std::int64_t{left} * 20) + static_cast<double>(right) / 5.0;
-        return fit_int16(round_half_even(packed), "a packed board speed");
-    };
     cell.kind = cell_kind::speed_boards;
-    cell.data1 = pack(vas, vad);
-    cell.data2 = pack(vbs, vbd);
-    cell.data3 = pack(vcs, vcd);
-    cell.data4 = static_cast<std::int16_t>(static_cast<std::uint16_t>(strisces * 10 + strisced));
+    cell.data1 = pack_board_speeds(vas, vad);
+    cell.data2 = pack_board_speeds(vbs, vbd);
+    cell.data3 = pack_board_speeds(vcs, vcd);
+    cell.data4 = pack_stripes(strisces, strisced);
     if (observer != nullptr) observer->placed(point_cell(posizione), cell_kind::speed_boards);
 }
 

@@ -1,16 +1,10 @@
 #include "reader/signal_recorders.h"
 
 #include "model/error_codes.h"
+#include "model/packing.h"
 #include "model/placement.h"
 
 namespace scenario {
-
-namespace {
-
-std::int16_t low16(std::int64_t value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF)); }
-std::uint8_t low8(std::int64_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
-
-}  // namespace
 
 void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1, std::int32_t& s2,
                   std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx, std::int32_t& d1, std::int32_t& d2,
@@ -22,20 +16,20 @@ void memo_segnale(RouteModel& model, std::int32_t posizione, std::int32_t& sx, s
         return;
     }
     cell.kind = cell_kind::signal;
-    cell.data4 = low16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
-    cell.data1 = low16(std::int64_t{s1} * 10 + d1);
-    cell.data2 = low16(std::int64_t{s2} * 10 + d2);
-    cell.data3 = low16(std::int64_t{s3} * 10 + d3);
-    if (tempo >= 1 && tempo <= 100) tempo = 101;
-    cell.data5 = sx == 2 ? low8(tempo) : 0;
+    cell.data4 = pack_signal_kind(rapp, sx, dx);
+    cell.data1 = pack_signal_codes(s1, d1);
+    cell.data2 = pack_signal_codes(s2, d2);
+    cell.data3 = pack_signal_codes(s3, d3);
+    tempo = signal_time(tempo);
+    cell.data5 = pack_signal_time(sx, tempo);
     if (observer != nullptr) observer->placed(c, cell_kind::signal);
 
-    const auto type = static_cast<std::uint8_t>(low8(sx) * 3 + low8(dx));
+    const std::uint8_t type = signal_type_byte(sx, dx);
     for (int k = 1; k <= approach_cells; ++k) {
         const std::int64_t approach = c - std::int64_t{signal_approach_spacing} * k;
         if (approach < 0) break;  // a signal this close to the start has no room for them
-        model.cell(approach).approachCode = static_cast<std::uint8_t>(type * 10 + k);
-        if (observer != nullptr) observer->approach_code(approach, static_cast<std::uint8_t>(type * 10 + k));
+        model.cell(approach).approachCode = pack_approach_code(type, k);
+        if (observer != nullptr) observer->approach_code(approach, pack_approach_code(type, k));
     }
 }
 
@@ -64,20 +58,20 @@ void memo_rallentamento(RouteModel& model, std::int32_t x, std::int32_t& v, std:
 
     RouteCell& end_cell = model.cell(e);
     end_cell.kind = cell_kind::slowdown_end;
-    if (d_v != 0) end_cell.data2 = low16(d_v);
+    if (d_v != 0) end_cell.data2 = low_16(d_v);
     RouteCell& start_cell = model.cell(s);
     start_cell.kind = cell_kind::slowdown_start;
-    if (d_v != 0) start_cell.data2 = low16(d_v);
+    if (d_v != 0) start_cell.data2 = low_16(d_v);
     if (with_warning) {
         RouteCell& warning = model.cell(w);
         warning.kind = cell_kind::slowdown_warning;
-        if (d_v != 0) warning.data2 = low16(d_v);
-        warning.data1 = low16(v);
+        if (d_v != 0) warning.data2 = low_16(d_v);
+        warning.data1 = low_16(v);
     }
-    start_cell.data1 = low16(v);
-    end_cell.data1 = low16(v);
-    start_cell.data3 = low16(f_tt);
-    end_cell.data3 = low16(f_tt);
+    start_cell.data1 = low_16(v);
+    end_cell.data1 = low_16(v);
+    start_cell.data3 = low_16(f_tt);
+    end_cell.data3 = low_16(f_tt);
     if (observer != nullptr) {
         observer->placed(e, cell_kind::slowdown_end);
         observer->placed(s, cell_kind::slowdown_start);

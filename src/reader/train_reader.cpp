@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "io/file_system.h"
+#include "model/packing.h"
 #include "model/placement.h"
 #include "reader/keywords.h"
 #include "reader/line_reader.h"
@@ -15,25 +16,8 @@ namespace scenario {
 
 namespace {
 
-std::uint8_t fifth_of_speed(std::int32_t speed) {
-    const double fifth = round_half_even(static_cast<double>(speed) / 5.0);
-    if (!(fifth >= 0.0 && fifth <= 255.0)) {
-        throw ReadFault(Fault::value_out_of_range,
-                        "a line speed of " + std::to_string(speed) + " km/h does not fit the speed byte");
-    }
-    return static_cast<std::uint8_t>(fifth);
-}
-
-void store_speed(RouteCell& cell, std::int32_t pending) { cell.speedLimit = fifth_of_speed(pending); }
-void store_adhesion(RouteCell& cell, std::int32_t pending) {
-    cell.adhesion = static_cast<std::uint8_t>(pending & 0xFF);
-}
-
-std::int32_t fit_long(double value, const char* what) {
-    auto fitted = rounded_to_int32(value);
-    if (!fitted) throw ReadFault(Fault::value_out_of_range, std::string(what) + " does not fit a 32-bit field");
-    return *fitted;
-}
+void store_speed(RouteCell& cell, std::int32_t pending) { cell.speedLimit = pack_speed_limit(pending); }
+void store_adhesion(RouteCell& cell, std::int32_t pending) { cell.adhesion = pack_adhesion(pending); }
 
 class TrainReader {
 public:
@@ -222,7 +206,7 @@ TrainReader::Outcome TrainReader::read_restriction(const std::string&) {
     if (!is_free(cell)) return stop(ErrorCode::restriction_cell_taken, at, p);
     if (w > 0) {
         cell.kind = cell_kind::restriction;
-        cell.data1 = static_cast<std::int16_t>(static_cast<std::uint16_t>(w & 0xFFFF));
+        cell.data1 = low_16(w);
     } else {
         cell.kind = cell_kind::restriction_without_speed;
     }
@@ -255,25 +239,20 @@ TrainReader::Outcome TrainReader::read_station(const std::string&) {
     const std::int64_t h = r_.read_long();
     const std::int64_t mi = r_.read_long();
     const std::int64_t s = r_.read_long();
-    st.long4 = fit_long(static_cast<double>((h * 60 + mi) * 60 + s), "a station's timetable time");
+    st.long4 = pack_station_time(h, mi, s);
     RouteModel::store_text(st, r_.read_field());
     r_.note_location(at);
 
-    // Extent of the station from its kind.
-    const double p = P;
-    const double len = L;
-    if (st.tag == 5 || st.tag == 6) {
-        st.long2 = fit_long(p + 150.0, "a station's end");
-        st.long1 = fit_long(p - len, "a station's start");
-        st.byte4 = 0;
-    } else if (st.tag == 7 || st.tag == 8) {
-        st.long1 = fit_long(p - len, "a station's start");
-        st.long2 = fit_long(p + len, "a station's end");
-        st.byte4 = 0;
+    // Extent of the station from its kind; an end that does not fit leaves
+    // the one stored before it.
+    if (ends_past_position(st.tag)) {
+        st.long2 = station_end(st.tag, P, L, st.byte4);
+        st.long1 = station_start(st.tag, P, L);
     } else {
-        st.long1 = fit_long(p - len / 2.0, "a station's start");
-        st.long2 = fit_long(st.byte4 != 0 ? p + len / 2.0 + 50.0 : p + len / 2.0, "a station's end");
+        st.long1 = station_start(st.tag, P, L);
+        st.long2 = station_end(st.tag, P, L, st.byte4);
     }
+    if (!keeps_end_extension(st.tag)) st.byte4 = 0;
     if (L < 600) st.byte5 = 0;
     if (station_index_ == record_index::first_station) {
         st.byte4 = 0;
@@ -284,7 +263,7 @@ TrainReader::Outcome TrainReader::read_station(const std::string&) {
         for (int k = 1; k <= 4; ++k) {
             const double t = static_cast<double>(st.long2) / cell_length - k - 1;
             if (t <= 1) continue;
-            const auto code = static_cast<std::uint8_t>(station_approach_code + k);
+            const std::uint8_t code = station_approach_code(k);
             m_.cell(rounded_index(t)).approachCode = code;
             r_.approach_code(rounded_index(t), code);
         }
@@ -308,6 +287,8 @@ TrainReader::Outcome TrainReader::read_station(const std::string&) {
 }
 
 void TrainReader::end_of_reading() {
+    // A speed that does not fit its byte is found after the file is closed.
+    if (pending_speed_at_) r_.keep(*pending_speed_at_);
     r_.close_and_delete();
     if (pending_speed_at_) r_.note_place(*pending_speed_at_);
     speeds_.fill_rest();
@@ -321,7 +302,8 @@ void TrainReader::end_of_reading() {
     }
     if (!misplaced) return;
     // The diagnostic points at the first such break in the line description.
-    Reading::Place at{Source::line_description, {}, {}, 0};
+    Reading::Place at;
+    at.source = Source::line_description;
     for (const std::optional<Reading::Place>& place : r_.misplacedBreaks) {
         if (place && (at.location.line == 0 || place->location.line < at.location.line)) at = *place;
     }

@@ -14,9 +14,6 @@ inline constexpr std::int32_t station_length_multiple = 100;
 inline constexpr std::int64_t station_gap = 350;
 // Station kinds from this one up get no route cells.
 inline constexpr int station_kind_without_cells = 25;
-// A station's four approach cells carry the codes 81 to 84, those a signal
-// of types 2 and 2 gives its own approach cells.
-inline constexpr int station_approach_code = 80;
 
 // Reads the train description into the model and deletes it. `next_sign` is
 // the line half's next free sign record: stations must stay below it.

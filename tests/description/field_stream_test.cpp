@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "model/route_model.h"
@@ -151,10 +152,38 @@ TEST(FieldStream, LocationsAndLinesForDiagnostics) {
     s.read_text();
     EXPECT_EQ(s.read_long(), 218000);
     EXPECT_EQ(s.last_location(), (FieldLocation{2, 24}));
-    EXPECT_EQ(s.line_text(2), "lunghezza percorso,    218000");
-    EXPECT_EQ(s.line_text(3), "");
+    EXPECT_EQ(s.line_of(s.last_span()), "lunghezza percorso,    218000");
     EXPECT_THROW(s.read_text(), ReadFault);
     EXPECT_EQ(s.last_location(), (FieldLocation{2, 32}));  // where the reading stopped
+    // The end of the file lies on its last line.
+    EXPECT_EQ(s.line_of(s.last_span()), "lunghezza percorso,    218000");
+}
+
+TEST(FieldStream, LinesAreCountedAcrossEveryKindOfLineEnd) {
+    // Where each field begins, and whether only blanks stand before it on
+    // its line.
+    struct Field {
+        FieldLocation at;
+        bool startsLine;
+    };
+    const std::string text = "a, b\n  c\r\r\n\"q\r\nr\", d\re,\r\n\t f 1";
+    const Field expected[] = {{{1, 1}, true},  {{1, 4}, false}, {{2, 3}, true},  {{3, 1}, true}, {{4, 1}, true},
+                              {{5, 5}, false}, {{6, 1}, true},  {{6, 3}, false}, {{7, 3}, true}};
+    for (const bool viewed : {false, true}) {
+        std::optional<FieldStream> s;
+        if (viewed) {
+            s.emplace(FieldStream::viewing, text);
+        } else {
+            s.emplace(text);
+        }
+        for (const Field& f : expected) {
+            s->read_text();
+            EXPECT_EQ(s->last_location(), f.at) << s->last_text();
+            EXPECT_EQ(s->last_starts_line(), f.startsLine) << s->last_text();
+        }
+        EXPECT_EQ(s->line_of(s->last_span()), "\t f 1");
+        EXPECT_TRUE(s->at_end());
+    }
 }
 
 TEST(Keywords, ContainsIgnoringCaseOrExactly) {

@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "description/field_stream.h"
+#include "model/packing.h"
 
 namespace scenario::tool {
 
@@ -136,34 +138,54 @@ std::string terminal_text(std::string_view message) {
 }
 
 Excerpt source_excerpt(std::string_view line, int column, int width) {
-    std::vector<Shown> shown;
-    each_shown(line, [&](const Shown& s) { shown.push_back(s); });
-    // starts[i]: the columns taken by the characters before character i.
-    std::vector<int> starts(shown.size() + 1, 0);
-    for (std::size_t i = 0; i < shown.size(); ++i) starts[i + 1] = starts[i] + shown[i].width();
-    const std::size_t caret = std::min(shown.size(), static_cast<std::size_t>(std::max(1, column) - 1));
-    const int beyond = std::max(1, column) - 1 - static_cast<int>(caret);  // columns past the end of the line
-    const int total = starts.back();
-
-    std::size_t from = 0;
-    std::size_t to = shown.size();
+    // Two passes over the characters, so that a line of any length takes no
+    // more memory than the part shown. First: the columns of the whole line
+    // and of the characters before the caret.
+    const auto caret_at = static_cast<std::size_t>(std::max(1, column) - 1);
+    std::size_t count = 0;
+    int total = 0;
+    int before_caret = 0;  // the columns taken by the characters before the caret
+    each_shown(line, [&](const Shown& shown) {
+        if (count < caret_at) before_caret += shown.width();
+        total += shown.width();
+        ++count;
+    });
+    const std::size_t caret = std::min(count, caret_at);
+    const int beyond = static_cast<int>(caret_at - caret);  // columns past the end of the line
+    Excerpt excerpt;
+    if (total <= width) {
+        excerpt.text = escape_controls(line);
+        excerpt.column = before_caret + beyond + 1;
+        return excerpt;
+    }
+    // A window of `room` columns with the caret in its middle, moved back
+    // inside the line at either end.
     constexpr std::string_view cut = "...";
     const int room = std::max(1, width - 2 * static_cast<int>(cut.size()));
-    if (total > width) {
-        // A window of `room` columns with the caret in its middle, moved back
-        // inside the line at either end.
-        int left = std::max(0, starts[caret] - room / 2);
-        left = std::max(0, std::min(left, total - room));
-        while (from < shown.size() && starts[from] < left) ++from;
-        to = from;
-        while (to < shown.size() && starts[to + 1] - starts[from] <= room) ++to;
-        from = std::min(from, caret);
-    }
-    Excerpt excerpt;
+    int left = std::max(0, before_caret - room / 2);
+    left = std::max(0, std::min(left, total - room));
+    std::size_t index = 0;
+    int start = 0;                     // the columns taken by the characters before `index`
+    std::optional<std::size_t> first;  // the first character from `left` on, and its start
+    int first_start = total;
+    std::optional<std::size_t> end;  // the first character past the window
+    std::string text;
+    each_shown(line, [&](const Shown& shown) {
+        if (!first && start >= left) {
+            first = index;
+            first_start = start;
+        }
+        if (first && !end && start + shown.width() - first_start > room) end = index;
+        if (!end && (index >= caret || first)) text += shown.text();
+        start += shown.width();
+        ++index;
+    });
+    const std::size_t from = std::min(first.value_or(count), caret);
+    const int from_start = first && *first <= caret ? first_start : before_caret;
     if (from > 0) excerpt.text += cut;
-    for (std::size_t i = from; i < to; ++i) excerpt.text += shown[i].text();
-    if (to < shown.size()) excerpt.text += cut;
-    excerpt.column = (from > 0 ? static_cast<int>(cut.size()) : 0) + starts[caret] - starts[from] + beyond + 1;
+    excerpt.text += text;
+    if (end.value_or(count) < count) excerpt.text += cut;
+    excerpt.column = (from > 0 ? static_cast<int>(cut.size()) : 0) + before_caret - from_start + beyond + 1;
     return excerpt;
 }
 
@@ -252,12 +274,11 @@ std::string cell_holding(const RouteModel& model, const RouteCell& cell) {
 }
 
 std::string clock_text(std::int64_t seconds) {
-    const bool negative = seconds < 0;
-    const std::uint64_t s = negative ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds);
+    const ClockTime clock = unpack_station_time(seconds);
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s%02llu:%02llu:%02llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(s / 3600), static_cast<unsigned long long>(s / 60 % 60),
-                  static_cast<unsigned long long>(s % 60));
+    std::snprintf(buffer, sizeof buffer, "%s%02llu:%02llu:%02llu", clock.negative ? "-" : "",
+                  static_cast<unsigned long long>(clock.hours), static_cast<unsigned long long>(clock.minutes),
+                  static_cast<unsigned long long>(clock.seconds));
     return buffer;
 }
 

@@ -22,12 +22,15 @@ void take_standard_input(Sources& sources, std::istream& in) {
     if (!line && !train) return;
     std::string text;
     std::array<char, std::size_t{64} * 1024> piece{};
+    // Room for the most a description may hold, taken once: only the pages
+    // written are used, and the text is never copied as it grows.
+    text.reserve(largest_description + piece.size());
     while (in.read(piece.data(), piece.size()) || in.gcount() > 0) {
         text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
         if (text.size() > largest_description) {
             throw CommandFailure(exit_status::bad_data, "standard input holds more than " +
                                                             std::to_string(largest_description >> 20) +
-                                                            " MiB, more than any description");
+                                                            " MiB, the most a description may hold");
         }
     }
     if (in.bad()) throw CommandFailure(exit_status::cannot_write, "cannot read standard input");

@@ -25,10 +25,10 @@ struct Sources {
 // How a description read from standard input is named in messages.
 inline constexpr const char* standard_input_name = "<stdin>";
 
-// The most a description read from standard input may hold: far more than
-// the longest route needs, and a stream without end is refused in bounded
-// memory.
-inline constexpr std::size_t largest_description = std::size_t{256} << 20;
+// The most a description may hold, read from a file or standard input: far
+// more than the longest route needs (about 200 KB), so that a file or stream
+// without end is refused in bounded memory, before it is compiled.
+inline constexpr std::size_t largest_description = std::size_t{64} << 20;
 
 // Reads the description given as "-" (--line - or --train -, not both) from
 // `in` into `sources`. A UsageError for both; a CommandFailure when the

@@ -29,7 +29,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr auto metres_per_cell = static_cast<std::int64_t>(cell_length);
+constexpr std::int64_t metres_per_cell = cell_metres;
 
 std::string dumped(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 

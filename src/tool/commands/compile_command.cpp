@@ -90,12 +90,14 @@ int compile_command(const CompileOptions& options, std::ostream& out, std::ostre
     // made goes again when nothing was written into it.
     const OutputFolder folder(options.out, output_lock_patience);
     require_writable_folder(options.out, "output folder");
-    Run first;
+    // The author's files are taken in first: one too large to be a
+    // description is refused before anything is compiled.
+    const AuthorFiles files(options.sources);
+    Run first(analysis_opts.silenced);
     Compaction c = compact(options.sources, options.out, !options.noGeometry, true, &first.recorder);
     first.model = std::move(c.model);
     first.stamp = c.stamp;
     first.nothingToWrite = !c.notWritten.empty();
-    const AuthorFiles files(options.sources);
     const Analysis analysis = analyse(first, files, options.sources.title, options.sources.trainCode, analysis_opts);
     const RouteModel& m = first.model;
 
@@ -133,7 +135,7 @@ int check_command(const CheckOptions& options, std::ostream& out, std::ostream& 
     const AuthorFiles files(options.sources);
     const std::unique_ptr<Run> first =
         read_only(files.text(Source::line_description), files.text(Source::train_description), options.sources.title,
-                  options.sources.trainCode, !options.noGeometry);
+                  options.sources.trainCode, !options.noGeometry, analysis_opts.silenced);
     const Analysis analysis = analyse(*first, files, options.sources.title, options.sources.trainCode, analysis_opts);
     int status = status_of(analysis, first->stamp);
     if (status == exit_status::done && first->nothingToWrite) status = exit_status::scenario_error;

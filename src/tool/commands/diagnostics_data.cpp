@@ -110,7 +110,7 @@ public:
 
 private:
     std::optional<std::int64_t> from_text(Source source, int line) const {
-        FieldStream row(files_.line(source, line));
+        FieldStream row(FieldStream::viewing, files_.line(source, line));
         try {
             const Keyword* keyword = keyword_in(source, row.read_text());
             if (keyword == nullptr || !first_value_is_a_place(*keyword)) return std::nullopt;
@@ -141,18 +141,17 @@ const char* drawn_as(const Keyword* keyword) {
     return nullptr;
 }
 
-// The last place of a description the reading looked at: a keyword
-// candidate, a row's keyword or value, or the field of a failure.
+// The last place of a description the reading looked at: a row's keyword or
+// value (the view keeps every row), or the field of a failure.
 int last_line_read(const Recorder& recorder, Source source) {
     int last = 0;
-    auto see = [&](Source from, const ReadField& field) {
+    auto see = [&](Source from, const RecordedField& field) {
         if (from == source) last = std::max(last, field.at.line);
     };
     for (const RecordedRow& row : recorder.rows) {
         see(row.source, row.keywordField);
-        for (const ReadField& value : row.values) see(row.source, value);
+        for (const RecordedField& value : row.values) see(row.source, value);
     }
-    for (const RecordedCandidate& c : recorder.candidates) see(c.source, c.field);
     for (const RecordedFailure& f : recorder.failures) see(f.source, f.field);
     if (recorder.faulted) see(recorder.faulted->source, recorder.faulted->field);
     return last;
@@ -171,12 +170,12 @@ int line_count(std::string_view text) {
 // keyword first), in the order they first come.
 std::vector<std::string> drawn_rows_after(const AuthorFiles& files, Source source, int line) {
     std::vector<std::string> kinds;
-    const std::optional<std::string>& text = files.text(source);
+    const std::optional<std::string_view> text = files.text(source);
     if (!text) return kinds;
     const int lines = line_count(*text);
     for (int n = line + 1; n <= lines; ++n) {
-        const std::string row = files.line(source, n);
-        const char* words = drawn_as(keyword_in(source, std::string_view(row).substr(0, row.find(','))));
+        const std::string_view row = files.line(source, n);
+        const char* words = drawn_as(keyword_in(source, row.substr(0, row.find(','))));
         if (words != nullptr && std::find(kinds.begin(), kinds.end(), words) == kinds.end()) kinds.emplace_back(words);
     }
     return kinds;

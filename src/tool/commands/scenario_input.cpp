@@ -22,6 +22,8 @@ void from_descriptions(const ScenarioInput& input, LoadedScenario& s, std::ostre
     // The binary files go to a scratch folder in the system's temporary
     // folder and leave with it: nothing is written beside the output.
     Run first;
+    // Every item is drawn with the row it comes from.
+    first.recorder.keepEveryRow = true;
     s.compaction = compact(input.sources, std::filesystem::temp_directory_path(), true, false, &first.recorder);
     Compaction& c = s.compaction;
     s.heading = {given(input.sources.title), given(input.sources.trainCode)};

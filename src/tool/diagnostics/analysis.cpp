@@ -7,6 +7,7 @@
 
 #include "reader/keywords.h"
 #include "tool/diagnostics/errors.h"
+#include "tool/diagnostics/shown_warnings.h"
 #include "tool/diagnostics/warnings.h"
 
 namespace scenario::tool {
@@ -53,11 +54,79 @@ private:
 // warnings of a later reading would then be of the removal's making.
 bool profile_row_blanked(const AuthorFiles& files, const std::set<std::pair<Source, int>>& blanked) {
     for (const auto& [source, line] : blanked) {
-        const std::string text = files.line(source, line);
+        const std::string_view text = files.line(source, line);
         if (keyword::speed.matches(text) || keyword::adhesion.matches(text)) return true;
     }
     return false;
 }
+
+// The warnings of the readings, kept for showing; their points name their
+// files only once the ones shown are known.
+class Warnings {
+public:
+    Warnings(const AuthorFiles& files, const std::set<std::string>& silenced) : files_(files), shown_(silenced) {}
+
+    void add(std::vector<FoundWarning> found, int run) {
+        const bool apart = files_.path(Source::train_description) != files_.path(Source::line_description);
+        for (FoundWarning& w : found) {
+            w.order.run = run;
+            w.order.file = w.source == Source::train_description && apart ? 1 : 0;
+            shown_.add(std::move(w));
+        }
+    }
+    void add_rows(const Run& run, int index) {
+        add(run.warnings.found(), index);
+        cut_ = cut_ || run.warnings.cut();
+    }
+    bool cut() const { return cut_ || shown_.cut(); }
+    std::vector<Diagnostic> take(bool as_errors) {
+        std::vector<Diagnostic> out;
+        for (FoundWarning& w : shown_.take()) {
+            Diagnostic& d = w.diagnostic;
+            if (d.at) files_.complete(*d.at, w.source);
+            for (Note& note : d.notes) {
+                if (note.at) files_.complete(*note.at, w.source);
+            }
+            if (as_errors) d.severity = Severity::error;
+            out.push_back(std::move(d));
+        }
+        return out;
+    }
+
+private:
+    const AuthorFiles& files_;
+    ShownWarnings shown_;
+    bool cut_ = false;
+};
+
+// The descriptions read again, each with the rows taken out so far made
+// blank; a text is copied only once a row of it is taken out.
+class Blanked {
+public:
+    explicit Blanked(const AuthorFiles& files) : files_(files) {}
+
+    // False when the file was never read.
+    bool blank(Source source, int line) {
+        std::optional<std::string>& copy = source == Source::train_description ? train_ : line_;
+        if (!copy) {
+            const std::optional<std::string_view> text = files_.text(source);
+            if (!text) return false;
+            copy.emplace(*text);
+        }
+        *copy = with_blank_line(std::move(*copy), line);
+        return true;
+    }
+    std::optional<std::string_view> text(Source source) const {
+        const std::optional<std::string>& copy = source == Source::train_description ? train_ : line_;
+        if (copy) return std::string_view(*copy);
+        return files_.text(source);
+    }
+
+private:
+    const AuthorFiles& files_;
+    std::optional<std::string> line_;
+    std::optional<std::string> train_;
+};
 
 }  // namespace
 
@@ -80,35 +149,33 @@ std::string with_blank_line(std::string text, int line) {
 Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& title, const std::string& train_code,
                  const AnalysisOptions& options) {
     Collector errors;
-    Collector warnings;
+    Warnings warnings(files, options.silenced);
     Analysis result;
 
-    warnings.add(row_warnings(first, files));
-    warnings.add(order_warnings(first, files));
+    warnings.add_rows(first, 0);
     // The profile warnings of the first reading that went through the train
     // description, unless a profile row had to be taken out on the way.
-    bool profiles_told = read_whole_train(first);
-    if (profiles_told) warnings.add(profile_warnings(first, files));
+    bool profiles_told = read_whole_train(first.recorder);
+    if (profiles_told) warnings.add(profile_warnings(first.recorder, first.warnings), 0);
     // What the program itself reports on the descriptions as given: the
     // reading's error, the marks the pass could not place, the stamp.
     errors.add(pass_errors(first, files));
     if (std::optional<Diagnostic> stamp = stamp_error(first, files)) errors.add(std::move(*stamp));
 
-    std::optional<std::string> line_text = files.text(Source::line_description);
-    std::optional<std::string> train_text = files.text(Source::train_description);
+    Blanked texts(files);
     std::set<std::pair<Source, int>> blanked;
     std::unique_ptr<Run> again;
     const Run* run = &first;
+    int readings = 1;
     std::size_t found = 0;
     for (;;) {
         std::optional<Diagnostic> error = reading_error(*run, files);
         if (run != &first &&
             !(error && (ends_recovery(*error) || blanked.count({source_of(*error, files), error->at->line}) != 0))) {
             // Rows this reading got to that the earlier ones did not.
-            warnings.add(row_warnings(*run, files));
-            warnings.add(order_warnings(*run, files));
-            if (!profiles_told && read_whole_train(*run) && !profile_row_blanked(files, blanked)) {
-                warnings.add(profile_warnings(*run, files));
+            warnings.add_rows(*run, readings - 1);
+            if (!profiles_told && read_whole_train(run->recorder) && !profile_row_blanked(files, blanked)) {
+                warnings.add(profile_warnings(run->recorder, run->warnings), readings - 1);
                 profiles_told = true;
             }
         }
@@ -140,29 +207,27 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         }
         // Read again without the row at fault.
         if (!blanked.insert({source, line}).second) break;
-        std::optional<std::string>& text = source == Source::train_description ? train_text : line_text;
-        if (!text) break;
-        *text = with_blank_line(std::move(*text), line);
+        if (!texts.blank(source, line)) break;
         try {
-            again = read_only(line_text, train_text, title, train_code, options.withGeometry);
+            // One reading at a time besides the first.
+            run = &first;
+            again.reset();
+            again = read_only(texts.text(Source::line_description), texts.text(Source::train_description), title,
+                              train_code, options.withGeometry, options.silenced);
         } catch (const std::exception& cannot) {
-            // No scratch space to read again in: what was found stands.
+            // No memory to read again in: what was found stands.
             result.stoppedEarly = true;
             result.stopReason = cannot.what();
             break;
         }
         run = again.get();
+        ++readings;
     }
 
     // Warnings not silenced join the errors (as errors, with --werror); all
     // are shown in file order, the line description's first.
     std::vector<Diagnostic> all = errors.take();
-    std::vector<Diagnostic> ws = warnings.take();
-    for (Diagnostic& w : ws) {
-        if (options.silenced.count(w.name) != 0) continue;
-        if (options.warningsAreErrors) w.severity = Severity::error;
-        all.push_back(std::move(w));
-    }
+    for (Diagnostic& w : warnings.take(options.warningsAreErrors)) all.push_back(std::move(w));
     auto order = [&files](const Diagnostic& d) {
         const int file = source_of(d, files) == Source::train_description ? 1 : 0;
         return std::tuple{file, d.at ? d.at->line : 0, d.at ? d.at->column : 0};
@@ -175,6 +240,10 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         } else {
             ++result.warnings;
         }
+    }
+    if (warnings.cut()) {
+        result.notShown = "more warnings were found than are shown: at most " + std::to_string(ShownWarnings::most) +
+                          ", and " + std::to_string(ShownWarnings::mostOnALine) + " on one line";
     }
     result.diagnostics = std::move(all);
     return result;

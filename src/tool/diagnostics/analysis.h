@@ -27,6 +27,7 @@ struct Analysis {
     std::size_t warnings = 0;
     bool stoppedEarly = false;  // further errors may hide behind the last one
     std::string stopReason;     // why the search stopped early
+    std::string notShown;       // why some warnings are not shown; empty when all are
 };
 
 // `first` is the reading of the descriptions as given (the compile's own);

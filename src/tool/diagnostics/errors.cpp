@@ -40,11 +40,11 @@ private:
     }
     // The row's first value (its position), else its keyword.
     SourcePoint at_row(const RecordedRow& row) const {
-        const ReadField* p = value_of(row, 0);
+        const RecordedField* p = value_of(row, 0);
         return files_.point(row.source, p != nullptr ? *p : row.keywordField);
     }
     SourcePoint at_value(const RecordedRow& row, std::size_t index) const {
-        const ReadField* v = value_of(row, index);
+        const RecordedField* v = value_of(row, index);
         return v != nullptr ? files_.point(row.source, *v) : at_row(row);
     }
     Diagnostic make(std::string_view name, std::optional<SourcePoint> at, std::string message) const {
@@ -209,10 +209,10 @@ Diagnostic Describer::failure(const RecordedFailure& f) const {
             return beyond_route(f);
         case ErrorCode::break_not_on_50: {
             std::string what = "kilometre-point break value";
-            for (const RecordedRow& b : r_.rows) {
-                for (std::size_t i = 0; i < 2 && i < b.values.size(); ++i) {
-                    if (b.source == f.source && b.values[i].at == f.field.at) {
-                        what = "kilometre-point break " + std::string(value_name(*b.keyword, i));
+            for (const std::optional<RecordedRow>& b : r_.lastBreaks) {
+                for (std::size_t i = 0; b && i < 2 && i < b->values.size(); ++i) {
+                    if (b->source == f.source && b->values[i].at == f.field.at) {
+                        what = "kilometre-point break " + std::string(value_name(*b->keyword, i));
                     }
                 }
             }
@@ -245,16 +245,11 @@ Diagnostic Describer::failure(const RecordedFailure& f) const {
 
 Diagnostic Describer::header_missing(const RecordedFailure& f) const {
     // A prologue field that is nearly the header is the usual cause.
-    for (const RecordedCandidate& c : r_.candidates) {
-        if (c.source != Source::line_description || c.part != Part::prologue) continue;
-        std::string lower;
-        for (char ch : c.field.text) lower += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-        if (lower.find('[') != std::string::npos && edit_distance(lower, "[generale]") <= 2) {
-            return make("general-header-missing", files_.point(Source::line_description, c.field),
-                        quoted(c.field.text) +
-                            " is not the \"[generale]\" header, so nothing of the line description is read; did "
-                            "you mean `[generale]`?");
-        }
+    if (const std::optional<RecordedField>& near = r_.nearHeader) {
+        return make("general-header-missing", files_.point(Source::line_description, *near),
+                    quoted(near->text) +
+                        " is not the \"[generale]\" header, so nothing of the line description is read; did "
+                        "you mean `[generale]`?");
     }
     if (contains_ignoring_case(f.field.text, "[generale]")) {
         return make("general-header-missing", files_.point(f.source, f.field),
@@ -422,7 +417,7 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
                         "the " + description_of(f.source) + " " + (trouble.empty() ? "cannot be read" : trouble));
         }
         case Fault::past_end_of_file: {
-            const std::optional<std::string>& text = files_.text(f.source);
+            const std::optional<std::string_view> text = files_.text(f.source);
             if (text && text->empty()) {
                 return make("empty-description", files_.whole(f.source),
                             "the " + description_of(f.source) + " is empty");
@@ -450,7 +445,7 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
             if (r != nullptr && r->keywordField.at.line != f.field.at.line) {
                 // A comment holding a keyword takes its values from the next line.
                 Diagnostic d = make(name, files_.point(r->source, r->keywordField),
-                                    quoted(r->keywordField.text) + " is read as a " + quoted(r->keyword->written) +
+                                    quoted(r->keywordField) + " is read as a " + quoted(r->keyword->written) +
                                         " row, which takes its values from the next line; there " +
                                         quoted(f.field.text) + " " + problem + width);
                 d.notes.push_back({at, quoted(f.field.text) + " is read as the " + field_name + " of that row"});
@@ -466,12 +461,12 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
         case Fault::no_route_length: {
             if (r != nullptr) {
                 return make("missing-route-length", files_.point(r->source, r->keywordField),
-                            quoted(r->keywordField.text) +
+                            quoted(r->keywordField) +
                                 " comes before any route length: the general section of the line description gives "
                                 "no `lunghezza percorso`");
             }
             // The plan geometry starts where the general section ends.
-            const ReadField& header = r_.headers[index_of(Source::line_description)];
+            const RecordedField& header = r_.headers[index_of(Source::line_description)];
             return make("missing-route-length", files_.point(Source::line_description, header),
                         "the general section under this header gives no route length: add `lunghezza percorso`, the "
                         "route's length in metres");
@@ -534,7 +529,7 @@ Diagnostic Describer::pass_failure(const RecordedPassFailure& f) const {
                 make("no-room-for-mark-before-signal",
                      signal != nullptr ? std::optional<SourcePoint>(at_row(*signal)) : cause_at,
                      "no restriction mark can be placed one or two cells before " + signal_words + " (" +
-                         cell_words(f.cell) + "), which stands within " + metres(std::int64_t{warning_look_back} * 50) +
+                         cell_words(f.cell) + "), which stands within " + metres(cell_start(warning_look_back)) +
                          " before the warning board of " + slowdown + ": " + cells_holding({f.cell - 1, f.cell - 2}));
             if (cause != nullptr) {
                 d.notes.push_back({at_row(*cause), "the warning board of this slowdown asks for the mark"});

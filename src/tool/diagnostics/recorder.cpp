@@ -1,6 +1,64 @@
 #include "tool/diagnostics/recorder.h"
 
+#include <algorithm>
+
+#include "tool/base/display_text.h"
+#include "tool/base/wording.h"
+
 namespace scenario::tool {
+
+namespace {
+
+// A field before the first "[generale]" that an author most likely meant as
+// that header.
+bool nearly_the_header(std::string_view text) {
+    constexpr std::string_view header = "[generale]";
+    // Within two edits only of a text about as long.
+    if (text.size() > header.size() + 2 || text.find('[') == std::string_view::npos) return false;
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return edit_distance(lower, header) <= 2;
+}
+
+std::optional<std::size_t> break_index(const Keyword& keyword) {
+    if (&keyword == &keyword::break_tre) return 0;
+    if (&keyword == &keyword::break_due) return 1;
+    if (&keyword == &keyword::break_uno) return 2;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void RecordedField::assign(const ReadField& field) {
+    at = field.at;
+    endColumn = field.endColumn;
+    text.assign(field.text);
+    number = field.number;
+    isNumber = field.isNumber;
+    startsLine = field.startsLine;
+    cut = false;
+    utf8 = true;
+}
+
+void RecordedField::keep(const RecordedField& field) {
+    at = field.at;
+    endColumn = field.endColumn;
+    number = field.number;
+    isNumber = field.isNumber;
+    startsLine = field.startsLine;
+    cut = field.cut || field.text.size() > keptText;
+    utf8 = field.cut ? field.utf8 : !cut || is_valid_utf8(field.text);
+    text.assign(field.text, 0, keptText);
+}
+
+void keep_row(RecordedRow& kept, const RecordedRow& row, std::size_t values) {
+    kept.source = row.source;
+    kept.keyword = row.keyword;
+    kept.keywordField.keep(row.keywordField);
+    kept.values.resize(std::min(values, row.values.size()));
+    for (std::size_t i = 0; i < kept.values.size(); ++i) kept.values[i].keep(row.values[i]);
+    kept.complete = row.complete;
+}
 
 void Recorder::opened(Source source, std::string_view text) {
     opened_[index_of(source)] = true;
@@ -9,46 +67,105 @@ void Recorder::opened(Source source, std::string_view text) {
 
 void Recorder::header(Source source, const ReadField& field) {
     headerFound[index_of(source)] = true;
-    headers[index_of(source)] = field;
+    headers[index_of(source)].assign(field);
 }
 
 void Recorder::candidate(Source source, Part part, const ReadField& field, bool matched) {
-    candidates.push_back({source, part, field, matched, false});
+    if (part == Part::prologue) {
+        if (source == Source::line_description && !nearHeader && nearly_the_header(field.text)) {
+            nearHeader.emplace().assign(field);
+        }
+        return;
+    }
+    if (listener_ == nullptr) return;
+    candidate_.source = source;
+    candidate_.part = part;
+    candidate_.field.assign(field);
+    candidate_.matched = matched;
+    candidate_.hyphenSkipped = false;
+    listener_->candidate(candidate_);
 }
 
 void Recorder::hyphen_skipped(Source source, Part part, const ReadField& field) {
-    candidates.push_back({source, part, field, false, true});
+    if (listener_ == nullptr) return;
+    candidate_.source = source;
+    candidate_.part = part;
+    candidate_.field.assign(field);
+    candidate_.matched = false;
+    candidate_.hyphenSkipped = true;
+    listener_->candidate(candidate_);
 }
 
 void Recorder::row_started(Source source, const Keyword& keyword, const ReadField& field) {
-    current_row_ = static_cast<int>(rows.size());
-    rows.push_back({source, &keyword, field, {}, false});
+    if (row_open_) end_row(false);
+    current_.source = source;
+    current_.keyword = &keyword;
+    current_.keywordField.assign(field);
+    current_.values.clear();
+    current_.complete = false;
+    row_open_ = true;
+    keep_ = keepEveryRow || &keyword == &keyword::station || &keyword == &keyword::sign;
 }
 
 void Recorder::row(Source, const Keyword& keyword, const ReadField&, std::span<const ReadField> values) {
-    if (current_row_ < 0) return;
-    RecordedRow& row = rows[static_cast<std::size_t>(current_row_)];
-    row.values.assign(values.begin(), values.end());
-    row.complete = row.keyword == &keyword && !(faulted && faulted->row == current_row_);
-    current_row_ = -1;
+    if (!row_open_) return;
+    current_.values.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) current_.values[i].assign(values[i]);
+    current_.complete = current_.keyword == &keyword && !(faulted && faulted->row == current_row());
+    end_row(true);
 }
 
-void Recorder::ended(Source) { current_row_ = -1; }
+void Recorder::end_row(bool ended) {
+    // A row the reading did not end has no values.
+    if (!ended) current_.values.clear();
+    if (listener_ != nullptr) listener_->row(current_);
+    if (const std::optional<std::size_t> index = break_index(*current_.keyword)) {
+        keep_row(lastBreaks[*index].emplace(), current_);
+    }
+    if (keep_) keep_row(rows.emplace_back(), current_);
+    row_open_ = false;
+    keep_ = false;
+}
 
-void Recorder::placed(std::int64_t cell, std::uint8_t kind) { owners_[cell] = {current_row_, kind, std::nullopt}; }
+void Recorder::ended(Source) {
+    if (row_open_) end_row(false);
+}
 
-void Recorder::approach_code(std::int64_t cell, std::uint8_t) { approach_owners_[cell] = current_row_; }
+void Recorder::placed(std::int64_t cell, std::uint8_t kind) {
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= owners_.size()) owners_.resize(at + 1);
+    owners_[at] = CellOwner{current_row(), kind, std::nullopt};
+    keep_current();
+}
 
-void Recorder::pass_mark(std::int64_t cell, std::int64_t cause) { owners_[cell] = {-1, 12, cause}; }
+void Recorder::approach_code(std::int64_t cell, std::uint8_t) {
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= approachOwners_.size()) approachOwners_.resize(at + 1, -1);
+    approachOwners_[at] = current_row();
+    keep_current();
+}
+
+void Recorder::pass_mark(std::int64_t cell, std::int64_t cause) {
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= owners_.size()) owners_.resize(at + 1);
+    owners_[at] = CellOwner{-1, 12, cause};
+}
 
 void Recorder::failed(ErrorCode code, Source source, const ReadField& field, const std::int32_t* position) {
-    RecordedFailure failure{code, source, field, std::nullopt, current_row_};
+    RecordedFailure failure{code, source, {}, std::nullopt, current_row()};
+    failure.field.assign(field);
     if (position != nullptr) failure.position = *position;
     failures.push_back(std::move(failure));
+    keep_current();
 }
 
 void Recorder::fault(Fault kind, const std::string& what, Source source, const ReadField& field) {
-    faulted = RecordedFault{kind, what, source, field, current_row_};
+    faulted = RecordedFault{kind, what, source, {}, current_row()};
+    faulted->field.assign(field);
+    keep_current();
 }
 
 void Recorder::pass_failed(ErrorCode code, std::int64_t cell, std::int64_t cause) {
@@ -56,14 +173,16 @@ void Recorder::pass_failed(ErrorCode code, std::int64_t cell, std::int64_t cause
 }
 
 const CellOwner* Recorder::owner(std::int64_t cell) const {
-    const auto it = owners_.find(cell);
-    return it == owners_.end() ? nullptr : &it->second;
+    if (cell < 0 || static_cast<std::size_t>(cell) >= owners_.size()) return nullptr;
+    const std::optional<CellOwner>& o = owners_[static_cast<std::size_t>(cell)];
+    return o ? &*o : nullptr;
 }
 
 std::optional<int> Recorder::approach_owner(std::int64_t cell) const {
-    const auto it = approach_owners_.find(cell);
-    if (it == approach_owners_.end() || it->second < 0) return std::nullopt;
-    return it->second;
+    if (cell < 0 || static_cast<std::size_t>(cell) >= approachOwners_.size()) return std::nullopt;
+    const int row = approachOwners_[static_cast<std::size_t>(cell)];
+    if (row < 0) return std::nullopt;
+    return row;
 }
 
 std::optional<int> Recorder::source_row(std::int64_t cell) const {

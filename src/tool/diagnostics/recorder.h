@@ -1,13 +1,15 @@
-// Everything one reading told its observer, kept for the diagnostics: the
-// rows read with their values, the keyword candidates, the fields passed
-// over, which row placed the item each cell holds, and every failure.
+// What one reading told its observer that the diagnostics need: the rows
+// that errors name (those that placed an item, the stations and roadside
+// signs, the row a failure came in), which row placed the item each cell
+// holds, and every failure. Every row and keyword candidate is handed to a
+// listener as it ends, and then forgotten, so that what is kept does not
+// grow with the descriptions but with the route.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "reader/keywords.h"
@@ -15,20 +17,53 @@
 
 namespace scenario::tool {
 
+// A field as read, with its own copy of the text. A field kept past its
+// row keeps only the start of a long text: what a message shows of it.
+struct RecordedField {
+    FieldLocation at;
+    int endColumn = 0;
+    std::string text;
+    std::int64_t number = 0;
+    bool isNumber = false;
+    bool startsLine = false;  // only blanks stand before it on its line
+    bool cut = false;         // `text` is only the start of the field
+    bool utf8 = true;         // when cut: whether the whole text is UTF-8
+
+    // The most of a text a field keeps past its row.
+    static constexpr std::size_t keptText = 1024;
+
+    void assign(const ReadField& field);
+    // Takes `field` with a long text cut (reusing this field's storage).
+    void keep(const RecordedField& field);
+};
+
 struct RecordedRow {
     Source source = Source::none;
     const Keyword* keyword = nullptr;
-    ReadField keywordField;
-    std::vector<ReadField> values;
+    RecordedField keywordField;
+    std::vector<RecordedField> values;
     bool complete = false;  // ended without a fault inside it
 };
+
+// Takes `row` into `kept` with its long texts cut; only its first `values`
+// values when fewer are needed.
+void keep_row(RecordedRow& kept, const RecordedRow& row, std::size_t values = SIZE_MAX);
 
 struct RecordedCandidate {
     Source source = Source::none;
     Part part = Part::prologue;
-    ReadField field;
+    RecordedField field;
     bool matched = false;
     bool hyphenSkipped = false;  // passed over for its hyphen, never tested
+};
+
+// Told of every row when it ends and of every keyword candidate, in the
+// order of the files; what it is handed is valid during the call only.
+class RowListener {
+public:
+    virtual ~RowListener() = default;
+    virtual void row(const RecordedRow& row) = 0;
+    virtual void candidate(const RecordedCandidate& candidate) = 0;
 };
 
 // Who put the item a cell holds: the row being read (directly, or as a
@@ -43,7 +78,7 @@ struct CellOwner {
 struct RecordedFailure {
     ErrorCode code = ErrorCode::none;
     Source source = Source::none;
-    ReadField field;
+    RecordedField field;
     std::optional<std::int32_t> position;
     int row = -1;  // the row being read, if any
 };
@@ -52,7 +87,7 @@ struct RecordedFault {
     Fault kind = Fault::other;
     std::string what;
     Source source = Source::none;
-    ReadField field;
+    RecordedField field;
     int row = -1;
 };
 
@@ -64,6 +99,10 @@ struct RecordedPassFailure {
 
 class Recorder : public ReadObserver {
 public:
+    // The listener, when given, is told of rows and candidates while a
+    // reading is recorded; the recorder never owns it.
+    explicit Recorder(RowListener* listener = nullptr) : listener_(listener) {}
+
     void opened(Source source, std::string_view text) override;
     void header(Source source, const ReadField& field) override;
     void candidate(Source source, Part part, const ReadField& field, bool matched) override;
@@ -78,15 +117,25 @@ public:
     void fault(Fault kind, const std::string& what, Source source, const ReadField& field) override;
     void pass_failed(ErrorCode code, std::int64_t cell, std::int64_t cause) override;
 
+    // Keep every row, not only those the errors name (to draw every item
+    // with the row it comes from). Set before the reading.
+    bool keepEveryRow = false;
+
+    // The rows kept, in file order; a row's number is its index here.
     std::vector<RecordedRow> rows;
-    std::vector<RecordedCandidate> candidates;
+    // The last row of each kilometre-point break (break_tre, break_due,
+    // break_uno): the one whose values stand.
+    std::array<std::optional<RecordedRow>, 3> lastBreaks;
+    // The first field before the line description's "[generale]" that is
+    // nearly that header.
+    std::optional<RecordedField> nearHeader;
     std::vector<RecordedFailure> failures;
     std::optional<RecordedFault> faulted;
     std::vector<RecordedPassFailure> passFailures;
     // Indexed by Source.
     std::array<bool, 3> opened_{};
     std::array<bool, 3> headerFound{};
-    std::array<ReadField, 3> headers;  // where each "[generale]" stands
+    std::array<RecordedField, 3> headers;  // where each "[generale]" stands
     std::array<std::size_t, 3> textSize{};
 
     // Who placed what a cell holds; nothing for a cell no item was put in.
@@ -98,9 +147,19 @@ public:
     std::optional<int> source_row(std::int64_t cell) const;
 
 private:
-    int current_row_ = -1;
-    std::unordered_map<std::int64_t, CellOwner> owners_;
-    std::unordered_map<std::int64_t, int> approach_owners_;
+    void end_row(bool ended);
+    // The row being read: its number once kept, and whether it must be.
+    int current_row() const { return row_open_ ? static_cast<int>(rows.size()) : -1; }
+    void keep_current() { keep_ = row_open_ || keep_; }
+
+    RowListener* listener_;
+    RecordedRow current_;
+    bool row_open_ = false;
+    bool keep_ = false;
+    RecordedCandidate candidate_;
+    // By cell; a cell is one of the route's, so there are as many as cells.
+    std::vector<std::optional<CellOwner>> owners_;
+    std::vector<int> approachOwners_;  // -1: none
 };
 
 inline std::size_t index_of(Source source) { return static_cast<std::size_t>(source); }

@@ -51,10 +51,12 @@ std::string source_lines(const SourcePoint& at, const ReportStyle& style) {
     for (int c = 1; c < caret && from < line.size(); ++c) from = next_character(from);
     std::size_t to = from;
     for (int c = caret; c < end && to < line.size(); ++c) to = next_character(to);
-    const std::string field = line.substr(from, to - from);
     const std::size_t shown = characters(excerpt.text);
     const std::size_t room =
         shown >= static_cast<std::size_t>(excerpt.column) ? shown - static_cast<std::size_t>(excerpt.column) + 1 : 1;
+    // The caret runs under at most `room` characters of the field, and a
+    // character takes at most four bytes: no more of a long field is needed.
+    const std::string field = line.substr(from, std::min(to - from, 4 * room + 4));
     const std::size_t under = std::max<std::size_t>(1, std::min(characters(escape_controls(field)), room));
 
     const std::string number = std::to_string(at.line);
@@ -105,6 +107,7 @@ std::string summary_line(const Analysis& analysis) {
     if (analysis.stoppedEarly) {
         text += " (the search for errors stopped " + analysis.stopReason + "; more may follow)";
     }
+    if (!analysis.notShown.empty()) text += " (" + analysis.notShown + ")";
     return text;
 }
 

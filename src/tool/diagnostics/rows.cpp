@@ -51,6 +51,45 @@ const std::vector<Shape>& shapes() {
     return table;
 }
 
+// Text that is not UTF-8 as display_text takes it: each byte the character
+// of its code.
+std::string single_byte_utf8(std::string_view bytes) {
+    std::string out;
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.push_back(ch);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// What a message shows of a text of which `start` is at least the first
+// 244 bytes, or all; `utf8` tells whether the whole text is UTF-8 (else it
+// is taken byte by byte). Past 60 characters it is cut with "...".
+std::string shown_start(std::string_view start, bool utf8) {
+    constexpr std::size_t longest = 60;
+    // Every character takes at most four bytes.
+    constexpr std::size_t enough = (longest + 1) * 4;
+    std::string_view part = start.substr(0, enough);
+    if (utf8) {
+        while (part.size() < start.size() && !part.empty() &&
+               (static_cast<unsigned char>(start[part.size()]) & 0xC0) == 0x80) {
+            part.remove_suffix(1);
+        }
+    }
+    std::string shown = escape_controls(utf8 ? std::string(part) : single_byte_utf8(part));
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if ((static_cast<unsigned char>(shown[i]) & 0xC0) == 0x80) continue;
+        if (++characters > longest) return shown.substr(0, i) + "...";
+    }
+    return shown;
+}
+
 const Shape* shape_of(const Keyword& keyword) {
     for (const Shape& shape : shapes()) {
         if (shape.keyword == &keyword) return &shape;
@@ -76,47 +115,49 @@ std::string_view item_noun(const Keyword& keyword) {
     return shape == nullptr ? keyword.written : shape->noun;
 }
 
-const ReadField* value_of(const RecordedRow& row, std::size_t index) {
+const RecordedField* value_of(const RecordedRow& row, std::size_t index) {
     return index < row.values.size() ? &row.values[index] : nullptr;
 }
 
 std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index) {
-    const ReadField* field = value_of(row, index);
+    const RecordedField* field = value_of(row, index);
     if (field == nullptr || !field->isNumber) return std::nullopt;
     return field->number;
 }
 
-std::string shown_text(std::string_view text) {
-    constexpr std::size_t longest = 60;
-    std::string shown = display_text(text);
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        if ((static_cast<unsigned char>(shown[i]) & 0xC0) == 0x80) continue;
-        if (++characters > longest) return shown.substr(0, i) + "...";
-    }
-    return shown;
+std::string shown_text(std::string_view text) { return shown_start(text, is_valid_utf8(text)); }
+
+std::string shown_text(const RecordedField& field) {
+    return shown_start(field.text, field.cut ? field.utf8 : is_valid_utf8(field.text));
 }
 
-std::string quoted(std::string_view text) {
+namespace {
+
+std::string in_backquotes(const std::string& shown) {
     std::string q = "`";
-    q += shown_text(text);
+    q += shown;
     q += '`';
     return q;
 }
+
+}  // namespace
+
+std::string quoted(std::string_view text) { return in_backquotes(shown_text(text)); }
+std::string quoted(const RecordedField& field) { return in_backquotes(shown_text(field)); }
 
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 
 std::string item_words(const RecordedRow& row) {
     const Keyword& keyword = *row.keyword;
     if (&keyword == &keyword::station) {
-        const ReadField* name = value_of(row, 16);
-        if (name != nullptr) return "station " + shown_text(name->text);
+        const RecordedField* name = value_of(row, 16);
+        if (name != nullptr) return "station " + shown_text(*name);
         if (const std::optional<std::int64_t> p = number_of(row, 0)) return "the station at " + metres(*p);
         return "the station";
     }
     std::string words = "the " + std::string(item_noun(keyword));
     if (&keyword == &keyword::sign) {
-        if (const ReadField* lettering = value_of(row, 1)) words.append(" ").append(shown_text(lettering->text));
+        if (const RecordedField* lettering = value_of(row, 1)) words.append(" ").append(shown_text(*lettering));
     }
     if (const std::optional<std::int64_t> p = number_of(row, 0); p && value_count(keyword) > 1) {
         words += " at " + metres(*p);

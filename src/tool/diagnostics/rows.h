@@ -20,7 +20,7 @@ std::string_view value_name(const Keyword& keyword, std::size_t index);
 std::string_view item_noun(const Keyword& keyword);
 
 // A value of a row as read, when the row got that far.
-const ReadField* value_of(const RecordedRow& row, std::size_t index);
+const RecordedField* value_of(const RecordedRow& row, std::size_t index);
 std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index);
 
 // "the signal at 12300 m", "station Brenzola", "the roadside sign (Cippo ) at
@@ -28,9 +28,13 @@ std::optional<std::int64_t> number_of(const RecordedRow& row, std::size_t index)
 std::string item_words(const RecordedRow& row);
 
 // An author's text as a message shows it: control characters escaped and,
-// past 60 characters, cut with "...". `quoted` puts it in backquotes.
+// past 60 characters, cut with "..." (only what is shown of a long text is
+// converted). `quoted` puts it in backquotes.
 std::string shown_text(std::string_view text);
 std::string quoted(std::string_view text);
+// The same of a field, which may keep only the start of its text.
+std::string shown_text(const RecordedField& field);
+std::string quoted(const RecordedField& field);
 
 // "12300 m"
 std::string metres(std::int64_t m);

@@ -3,17 +3,21 @@
 // the diagnostics show them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "description/field_stream.h"
 #include "model/route_model.h"
 #include "tool/diagnostics/diagnostic.h"
 #include "tool/diagnostics/recorder.h"
+#include "tool/diagnostics/warnings.h"
 
 namespace scenario::tool {
 
@@ -22,6 +26,8 @@ struct Sources;
 // The two descriptions as the author gave them.
 class AuthorFiles {
 public:
+    // A description larger than largest_description is refused (a
+    // CommandFailure, bad_data) before it is read.
     AuthorFiles(std::string line_path, std::string train_path);
     // The descriptions of a compile, one of them perhaps read from standard
     // input.
@@ -29,41 +35,59 @@ public:
 
     const std::string& path(Source source) const;
     // The file's bytes; nothing when it is not a regular file that can be read.
-    const std::optional<std::string>& text(Source source) const;
+    std::optional<std::string_view> text(Source source) const;
     // Why a file cannot be read: "does not exist", "is a folder", ...
     const std::string& trouble(Source source) const;
-    // One line of a file, without its line end.
-    std::string line(Source source, int number) const;
+    // One line of a file, without its line end (empty past the last line).
+    std::string_view line(Source source, int number) const;
 
-    SourcePoint point(Source source, const ReadField& field) const;
+    SourcePoint point(Source source, const RecordedField& field) const;
     SourcePoint point(Source source, FieldLocation at, int end_column = 0) const;
     SourcePoint whole(Source source) const { return {path(source), 0, 0, 0, {}}; }
+    // Names the file of a point made without it, and gives it its line.
+    void complete(SourcePoint& at, Source source) const;
 
 private:
     struct File {
         std::string path;
-        std::optional<std::string> text;
+        std::shared_ptr<const std::string> text;  // none when it cannot be read
         std::string trouble;
-        std::unique_ptr<FieldStream> lines;
+        // The number of the line at every 4096th byte, to find a line
+        // without keeping where each begins.
+        std::vector<int> lineAt;
+        // The lines shown so far, shared by every point into them.
+        mutable std::map<int, LineText> shown;
     };
     const File& file(Source source) const { return source == Source::train_description ? train_ : line_; }
-    static File load(std::string path, const std::optional<std::string>& text = std::nullopt);
+    // A file larger than largest_description is a CommandFailure
+    // (bad_data), `what` naming it.
+    static File load(std::string path, const char* what, const std::optional<std::string>& text = std::nullopt);
+    static void index_lines(File& f);
+    const LineText& shown_line(Source source, int number) const;
 
     File line_;
     File train_;
 };
 
 struct Run {
+    // Warnings of the names given are not kept.
+    explicit Run(std::set<std::string> silenced = {}) : warnings(std::move(silenced)) {}
+    // The recorder tells the warnings of this run, where they stand.
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
     RouteModel model;
-    Recorder recorder;
+    RowWarnings warnings;
+    Recorder recorder{&warnings};
     int stamp = 0;                // 1250 or 1251 when the stamp was refused
     bool nothingToWrite = false;  // no route length was read
 };
 
 // Reads the two texts (nothing: the file is absent) as the program reads its
-// descriptions, then completes the signalling and stamps the scenario; writes
-// no binary file.
-std::unique_ptr<Run> read_only(const std::optional<std::string>& line, const std::optional<std::string>& train,
-                               const std::string& title, const std::string& train_code, bool with_geometry = true);
+// descriptions, then completes the signalling and stamps the scenario; reads
+// and writes no file.
+std::unique_ptr<Run> read_only(std::optional<std::string_view> line, std::optional<std::string_view> train,
+                               const std::string& title, const std::string& train_code, bool with_geometry = true,
+                               const std::set<std::string>& silenced = {});
 
 }  // namespace scenario::tool

@@ -4,6 +4,8 @@
 
 #include "compactor/binary_decoding.h"
 #include "io/file_system.h"
+#include "model/placement.h"
+#include "reader/line_reader.h"
 #include "tool/base/compaction.h"
 #include "tool/base/compiled_sizes.h"
 #include "tool/base/exit_status.h"
@@ -13,12 +15,11 @@ namespace scenario::tool {
 
 namespace {
 
-// The longest route the reader accepts, and the plan geometry and cells it
-// reaches beyond the route's end: files larger than that hold no scenario.
-constexpr std::int64_t longest_route = 1000000;
-constexpr std::int64_t beyond_the_route = 7000;
-constexpr std::size_t most_metres = longest_route + beyond_the_route + 1;
-constexpr std::size_t most_cells = (longest_route + beyond_the_route) / 50 + 1;
+// The plan geometry and cells of the longest route the reader accepts: files
+// larger than that hold no scenario.
+constexpr std::int64_t longest_track = std::int64_t{longest_route} + geometry_beyond_route;
+constexpr std::size_t most_metres = longest_track + 1;
+constexpr std::size_t most_cells = longest_track / cell_metres + 1;
 
 std::string read_file(const std::string& path) {
     try {

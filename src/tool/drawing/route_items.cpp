@@ -159,33 +159,36 @@ void Collector::cell_items() {
         switch (c.kind) {
             case cell_kind::signal: {
                 RouteItem item = point_item(ItemKind::signal, i, point_item_metres(i));
-                const SignalCodes s = signal_codes(c);
-                item.value = s.leftType * 3 + s.rightType;
+                const SignalKind s = unpack_signal_kind(c.data4);
+                const SignalCodes codes[] = {unpack_signal_codes(c.data1), unpack_signal_codes(c.data2),
+                                             unpack_signal_codes(c.data3)};
+                item.value = static_cast<double>(combined_signal_type(s.leftType, s.rightType));
                 item.label = std::to_string(s.leftType) + "/" + std::to_string(s.rightType);
                 // The signal row's values, in its order, as stored.
-                item.fields = {field("posizione", item.at), field("sx", s.leftType), field("s1", s.left[0]),
-                               field("s2", s.left[1]),      field("s3", s.left[2]),  field("rapp", s.rapp),
-                               field("dx", s.rightType),    field("d1", s.right[0]), field("d2", s.right[1]),
-                               field("d3", s.right[2]),     field("tempo", c.data5)};
+                item.fields = {field("posizione", item.at), field("sx", s.leftType),     field("s1", codes[0].left),
+                               field("s2", codes[1].left),  field("s3", codes[2].left),  field("rapp", s.rapp),
+                               field("dx", s.rightType),    field("d1", codes[0].right), field("d2", codes[1].right),
+                               field("d3", codes[2].right), field("tempo", c.data5)};
                 d_.items.push_back(std::move(item));
                 break;
             }
             case cell_kind::speed_boards: {
                 RouteItem item = point_item(ItemKind::speed_boards, i, point_item_metres(i));
-                const BoardRank a = board_rank(c.data1);
-                const BoardRank b = board_rank(c.data2);
-                const BoardRank cc = board_rank(c.data3);
-                item.value = a.left;
+                const BoardSpeeds a = unpack_board_speeds(c.data1);
+                const BoardSpeeds b = unpack_board_speeds(c.data2);
+                const BoardSpeeds cc = unpack_board_speeds(c.data3);
+                item.value = static_cast<double>(a.left);
                 item.label = std::to_string(a.left) + "/" + std::to_string(b.left) + "/" + std::to_string(cc.left);
+                const Stripes stripes = unpack_stripes(c.data4);
                 item.fields = {field("posizione", item.at),
                                field("vas", a.left),
                                field("vbs", b.left),
                                field("vcs", cc.left),
-                               field("strisces", c.data4 / stripes_left_factor),
+                               field("strisces", stripes.left),
                                field("vad", a.right),
                                field("vbd", b.right),
                                field("vcd", cc.right),
-                               field("strisced", c.data4 % stripes_left_factor)};
+                               field("strisced", stripes.right)};
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -210,7 +213,7 @@ void Collector::cell_items() {
             }
             case cell_kind::restriction:
             case cell_kind::restriction_without_speed: {
-                RouteItem item = point_item(ItemKind::restriction, i, restriction_metres(i));
+                RouteItem item = point_item(ItemKind::restriction, i, cell_start(i));
                 const bool with_speed = c.kind == cell_kind::restriction;
                 item.value = with_speed ? c.data1 : 0;
                 item.label = with_speed ? std::to_string(c.data1) : "";

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "model/placement.h"
 #include "tool/base/display_text.h"
 
 namespace scenario::tool {
@@ -181,7 +182,7 @@ std::string view_data(const RouteData& route, const nlohmann::ordered_json& diag
     j.close(']').close('}');
     j.key("route").open('{');
     j.key("length").number(route.routeLength).key("extent").number(route.extent);
-    j.key("cellMetres").number(50).key("trackMetres").number(route.trackMetres);
+    j.key("cellMetres").number(cell_metres).key("trackMetres").number(route.trackMetres);
     j.key("title").string(route.title).key("trainCode").string(route.trainCode);
     j.close('}');
     j.key("breaks").open('[');
