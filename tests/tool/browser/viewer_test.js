@@ -415,7 +415,8 @@ const tests = {
             return {
                 range: await tab.evaluate(() => window.viewer.range()),
                 said: await tab.$eval('#range-said', (o) => o.textContent),
-                hash: await tab.evaluate(() => location.hash),
+                hash: await tab.waitForFunction(() => /^#km=/.test(location.hash) && location.hash, { timeout: 2000 })
+                    .then(() => new Promise((r) => setTimeout(r, 300))).then(() => tab.evaluate(() => location.hash)),
                 box: [await tab.$eval('#range-from', (i) => i.value), await tab.$eval('#range-to', (i) => i.value)],
             };
         };

@@ -27,7 +27,10 @@
         (BY_KIND[item.kind] = BY_KIND[item.kind] || []).push(item);
     }
     const kindItems = (kind) => BY_KIND[kind] || [];
-    const PX = () => window.devicePixelRatio || 1;
+    // The device pixel ratio, read once a drawing (reading it is not free,
+    // and a drawing writes thousands of labels).
+    let pixelRatio = window.devicePixelRatio || 1;
+    const PX = () => pixelRatio;
 
     // ---------------------------------------------------------------- text
 
@@ -196,16 +199,28 @@
     const FONT = (size, bold) => `${bold ? 'bold ' : ''}${Math.round(size * PX())}px "DejaVu Sans", Arial, sans-serif`;
 
     // Boxes already drawn on: a label is written only where it covers none.
+    // Kept in columns of the page, so that a label is tested only against
+    // the boxes near it.
+    const COLUMN = 64;
     class Boxes {
         constructor() {
-            this.taken = [];
+            this.columns = new Map();
         }
         take(x0, y0, x1, y1) {
-            this.taken.push([x0, y0, x1, y1]);
+            const box = [x0, y0, x1, y1];
+            for (let c = Math.floor(x0 / COLUMN); c <= Math.floor(x1 / COLUMN); c++) {
+                const column = this.columns.get(c);
+                if (column) column.push(box);
+                else this.columns.set(c, [box]);
+            }
         }
         claim(x0, y0, x1, y1) {
-            for (const [a, b, c, d] of this.taken) {
-                if (x0 < c && a < x1 && y0 < d && b < y1) return false;
+            for (let c = Math.floor(x0 / COLUMN); c <= Math.floor(x1 / COLUMN); c++) {
+                const column = this.columns.get(c);
+                if (!column) continue;
+                for (const [a, b, cc, d] of column) {
+                    if (x0 < cc && a < x1 && y0 < d && b < y1) return false;
+                }
             }
             this.take(x0, y0, x1, y1);
             return true;
@@ -220,15 +235,32 @@
     const X = (u, m) => u.valToPos(m, 'x', true);
     const Y = (u, v) => u.valToPos(v, 'y', true);
 
+    // The font is set only when it changes (setting it parses it); whoever
+    // else draws on a canvas forgets the one set here first.
     function text(ctx, s, x, y, size, colour, align, bold) {
-        ctx.font = FONT(size, bold);
+        const font = FONT(size, bold);
+        if (ctx.fontSet !== font) {
+            ctx.font = font;
+            ctx.fontSet = font;
+        }
         ctx.fillStyle = colour;
         ctx.textAlign = align || 'left';
         ctx.fillText(s, x, y);
     }
+    // Widths measured once for each text and font: the same labels come
+    // back at every redraw.
+    const widths = new Map();
     function textWidth(ctx, s, size, bold) {
-        ctx.font = FONT(size, bold);
-        return ctx.measureText(s).width;
+        const font = FONT(size, bold);
+        const key = `${font}\u0000${s}`;
+        let w = widths.get(key);
+        if (w === undefined) {
+            if (widths.size > 50000) widths.clear();
+            ctx.font = font;
+            w = ctx.measureText(s).width;
+            widths.set(key, w);
+        }
+        return w;
     }
 
     // A label written where it covers no mark and no other label of its
@@ -745,6 +777,7 @@
     const charts = [];
     let range = { min: 0, max: EXTENT };
     let opened = false; // the first view is drawn: the address follows the range from then on
+    let addressTimer = null;
     let syncing = false;
 
     function chartWidth() {
@@ -860,6 +893,7 @@
                     (u) => {
                         lane.marks = [];
                         lane.boxes = new Boxes();
+                        u.ctx.fontSet = null;
                         // The lane's title lies over the top left of the plot.
                         lane.boxes.take(0, 0, (56 + title.offsetWidth + 4) * PX(), 17 * PX());
                         const ctx = u.ctx;
@@ -901,6 +935,7 @@
     }
 
     function setRange(min, max, from) {
+        pixelRatio = window.devicePixelRatio || 1;
         const least = 200;
         if (!(max > min)) return;
         if (max - min < least) {
@@ -938,7 +973,11 @@
         }
         document.getElementById('range-from').value = endText(min);
         document.getElementById('range-to').value = endText(max, min);
-        if (opened) keepInAddress();
+        // The address a moment after the last change: changing it is slow.
+        if (opened) {
+            clearTimeout(addressTimer);
+            addressTimer = setTimeout(keepInAddress, 200);
+        }
         document.getElementById('readout').textContent =
             `km ${readingText(readingAt(min))} \u2013 ${readingText(readingAt(max))} (${metresText(max - min)} shown)`;
         plan.follow();
@@ -1098,6 +1137,7 @@
                 canvas.height = Math.round(h * PX());
             }
             const ctx = canvas.getContext('2d');
+            ctx.fontSet = null;
             ctx.clearRect(0, 0, canvas.width, canvas.height);
             if (n < 2) {
                 text(ctx, 'no plan geometry in this scenario', 10 * PX(), 40 * PX(), 12, COLOURS.faint);
