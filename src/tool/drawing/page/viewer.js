@@ -195,6 +195,9 @@
         text: DARK ? '#e6e6e6' : '#262626',
         faint: DARK ? '#b3b3b3' : '#595959',
         grid: DARK ? '#2c2c2c' : '#ededed',
+        // Text in the colours of the marks, dark enough to read (4.5 : 1).
+        orangeText: DARK ? '#f4a06a' : '#a04000',
+        leftText: DARK ? '#8fc1ee' : '#1f5a8c',
     };
     const FONT = (size, bold) => `${bold ? 'bold ' : ''}${Math.round(size * PX())}px "DejaVu Sans", Arial, sans-serif`;
 
@@ -365,7 +368,7 @@
             values: (min, max) =>
                 kindItems('speed-boards')
                     .filter((it) => it.at >= min && it.at <= max)
-                    .flatMap((it) => ['A', 'B', 'C'].map((r) => it.fields[`rank ${r} left (km/h)`]))
+                    .flatMap((it) => ['vas', 'vbs', 'vcs'].map((k) => it.fields[k]))
                     .concat(kindItems('slowdown').filter((it) => it.to >= min && it.from <= max).map((it) => it.value)),
             hit: ['speed-boards', 'warning-board', 'restriction', 'slowdown-approach', 'slowdown', 'speed'],
             draw(u, lane) {
@@ -387,7 +390,7 @@
                 }
                 for (const it of visible(u, 'speed-boards')) {
                     const x = X(u, it.at);
-                    const ranks = ['A', 'B', 'C'].map((r) => it.fields[`rank ${r} left (km/h)`]);
+                    const ranks = ['vas', 'vbs', 'vcs'].map((k) => it.fields[k]);
                     ranks.forEach((v, i) => {
                         const y = Y(u, v);
                         const s = (4 - i * 0.5) * PX();
@@ -451,8 +454,8 @@
                 for (const [it, x0, x1, y] of slowdowns) {
                     const long = `${it.value} km/h, ${it.to - it.from} m`;
                     const c = (x0 + x1) / 2;
-                    const done = [4, 15].some((up) => label(long, c - textWidth(ctx, long, 10, true) / 2, y - up * PX(), 10, COLOURS.slowdownEdge, true));
-                    if (!done) label(String(it.value), c - textWidth(ctx, String(it.value), 10, true) / 2, y - 4 * PX(), 10, COLOURS.slowdownEdge, true);
+                    const done = [4, 15].some((up) => label(long, c - textWidth(ctx, long, 10, true) / 2, y - up * PX(), 10, COLOURS.orangeText, true));
+                    if (!done) label(String(it.value), c - textWidth(ctx, String(it.value), 10, true) / 2, y - 4 * PX(), 10, COLOURS.orangeText, true);
                 }
                 for (const [it, x, y] of restrictions) {
                     if (it.label) label(it.label, x + 5 * PX(), y + 7 * PX(), 9, COLOURS.restriction);
@@ -514,9 +517,9 @@
                     bands.push([it, x0, x1, y, h]);
                 }
                 for (const [it, x0, x1, y, h] of bands) {
-                    const s = `R ${it.fields['radius (m)']}, ${it.fields['length (m)']} m`;
+                    const s = `R ${it.fields.radius}, ${it.fields.length} m`;
                     if (textWidth(ctx, s, 9) > x1 - x0 + 40 * PX()) continue;
-                    put(u, lane, s, x0, it.side < 0 ? y - 2 * PX() : y + h + 9 * PX(), 9, it.side < 0 ? COLOURS.left : COLOURS.right);
+                    put(u, lane, s, x0, it.side < 0 ? y - 2 * PX() : y + h + 9 * PX(), 9, it.side < 0 ? COLOURS.leftText : COLOURS.orangeText);
                 }
             },
         },
