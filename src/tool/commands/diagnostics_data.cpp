@@ -157,26 +157,28 @@ int last_line_read(const Recorder& recorder, Source source) {
     return last;
 }
 
-// How many lines a text has, its line ends as the field stream counts them.
-int line_count(std::string_view text) {
-    int lines = 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++lines;
-    }
-    return lines;
-}
-
 // The kinds of drawn rows that stand after `line` (one row a line, its
-// keyword first), in the order they first come.
+// keyword first), in the order they first come. One pass over the text, its
+// line ends as the field stream counts them: a description may hold
+// millions of lines.
 std::vector<std::string> drawn_rows_after(const AuthorFiles& files, Source source, int line) {
     std::vector<std::string> kinds;
     const std::optional<std::string_view> text = files.text(source);
     if (!text) return kinds;
-    const int lines = line_count(*text);
-    for (int n = line + 1; n <= lines; ++n) {
-        const std::string_view row = files.line(source, n);
-        const char* words = drawn_as(keyword_in(source, row.substr(0, row.find(','))));
-        if (words != nullptr && std::find(kinds.begin(), kinds.end(), words) == kinds.end()) kinds.emplace_back(words);
+    int number = 1;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= text->size(); ++i) {
+        if (i < text->size() && (*text)[i] != '\n' && (*text)[i] != '\r') continue;
+        if (number > line) {
+            const std::string_view row = text->substr(begin, i - begin);
+            const char* words = drawn_as(keyword_in(source, row.substr(0, row.find(','))));
+            if (words != nullptr && std::find(kinds.begin(), kinds.end(), words) == kinds.end()) {
+                kinds.emplace_back(words);
+            }
+        }
+        if (i + 1 < text->size() && (*text)[i] == '\r' && (*text)[i + 1] == '\n') ++i;
+        ++number;
+        begin = i + 1;
     }
     return kinds;
 }

@@ -232,7 +232,7 @@ std::string call_time(const RouteItem& station) {
     const std::string call = field_text(station, "call");
     for (const char* name : {"arrival", "departure", "passing"}) {
         if (call == "stop" && std::string_view(name) != "arrival") continue;
-        const std::string t = field_text(station, name);
+        std::string t = field_text(station, name);
         if (!t.empty()) return t;
     }
     return {};
