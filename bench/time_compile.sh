@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times scenario-tool compile of the largest scenario (a 1,000,000 m route,
 # 20 MB of plan geometry) against a plain copy of the three files it writes,
-# each run paired with a copy, from fresh folders. Given a second tool, runs
-# it in the same rounds, so that two builds are compared under one load.
+# each run paired with a copy, from fresh folders; and scenario-tool check of
+# the same descriptions (which writes nothing) in the same rounds. Given a
+# second tool, runs it in the same rounds, so that two builds are compared
+# under one load.
 # Reports the medians of the wall time and of the processor time (user +
 # system) of each, their ratios to the copy, and the peak memory of one more
 # compile with each tool.
@@ -27,6 +29,9 @@ compile() {
     "$1" compile --line "$work/max_line.txt" --train "$work/max_train.txt" --title Max --train-code "T 1" \
         --out "$2" >/dev/null
 }
+check() {
+    "$1" check --line "$work/max_line.txt" --train "$work/max_train.txt" --title Max --train-code "T 1" >/dev/null
+}
 mkdir "$work/written"
 compile "${tools[0]}" "$work/written"
 
@@ -48,6 +53,7 @@ for i in $(seq 1 "$runs"); do
     for t in "${!tools[@]}"; do
         mkdir "$target/compile$t"
         timed "$work/compile$t.times" compile "${tools[$t]}" "$target/compile$t"
+        timed "$work/check$t.times" check "${tools[$t]}"
     done
     rm -rf "$target"
 done
@@ -65,7 +71,11 @@ for t in "${!tools[@]}"; do
     mkdir "$work/peak$t"
     peak="$(/usr/bin/time -f '%M' "${tools[$t]}" compile --line "$work/max_line.txt" --train "$work/max_train.txt" \
         --title Max --train-code "T 1" --out "$work/peak$t" 2>&1 >/dev/null | tail -n 1)"
+    check_wall="$(column_median "$work/check$t.times" 1)"
+    check_cpu="$(column_median "$work/check$t.times" 2)"
     echo "  compile with ${tools[$t]}:"
     echo "                           $(ms "$wall")  $(ms "$cpu")  ($(ratio "$wall" "$copy_wall") x the copy's wall time," \
         "$(ratio "$cpu" "$copy_cpu") x its processor time; peak memory $(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }') MiB)"
+    echo "  check with the same:     $(ms "$check_wall")  $(ms "$check_cpu")  ($(ratio "$check_wall" "$copy_wall") x the" \
+        "copy's wall time, $(ratio "$check_cpu" "$copy_cpu") x its processor time)"
 done

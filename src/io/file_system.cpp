@@ -209,6 +209,19 @@ void OutputFile::write(std::string_view bytes) {
     }
 }
 
+void OutputFile::write_at(std::uint64_t offset, std::string_view bytes) {
+    if (!buffer_.empty()) {
+        write_through(std::string_view(buffer_.data(), buffer_.size()));
+        buffer_.clear();
+    }
+    while (!bytes.empty()) {
+        const long long n = files::write_some_at(fd_, bytes.data(), bytes.size(), offset);
+        if (n <= 0) throw FileError(failed("cannot write", n < 0 ? errno : ENOSPC), path_);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
 void OutputFile::commit() {
     if (committed_) return;
     if (!buffer_.empty()) {

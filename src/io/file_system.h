@@ -85,6 +85,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void write(std::string_view bytes);
+    // Writes `bytes` at `offset` from the start of the file, after what was
+    // written before; write() goes on where it was. The file grows to hold
+    // them. For a file whose two parts are made together.
+    void write_at(std::uint64_t offset, std::string_view bytes);
     // Writes out what is buffered, closes the file and renames it over the
     // final name. The data is handed to the system, not synced to the disk.
     void commit();

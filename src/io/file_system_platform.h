@@ -42,6 +42,8 @@ int open_file_for_reading(const std::string& path, Links links);
 bool stat_regular(int fd, std::uint64_t& size, const char*& not_regular);
 long long read_some(int fd, char* into, std::size_t count);
 long long write_some(int fd, const char* from, std::size_t count);
+// Writes at `offset` without moving the position write_some() writes at.
+long long write_some_at(int fd, const char* from, std::size_t count, std::uint64_t offset);
 int close_file(int fd);
 
 // Creates the temporary file exclusively and takes the writer's hold on it;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <thread>
 
 #include "io/file_system.h"
@@ -69,6 +70,18 @@ long long write_some(int fd, const char* from, std::size_t count) {
     ssize_t n = 0;
     do {
         n = ::write(fd, from, std::min(count, largest_transfer));
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+long long write_some_at(int fd, const char* from, std::size_t count, std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+        errno = EFBIG;
+        return -1;
+    }
+    ssize_t n = 0;
+    do {
+        n = ::pwrite(fd, from, std::min(count, largest_transfer), static_cast<off_t>(offset));
     } while (n < 0 && errno == EINTR);
     return n;
 }

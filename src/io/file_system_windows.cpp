@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 
 #include "io/file_system.h"
 #include "io/file_system_platform.h"
@@ -78,6 +79,22 @@ long long read_some(int fd, char* into, std::size_t count) {
 
 long long write_some(int fd, const char* from, std::size_t count) {
     return _write(fd, from, static_cast<unsigned>(std::min(count, largest_transfer)));
+}
+
+// The descriptor's position is put back, so that write_some() goes on where
+// it was.
+long long write_some_at(int fd, const char* from, std::size_t count, std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<long long>::max())) {
+        errno = EFBIG;
+        return -1;
+    }
+    const long long position = _telli64(fd);
+    if (position < 0 || _lseeki64(fd, static_cast<long long>(offset), SEEK_SET) < 0) return -1;
+    const long long n = write_some(fd, from, count);
+    const int error = errno;
+    if (_lseeki64(fd, position, SEEK_SET) < 0) return -1;
+    errno = error;
+    return n;
 }
 
 int close_file(int fd) { return _close(fd); }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iterator>
 #include <string_view>
+#include <vector>
 
 #include "model/zeroed_block.h"
 
@@ -73,13 +74,25 @@ inline TrackValue value(const std::byte* slot) {
 
 }  // namespace track_slot
 
-// Coordinates are kept in two columns (x, y) of slots, in the file's order:
-// every x, then every y. A slot holding a double is byte for byte what the
-// file holds for it, so the file is written straight from the columns (see
-// file_piece) and the table is the only copy of the geometry a compaction
-// makes. Both columns live in one zeroed block: creating the table writes
-// nothing, and an entry, once set, is never made empty again, so an empty
-// slot stays all zero.
+// A run of metres, each built from the two before it: straight on, or
+// turning by k (curved). A curve of k = 0 is not a straight run: its steps
+// add k times the direction, which may change the sign of a zero.
+struct TrackRun {
+    std::int64_t last = 0;  // the run's last metre
+    bool curved = false;
+    double k = 0.0;
+
+    bool operator==(const TrackRun&) const = default;
+};
+
+// The track is kept as the reader builds it: the points of metres 0 and 1
+// and the runs after them, a few hundred numbers where the entries of a long
+// route take 20 MB. The compactor writes the file from the runs, computing
+// the points a few thousand at a time (Points). Reading entries (at, values,
+// tags, file_piece) computes every one of them into a table once, and keeps
+// it, for readers of many points such as the drawings. Entries may also be
+// set one at a time (a geometry read back from its file, for one): the track
+// is then that table, and is not built any further.
 class Track {
 public:
     static constexpr int x = 0;
@@ -96,47 +109,63 @@ public:
     // Creates metres 0 to last_metre with every entry empty.
     void create(std::int32_t last_metre);
     // Creates metres 0 to last_metre that keep no values: every access is
-    // checked as with a full table, but values set are dropped and every
-    // entry reads empty. For a reading that only looks for its errors.
+    // checked as with a full table, but values set or built are dropped and
+    // every entry reads empty. For a reading that only looks for its errors.
     void create_bounds_only(std::int32_t last_metre);
-    bool keeps_values() const { return block_.size() != 0; }
+    bool keeps_values() const { return keeps_values_; }
     void clear();
 
-    // Checked access; a metre outside the table is a ReadFault.
+    // Building. start() sets metres 0 and 1 to the 16-bit integers of
+    // start_point(), metre 0 first, as far as the table reaches (a ReadFault
+    // names the first metre outside it). build() adds the metres from
+    // next_metre() to `last` (none when `last` lies behind); a metre beyond
+    // the table is a ReadFault once the metres before it are built.
+    void start();
+    void build(std::int64_t last, bool curved, double k);
+    std::int64_t next_metre() const { return next_; }
+    // How many of metres 0 and 1 start() has set.
+    int start_metres() const { return started_; }
+    // The line starts at (0, 0) heading along +y: metre 1 is (0, 1).
+    static constexpr std::int16_t start_point(std::int64_t metre, int coordinate) {
+        return metre == 1 && coordinate == y ? 1 : 0;
+    }
+    // The runs built since start(); none in a table that keeps no values.
+    const std::vector<TrackRun>& runs() const { return runs_; }
+    // The entries were set one at a time (set_int16, set_real): there are
+    // no runs, only the table.
+    bool set_one_by_one() const { return set_one_by_one_; }
+
+    // Checked access; a metre outside the table is a ReadFault. Reading a
+    // built metre computes the table (see above).
     TrackValue at(std::int64_t metre, int coordinate) const;
     double number(std::int64_t metre, int coordinate) const { return at(metre, coordinate).value; }
     void set_int16(std::int64_t metre, int coordinate, std::int16_t value);
-    void set_real(std::int64_t metre, int coordinate, double value) {
-        std::byte* s = slot(metre, coordinate);
-        if (s != nullptr) track_slot::store_real(s, value);
-    }
+    void set_real(std::int64_t metre, int coordinate, double value);
 
-    // Sets both coordinates of metre after metre, as doubles: the table's
-    // columns as they are when it is made (a table created again needs a new
-    // one). The caller checks each metre against last_metre() first, or lets
-    // check() throw for it.
-    class PointWriter {
+    // The points of the built metres, 2 to next_metre() - 1, in order, as
+    // the line geometry file's slots of doubles: computed from the runs with
+    // the arithmetic of the building (each step from the two points before
+    // it, the direction never renormalised), so the bits are the builder's.
+    class Points {
     public:
-        PointWriter() = default;
-        bool keeps_values() const { return xs_ != nullptr; }
-        std::int64_t last_metre() const { return static_cast<std::int64_t>(metres_) - 1; }
-        void check(std::int64_t metre) const {
-            if (metre < 0 || static_cast<std::uint64_t>(metre) >= metres_) track_->outside(metre);
-        }
-        // `metre` lies in the table and the table keeps values.
-        void put(std::size_t metre, double x_value, double y_value) const {
-            track_slot::store_real(xs_ + metre * track_slot::size, x_value);
-            track_slot::store_real(ys_ + metre * track_slot::size, y_value);
-        }
+        explicit Points(const Track& track) : runs_(&track.runs_) {}
+        std::int64_t next_metre() const { return m_; }
+        // Fills the slots of the next metres, at most `most`: x into `xs`,
+        // y into `ys`, track_slot::size bytes each. Returns how many; 0 once
+        // every built metre has been given.
+        std::size_t fill(std::byte* xs, std::byte* ys, std::size_t most);
 
     private:
-        friend class Track;
-        const Track* track_ = nullptr;
-        std::size_t metres_ = 0;
-        std::byte* xs_ = nullptr;  // null when the table keeps no values
-        std::byte* ys_ = nullptr;
+        template <bool curved>
+        void step_to(std::int64_t last, double k, std::byte* xs, std::byte* ys);
+
+        const std::vector<TrackRun>* runs_;
+        std::size_t run_ = 0;
+        std::int64_t m_ = 2;
+        // The points of metres m - 1 and m - 2.
+        double x1_ = 0.0, y1_ = 1.0;
+        double x2_ = 0.0, y2_ = 0.0;
     };
-    PointWriter point_writer();
 
     // One coordinate of every metre, read entry by entry (a table that keeps
     // no values reads empty).
@@ -204,16 +233,28 @@ public:
     Piece file_piece(int coordinate, std::size_t from, std::size_t most_metres) const;
 
 private:
+    // Both columns, x then y, computed first when needed; null when the
+    // table keeps no values.
+    const std::byte* table() const;
     const std::byte* column(int coordinate) const {
-        if (!keeps_values()) return nullptr;
-        return block_.data() + (coordinate == y ? metres_ * track_slot::size : 0);
+        const std::byte* t = table();
+        return t == nullptr || coordinate != y ? t : t + metres_ * track_slot::size;
     }
-    // The slot of an entry, checked; null when the table keeps no values.
-    std::byte* slot(std::int64_t metre, int coordinate) const;
+    // Checks the metre and the coordinate.
+    void check(std::int64_t metre, int coordinate) const;
     [[noreturn]] void outside(std::int64_t metre) const;
+    // The slot of an entry to set: the table is all there is from then on.
+    std::byte* slot_to_set(std::int64_t metre, int coordinate);
 
-    ZeroedBlock block_;
     std::size_t metres_ = 0;
+    bool keeps_values_ = false;
+    int started_ = 0;
+    std::int64_t next_ = 2;
+    std::vector<TrackRun> runs_;
+    bool set_one_by_one_ = false;
+    // Every entry: computed from the runs at the first read, or the entries
+    // set one at a time. Zeroed, so an entry never set reads empty.
+    mutable ZeroedBlock table_;
 };
 
 }  // namespace scenario

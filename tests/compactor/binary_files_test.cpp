@@ -8,6 +8,7 @@
 
 #include "compactor/binary_decoding.h"
 #include "compactor/little_endian.h"
+#include "model/read_fault.h"
 #include "support/temp_folder.h"
 
 namespace scenario {
@@ -264,6 +265,59 @@ TEST(LineGeometryFile, LongRunsDecodeAsTheTableHoldsThem) {
         }
     }
     EXPECT_EQ(differing, 0u);
+}
+
+// A built track is written from its runs, a piece at a time into both
+// halves: the file is the one its entries make when set one at a time,
+// however far it was built and across the seams between pieces.
+struct BuiltCase {
+    const char* name;
+    std::int32_t last_metre;
+    bool started;
+    std::vector<TrackRun> runs;  // built in order; one past the end stops the building
+};
+
+std::string written(const Track& track) {
+    TempFolder folder;
+    const std::string path = folder.file("g.dat");
+    write_line_geometry(track, path);
+    return read_file(path);
+}
+
+TEST(LineGeometryFile, BuiltTracksAsTheirEntriesSetOneByOne) {
+    const BuiltCase cases[] = {
+        {"never started", 5, false, {}},
+        {"one metre, start stopped", 0, true, {}},
+        {"started only", 5, true, {}},
+        {"built part of the way", 40000, true, {{20000, false, 0.0}, {35000, true, 0.001}}},
+        {"runs past the end", 40000, true, {{10, true, -0.002}, {30000, false, 0.0}, {50000, true, 0.003}}},
+        {"a curve of k = 0", 9, true, {{9, true, 0.0}}},
+    };
+    for (const BuiltCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Track built;
+        built.create(c.last_metre);
+        try {
+            if (c.started) built.start();
+            for (const TrackRun& run : c.runs) built.build(run.last, run.curved, run.k);
+        } catch (const ReadFault&) {
+            // the building stops at the first metre outside the table
+        }
+        Track one_by_one;
+        one_by_one.create(c.last_metre);
+        for (int coordinate : {Track::x, Track::y}) {
+            for (std::int64_t m = 0; m <= c.last_metre; ++m) {
+                const TrackValue v = built.at(m, coordinate);
+                if (v.tag == TrackTag::int16) one_by_one.set_int16(m, coordinate, static_cast<std::int16_t>(v.value));
+                if (v.tag == TrackTag::real) one_by_one.set_real(m, coordinate, v.value);
+            }
+        }
+        EXPECT_EQ(written(built), written(one_by_one));
+    }
+    Track started;
+    started.create(2);
+    started.start();
+    EXPECT_EQ(written(started), bytes({2, 0, 0, 0, 2, 0, 0, 0, 0, 0, 2, 0, 0, 0, 2, 0, 1, 0, 0, 0}));
 }
 
 TEST(LineGeometryFile, ATableThatKeepsNoValuesIsNotWritten) {

@@ -34,6 +34,20 @@ void write_new(const std::string& path) {
     replace_and_write(path, [](OutputFile& out) { out.write("new"); });
 }
 
+// Bytes written at an offset land there, past the end too, after what was
+// buffered; the writing in order goes on where it was.
+TEST(OutputFile, WritesAtAnOffsetBesideTheWritingInOrder) {
+    TempFolder folder;
+    const std::string path = folder.file("out.dat");
+    replace_and_write(path, [](OutputFile& out) {
+        out.write("abc");
+        out.write_at(10, "xyz");
+        out.write_at(1, "B");
+        out.write("de");
+    });
+    EXPECT_EQ(read_file(path), std::string("aBcde\0\0\0\0\0xyz", 13));
+}
+
 // Links, FIFOs, folders at an output name and a full disk are tried on the
 // whole program (driver/program_faults_test.cpp); here what it cannot show.
 TEST(OutputFile, AProducerThatFailsLeavesTheEarlierFileAndNoTemporaryFile) {

@@ -17,6 +17,7 @@
 
 #include "io/file_system.h"
 #include "tool/base/display_text.h"
+#include "tool/base/os.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
 
@@ -195,6 +196,7 @@ int usage_error(const CLI::App* command, const std::string& what) {
 }
 
 int run(int argc, char** argv) {
+    os::prepare_memory();
     // Past a file-size limit, or into a pipe whose reader has gone, a write
     // fails with its reason instead of killing the tool half-way; the reason
     // is told like that of any other failed write.
