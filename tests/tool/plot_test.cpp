@@ -1,7 +1,9 @@
 // scenario-tool plot: a well-formed SVG page with a mark for every station
-// and the plan of the whole line.
+// and the plan of the whole line, on an A4 landscape page whose labels are
+// large enough to read and never written over another label or a mark.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -261,6 +263,202 @@ TEST(Plot, AScenarioWithAnErrorIsStillDrawnWithNamesEscaped) {
     root->collect("path", "plan", plan);
     EXPECT_NEAR(path_length(plan.at(0)->attributes.at("d")), 20000.1, 0.2);
 }
+
+// ---------------------------------------------------------------- print
+
+// A text or mark on the page as a rectangle, perhaps turned.
+struct Shape {
+    std::array<std::array<double, 2>, 4> corners;
+    std::string what;
+};
+
+Shape rectangle(double x0, double y0, double x1, double y1, std::string what) {
+    return {{{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}}, std::move(what)};
+}
+
+// Where a text lies, estimated: 0.6 of its size a letter, from three
+// quarters of its size above the base line to a fifth below, turned as its
+// transform says.
+Shape text_shape(const Element& text) {
+    const auto& a = text.attributes;
+    const double x = std::stod(a.at("x"));
+    const double y = std::stod(a.at("y"));
+    const double size = std::stod(a.at("font-size"));
+    double letters = 0;
+    for (char c : text.text) letters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    const double w = 0.6 * size * letters;
+    const auto anchor = a.find("text-anchor");
+    const double left = anchor == a.end() ? 0 : anchor->second == "middle" ? -w / 2 : -w;
+    double degrees = 0;
+    if (const auto t = a.find("transform"); t != a.end()) degrees = std::stod(t->second.substr(7));
+    const double c = std::cos(degrees * std::acos(-1.0) / 180);
+    const double s = std::sin(degrees * std::acos(-1.0) / 180);
+    Shape shape = rectangle(left, -0.75 * size, left + w, 0.2 * size, "text '" + text.text + "'");
+    for (auto& [px, py] : shape.corners) {
+        const double turned_x = x + px * c - py * s;
+        py = y + px * s + py * c;
+        px = turned_x;
+    }
+    return shape;
+}
+
+// The box of a path of absolute and relative moves, lines and Z, with its
+// stroke.
+Shape path_shape(const std::string& d, const std::string& what) {
+    double x = 0, y = 0, x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    std::istringstream in(d);
+    for (std::string step; in >> step;) {
+        const char command = step[0];
+        if (command == 'Z') continue;
+        const std::string numbers = step.substr(1);
+        const std::size_t comma = numbers.find(',');
+        const double a = std::stod(numbers);
+        const double b = comma == std::string::npos ? 0 : std::stod(numbers.substr(comma + 1));
+        switch (command) {
+            case 'M':
+            case 'L':
+                x = a;
+                y = b;
+                break;
+            case 'l':
+                x += a;
+                y += b;
+                break;
+            case 'H':
+                x = a;
+                break;
+            case 'h':
+                x += a;
+                break;
+            case 'V':
+                y = a;
+                break;
+            default:
+                y += a;
+        }
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+    // A line is as wide as its stroke.
+    return rectangle(x0 - 0.6, y0 - 0.6, x1 + 0.6, y1 + 0.6, what);
+}
+
+// Whether two shapes share area: no side of either separates them.
+bool overlap(const Shape& p, const Shape& q) {
+    for (const Shape* side_of : {&p, &q}) {
+        for (std::size_t i = 0; i < 2; ++i) {
+            const auto& [ax, ay] = side_of->corners[i];
+            const auto& [bx, by] = side_of->corners[i + 1];
+            const double nx = by - ay, ny = ax - bx;
+            auto extent = [&](const Shape& k) {
+                double lo = 1e300, hi = -1e300;
+                for (const auto& [cx, cy] : k.corners) {
+                    lo = std::min(lo, cx * nx + cy * ny);
+                    hi = std::max(hi, cx * nx + cy * ny);
+                }
+                return std::pair{lo, hi};
+            };
+            const auto [plo, phi] = extent(p);
+            const auto [qlo, qhi] = extent(q);
+            if (phi <= qlo + 1e-6 || qhi <= plo + 1e-6) return false;
+        }
+    }
+    return true;
+}
+
+// The marks of the page that a label must leave clear.
+std::vector<Shape> marks_of(const Element& root) {
+    std::vector<Shape> marks;
+    for (const char* cls : {"signal", "warning-board", "speed-board", "restriction"}) {
+        std::vector<const Element*> found;
+        root.collect("path", cls, found);
+        for (const Element* e : found) marks.push_back(path_shape(e->attributes.at("d"), cls));
+    }
+    for (const char* cls : {"slowdown", "curve", "mountain-span", "sign", "station-extent", "km-post"}) {
+        std::vector<const Element*> found;
+        root.collect("rect", cls, found);
+        for (const Element* e : found) {
+            const double x = std::stod(e->attributes.at("x")), y = std::stod(e->attributes.at("y"));
+            marks.push_back(rectangle(x, y, x + std::stod(e->attributes.at("width")),
+                                      y + std::stod(e->attributes.at("height")), cls));
+        }
+    }
+    for (const char* cls : {"station", "station-mark"}) {
+        std::vector<const Element*> found;
+        root.collect("circle", cls, found);
+        for (const Element* e : found) {
+            const double x = std::stod(e->attributes.at("cx")), y = std::stod(e->attributes.at("cy"));
+            const double r = std::stod(e->attributes.at("r"));
+            marks.push_back(rectangle(x - r, y - r, x + r, y + r, cls));
+        }
+    }
+    return marks;
+}
+
+struct PrintCase {
+    const char* name;
+    const char* from;
+    const char* to;
+};
+
+class PrintedPlot : public ::testing::TestWithParam<PrintCase> {};
+
+TEST_P(PrintedPlot, IsAnA4LandscapePageWithNothingWrittenOverAnything) {
+    TempFolder folder;
+    PlotOptions options{{testing::embedded_line(), testing::embedded_train(), "Valcorvina", "IC 318"},
+                        folder.file("p.svg")};
+    options.from = GetParam().from;
+    options.to = GetParam().to;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(plot_command(options, out, err), 0) << err.str();
+    std::unique_ptr<Element> root;
+    ASSERT_NO_THROW(root = XmlParser(read_file(folder.file("p.svg"))).document());
+
+    EXPECT_EQ(root->attributes["width"], "297mm");
+    EXPECT_EQ(root->attributes["height"], "210mm");
+    std::istringstream box(root->attributes["viewBox"]);
+    double x0 = 0, y0 = 0, width = 0, height = 0;
+    box >> x0 >> y0 >> width >> height;
+    EXPECT_NEAR(width / height, 297.0 / 210.0, 0.001);
+
+    std::vector<const Element*> texts;
+    root->collect("text", "", texts);
+    ASSERT_GT(texts.size(), 50u);
+    const double points_per_unit = 297.0 / width * 72 / 25.4;
+    std::vector<Shape> labels;
+    for (const Element* t : texts) {
+        EXPECT_GE(std::stod(t->attributes.at("font-size")) * points_per_unit, 7.0) << t->text;
+        labels.push_back(text_shape(*t));
+        const Shape& l = labels.back();
+        for (const auto& [x, y] : l.corners) {
+            EXPECT_TRUE(x >= 0 && x <= width && y >= 0 && y <= height) << l.what << " leaves the page";
+        }
+    }
+    const std::vector<Shape> marks = marks_of(*root);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        for (std::size_t k = i + 1; k < labels.size(); ++k) {
+            EXPECT_FALSE(overlap(labels[i], labels[k])) << labels[i].what << " and " << labels[k].what;
+        }
+        for (const Shape& mark : marks)
+            EXPECT_FALSE(overlap(labels[i], mark)) << labels[i].what << " on a " << mark.what;
+    }
+    // The warning boards stand clear of the signals.
+    for (const Shape& board : marks) {
+        if (board.what != "warning-board") continue;
+        for (const Shape& signal : marks) {
+            if (signal.what == "signal") {
+                EXPECT_FALSE(overlap(board, signal));
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stretches, PrintedPlot,
+                         ::testing::Values(PrintCase{"whole_route", "", ""},
+                                           PrintCase{"five_kilometres", "90km", "95km"},
+                                           PrintCase{"across_both_breaks", "178000", "200000"},
+                                           PrintCase{"one_station", "128000", "129000"}),
+                         [](const ::testing::TestParamInfo<PrintCase>& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace scenario::tool

@@ -205,7 +205,7 @@ TEST_F(ToolStreams, TitlesAndTrainCodesReachSvgAndPageAsUtf8) {
         const scenario::testing::Run lint =
             scenario::testing::run_shell("xmllint --noout " + quoted(work.file("plot.svg")));
         EXPECT_EQ(lint.status, 0) << c.what << ": " << lint.err;
-        EXPECT_EQ(element_text(read_file(work.file("plot.svg")), "font-size=\"22\" font-weight=\"bold\">"),
+        EXPECT_EQ(element_text(read_file(work.file("plot.svg")), "font-size=\"20\" font-weight=\"bold\">"),
                   c.in_svg + " \xe2\x80\x94 " + c.in_svg)
             << c.what;
 

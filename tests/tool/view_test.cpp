@@ -7,6 +7,7 @@
 #include <cmath>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 
@@ -90,7 +91,8 @@ TEST_P(CurvesFromThePlan, AreTheCurvesThatBuiltIt) {
         EXPECT_EQ(found[i].to, start + length);
         EXPECT_EQ(found[i].value, cls);
         EXPECT_EQ(found[i].side, side);
-        EXPECT_EQ(field_text(found[i], "radius (m)"), std::to_string(std::lround(1 / curvature_of_class(cls))));
+        EXPECT_EQ(field_text(found[i], "radius"), std::to_string(std::lround(1 / curvature_of_class(cls))));
+        EXPECT_EQ(field_text(found[i], "keyword"), (side < 0 ? "curvas" : "curvad") + std::to_string(cls));
     }
 
     // The thinned plan stays within its tolerance of every metre.
@@ -219,18 +221,22 @@ TEST_F(SmallScenario, ItemsStandWhereTheirRowsPutThem) {
         const char* field;
         const char* value;
     } expected[] = {
-        {ItemKind::signal, 1050, 1050, "2/2", "left codes", "4 1 1"},
-        {ItemKind::signal, 1050, 1050, "2/2", "right codes", "2 1 1"},
-        {ItemKind::speed_boards, 1100, 1100, "105/110/125", "rank C left (km/h)", "125"},
-        {ItemKind::speed_boards, 1100, 1100, "105/110/125", "left stripes", "1"},
+        // The values named as the description's rows name them.
+        {ItemKind::signal, 1050, 1050, "2/2", "s1", "4"},
+        {ItemKind::signal, 1050, 1050, "2/2", "d1", "2"},
+        {ItemKind::signal, 1050, 1050, "2/2", "rapp", "0"},
+        {ItemKind::speed_boards, 1100, 1100, "105/110/125", "vcs", "125"},
+        {ItemKind::speed_boards, 1100, 1100, "105/110/125", "strisces", "1"},
         {ItemKind::sign, 2950, 2950, "(Culmine)", "record", "80"},
-        {ItemKind::slowdown, 13500, 14000, "60", "length (m)", "500"},
-        {ItemKind::warning_board, 12300, 12300, "60", "speed (km/h)", "60"},
+        {ItemKind::slowdown, 13500, 14000, "60", "l", "500"},
+        {ItemKind::slowdown, 13500, 14000, "60", "f_ta", "set: approach marks placed"},
+        {ItemKind::warning_board, 12300, 12300, "60", "v", "60"},
         {ItemKind::slowdown_approach, 12150, 12150, "4", "order", "4"},
-        {ItemKind::restriction, 15000, 15000, "90", "speed (km/h)", "90"},
-        {ItemKind::restriction, 16000, 16000, "", "with speed", "no"},
+        {ItemKind::restriction, 15000, 15000, "90", "value", "90"},
+        {ItemKind::restriction, 16000, 16000, "", "value", "none (0 or below)"},
         {ItemKind::mountain_span, 5000, 6000, "type 1", "markers", "5"},
-        {ItemKind::gradient, 1000, 3000, "-11\xE2\x80\xB0", "rise (m)", "-22.000000"},
+        {ItemKind::mountain_span, 5000, 6000, "type 1", "tipo", "1"},
+        {ItemKind::gradient, 1000, 3000, "-11\xE2\x80\xB0", "rise", "-22.000000"},
         {ItemKind::speed, 2000, 20000, "125 km/h", "stored", "25"},
     };
     for (const auto& e : expected) {
@@ -383,6 +389,84 @@ TEST(View, DiagnosticsAndNamesReachThePageIntact) {
     EXPECT_EQ(d["heading"]["title"], "Linea");
 }
 
+// Every diagnostic whose row names a place has it, and so has each note;
+// where the reading stopped short, the page is told what it left out.
+struct PlacesCase {
+    const char* name;
+    std::vector<std::string> line_items;
+    std::vector<std::string> train_rows;
+    // Each diagnostic: its line, its place (-1: none) and the places of its notes.
+    std::vector<std::tuple<int, std::int64_t, std::vector<std::int64_t>>> diagnostics;
+    const char* ended;  // what the page says of the reading's end; "" when it went through
+};
+
+class PlacesOnTheRoute : public ::testing::TestWithParam<PlacesCase> {};
+
+TEST_P(PlacesOnTheRoute, AreThoseOfTheRows) {
+    const PlacesCase& c = GetParam();
+    testing::Author author;
+    write_file(author.line, line_description(20000, c.line_items));
+    write_file(author.train, train_description(c.train_rows));
+    const Outcome r = view({author.sources(), "", "", ""}, author.out.file("page.html"));
+    ASSERT_TRUE(r.status == 0 || r.status == exit_status::scenario_error) << r.err;
+    const nlohmann::json d = page_data(read_file(author.out.file("page.html")));
+    ASSERT_EQ(d["diagnostics"].size(), c.diagnostics.size()) << d["diagnostics"].dump(1);
+    for (std::size_t i = 0; i < c.diagnostics.size(); ++i) {
+        const auto& [line, at, notes] = c.diagnostics[i];
+        const nlohmann::json& x = d["diagnostics"][i];
+        SCOPED_TRACE(x.dump());
+        EXPECT_EQ(x["line"], line);
+        EXPECT_EQ(x["at"], at < 0 ? nlohmann::json(nullptr) : nlohmann::json(at));
+        ASSERT_EQ(x["notes"].size(), notes.size());
+        for (std::size_t k = 0; k < notes.size(); ++k) EXPECT_EQ(x["notes"][k]["at"], notes[k]);
+    }
+    if (*c.ended == 0) {
+        EXPECT_EQ(d["readingEnd"], nullptr);
+    } else {
+        EXPECT_EQ(d["readingEnd"]["message"], c.ended);
+    }
+}
+
+const std::vector<std::string> profiles{"velocita,   0,    100", "aderenza,   0,    90"};
+std::vector<std::string> with_profiles(std::vector<std::string> rows) {
+    rows.insert(rows.begin(), profiles.begin(), profiles.end());
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diagnostics, PlacesOnTheRoute,
+    ::testing::Values(
+        // The second error is found only by reading again without the first
+        // one's row: the first reading never got to its rows.
+        PlacesCase{"found_when_reading_again",
+                   {"curvad2,  2000,  300"},
+                   with_profiles({"stazione,  1000, 24, 300,  0, 0, 0,  1,1,0,  2,1,1,    0,  16,3,0, Rio",
+                                  "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                                  "segnale,    3000,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                                  "segnale,    3000,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+                                  "rallentamento,   13500,    60,  500, 0,  1,  60"}),
+                   {{5, 1050, {1000}}, {7, 3000, {3000}}},
+                   "signals and slowdowns after train row 5 are not shown: the reading ended there"},
+        // A clock row's first value is an hour, not a place.
+        PlacesCase{
+            "clock_row", {"curvad2,  2000,  300"}, with_profiles({"orologio,    15  47  30, 99"}), {{4, -1, {}}}, ""},
+        // An error of the line leaves the rest of it and the train unread.
+        PlacesCase{"line_abandoned",
+                   {"cartello_indicatore,  10950,   (A)", "cartello_indicatore,  10960,   (B)", "curvad2,  12000,  300",
+                    "pendenza,  13000,  2", "curvas1,  14000,  300"},
+                   with_profiles({"segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0"}),
+                   {{5, 10960, {10950}}},
+                   "curves and gradients after line row 5, and the whole train description, are not shown: the "
+                   "reading ended there"},
+        // An error at the last row of the train leaves nothing unread.
+        PlacesCase{"last_row",
+                   {"curvad2,  2000,  300"},
+                   with_profiles({"stazione,  1000, 24, 300,  0, 0, 0,  1,1,0,  2,1,1,    0,  16,3,0, Rio",
+                                  "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0"}),
+                   {{5, 1050, {1000}}},
+                   ""}),
+    [](const ::testing::TestParamInfo<PlacesCase>& test) { return std::string(test.param.name); });
+
 TEST(View, TextsOfAnyKindComeBackFromThePageData) {
     const struct {
         std::string given;
@@ -449,7 +533,7 @@ TEST(Plot, ARangeDrawsOnlyWhatLiesThereWithTheHeadingOnlyWhenGiven) {
     options.to = "95000";
     ASSERT_EQ(plot_command(options, o, e), 0) << e.str();
     const std::string svg = read_file(out.file("p.svg"));
-    EXPECT_EQ(svg.find("font-size=\"22\""), std::string::npos);  // no heading
+    EXPECT_EQ(svg.find("class=\"heading\""), std::string::npos);  // no heading
     EXPECT_NE(svg.find("drawn from 90000 m to 95000 m (km 90.000 to 95.000)"), std::string::npos);
     // The embedded line has its signals at 91100 and 93900 there.
     std::size_t signals = 0;

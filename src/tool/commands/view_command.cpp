@@ -15,8 +15,12 @@ int view_command(const ViewOptions& options, std::ostream& out, std::ostream& er
     if (!s.drawable) return s.status;
 
     RouteData route = route_data(s.compaction.model);
-    if (s.recorder && s.files) attach_sources(route.items, *s.recorder, *s.files);
-    const std::string page = view_page(view_data(route, s.diagnostics, s.heading, s.origin));
+    nlohmann::ordered_json ended = nullptr;
+    if (s.recorder && s.files) {
+        attach_sources(route.items, *s.recorder, *s.files);
+        ended = reading_end(*s.recorder, *s.files);
+    }
+    const std::string page = view_page(view_data(route, s.diagnostics, s.heading, s.origin, ended));
     return deliver_drawing(options.out, page, "wrote", s.status, out, err);
 }
 

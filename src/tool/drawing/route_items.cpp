@@ -20,6 +20,8 @@ constexpr std::size_t most_curves = 20000;
 constexpr std::size_t most_plan_points = 200000;
 // The plan is drawn at most at a tenth of a metre a pixel.
 constexpr double plan_tolerance = 0.05;
+// A slowdown's warning board stands 1200 m, 24 cells, before its start.
+constexpr std::int64_t warning_board_cells = 24;
 
 ItemField field(std::string name, std::int64_t value) { return {std::move(name), value}; }
 ItemField field(std::string name, std::string value) { return {std::move(name), std::move(value)}; }
@@ -33,14 +35,6 @@ RouteItem point_item(ItemKind kind, std::int64_t cell, std::int64_t at) {
     item.cell = cell;
     item.at = item.from = item.to = at;
     return item;
-}
-
-void add_cell_fields(RouteItem& item, const RouteCell& c) {
-    item.fields.push_back(field("data1", c.data1));
-    item.fields.push_back(field("data2", c.data2));
-    item.fields.push_back(field("data3", c.data3));
-    item.fields.push_back(field("data4", c.data4));
-    item.fields.push_back(field("data5", c.data5));
 }
 
 class Collector {
@@ -60,6 +54,7 @@ private:
     void stations();
     void cell_items();
     void slowdown(std::int64_t start);
+    bool approach_marks_before(std::int64_t start) const;
     template <typename Value>
     void steps(ItemKind kind, Value value, const char* unit);
     void mountain_spans();
@@ -137,9 +132,10 @@ void Collector::stations() {
             call = "stop";
         }
         item.value = call == "pass" ? 0 : 1;
-        item.fields = {field("record", index),     field("name", item.label), field("kind code", r.tag),
-                       field("position", r.long3), field("start", r.long1),   field("end", r.long2),
-                       field("call", call)};
+        // The values in the names of the station row (its name heads the
+        // details, its clock is the time of the call).
+        item.fields = {field("record", index),  field("kind", r.tag),  field("position", r.long3),
+                       field("start", r.long1), field("end", r.long2), field("call", call)};
         if (r.long4 != 0 || first) {
             if (call == "stop") {
                 item.fields.push_back(field("arrival", clock_text(r.long4)));
@@ -149,9 +145,8 @@ void Collector::stations() {
             }
         }
         const std::pair<const char*, std::int64_t> stored[] = {
-            {"clock (s)", r.long4}, {"flag1", r.byte1}, {"flag2", r.byte5}, {"extend50", r.byte4},
-            {"code1", r.int1},      {"code2", r.int2},  {"code3", r.byte2}, {"code4", r.int3},
-            {"code5", r.int4},      {"code6", r.int5},  {"code7", r.byte3}};
+            {"flag1", r.byte1}, {"flag2", r.byte5}, {"extend50", r.byte4}, {"code1", r.int1}, {"code2", r.int2},
+            {"code3", r.byte2}, {"code4", r.int3},  {"code5", r.int4},     {"code6", r.int5}, {"code7", r.byte3}};
         for (const auto& [name, value] : stored) item.fields.push_back(field(name, value));
         if (item.cell >= 0) item.fields.push_back(field("stop cell", item.cell));
         d_.items.push_back(std::move(item));
@@ -169,17 +164,11 @@ void Collector::cell_items() {
                                              unpack_signal_codes(c.data3)};
                 item.value = static_cast<double>(combined_signal_type(s.leftType, s.rightType));
                 item.label = std::to_string(s.leftType) + "/" + std::to_string(s.rightType);
-                add_cell_fields(item, c);
-                item.fields.push_back(field("left type", s.leftType));
-                item.fields.push_back(field("right type", s.rightType));
-                item.fields.push_back(field("rapp", s.rapp));
-                item.fields.push_back(field("left codes", std::to_string(codes[0].left) + " " +
-                                                              std::to_string(codes[1].left) + " " +
-                                                              std::to_string(codes[2].left)));
-                item.fields.push_back(field("right codes", std::to_string(codes[0].right) + " " +
-                                                               std::to_string(codes[1].right) + " " +
-                                                               std::to_string(codes[2].right)));
-                item.fields.push_back(field("clearing delay", c.data5));
+                // The signal row's values, in its order, as stored.
+                item.fields = {field("posizione", item.at), field("sx", s.leftType),     field("s1", codes[0].left),
+                               field("s2", codes[1].left),  field("s3", codes[2].left),  field("rapp", s.rapp),
+                               field("dx", s.rightType),    field("d1", codes[0].right), field("d2", codes[1].right),
+                               field("d3", codes[2].right), field("tempo", c.data5)};
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -190,15 +179,16 @@ void Collector::cell_items() {
                 const BoardSpeeds cc = unpack_board_speeds(c.data3);
                 item.value = static_cast<double>(a.left);
                 item.label = std::to_string(a.left) + "/" + std::to_string(b.left) + "/" + std::to_string(cc.left);
-                add_cell_fields(item, c);
-                const std::pair<const char*, BoardSpeeds> ranks[] = {{"A", a}, {"B", b}, {"C", cc}};
-                for (const auto& [name, rank] : ranks) {
-                    item.fields.push_back(field(std::string("rank ") + name + " left (km/h)", rank.left));
-                    item.fields.push_back(field(std::string("rank ") + name + " right (km/h)", rank.right));
-                }
                 const Stripes stripes = unpack_stripes(c.data4);
-                item.fields.push_back(field("left stripes", stripes.left));
-                item.fields.push_back(field("right stripes", stripes.right));
+                item.fields = {field("posizione", item.at),
+                               field("vas", a.left),
+                               field("vbs", b.left),
+                               field("vcs", cc.left),
+                               field("strisces", stripes.left),
+                               field("vad", a.right),
+                               field("vbd", b.right),
+                               field("vcd", cc.right),
+                               field("strisced", stripes.right)};
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -209,7 +199,7 @@ void Collector::cell_items() {
                 RouteItem item = point_item(ItemKind::warning_board, i, point_item_metres(i));
                 item.value = c.data1;
                 item.label = std::to_string(c.data1);
-                item.fields = {field("speed (km/h)", c.data1), field("second speed (km/h)", c.data2)};
+                item.fields = {field("v", c.data1), field("d_v", c.data2)};
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -217,7 +207,7 @@ void Collector::cell_items() {
                 RouteItem item = point_item(ItemKind::slowdown_approach, i, cell_start(i));
                 item.value = c.data1;
                 item.label = std::to_string(c.data1);
-                item.fields = {field("order", c.data1), field("data2", c.data2)};
+                item.fields = {field("order", c.data1), field("d_v given", c.data2 != 0 ? "yes" : "no")};
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -227,8 +217,7 @@ void Collector::cell_items() {
                 const bool with_speed = c.kind == cell_kind::restriction;
                 item.value = with_speed ? c.data1 : 0;
                 item.label = with_speed ? std::to_string(c.data1) : "";
-                item.fields = {field("with speed", with_speed ? "yes" : "no")};
-                if (with_speed) item.fields.push_back(field("speed (km/h)", c.data1));
+                item.fields = {with_speed ? field("value", c.data1) : field("value", "none (0 or below)")};
                 d_.items.push_back(std::move(item));
                 break;
             }
@@ -245,6 +234,17 @@ void Collector::cell_items() {
     }
 }
 
+// The four approach marks a slowdown's warning board may ask for stand just
+// before it; the warning board stands 1200 m before the start.
+bool Collector::approach_marks_before(std::int64_t start) const {
+    const std::int64_t warning = start - warning_board_cells;
+    if (warning - 4 < 0 || cell(warning).kind != cell_kind::slowdown_warning) return false;
+    for (std::int64_t i = warning - 4; i < warning; ++i) {
+        if (cell(i).kind != cell_kind::slowdown_approach) return false;
+    }
+    return true;
+}
+
 void Collector::slowdown(std::int64_t start) {
     const RouteCell& c = cell(start);
     std::int64_t end = start + 1;
@@ -254,14 +254,14 @@ void Collector::slowdown(std::int64_t start) {
     if (ended) item.to = point_item_metres(end);
     item.value = c.data1;
     item.label = std::to_string(c.data1);
-    item.fields = {field("speed (km/h)", c.data1), field("second speed (km/h)", c.data2), field("flag", c.data3),
-                   field("start cell", start)};
-    if (ended) {
-        item.fields.push_back(field("end cell", end));
-        item.fields.push_back(field("length (m)", item.to - item.at));
-    } else {
-        item.fields.push_back(field("end cell", "none after the start"));
-    }
+    // The slowdown row's values: f_ta is not kept, but the approach marks
+    // before the warning board it asked for are.
+    item.fields = {field("x", item.at), field("v", c.data1)};
+    item.fields.push_back(ended ? field("l", item.to - item.at) : field("l", "no end cell after the start"));
+    item.fields.push_back(field("f_tt", c.data3));
+    item.fields.push_back(field("f_ta", approach_marks_before(start) ? "set: approach marks placed" : "0"));
+    item.fields.push_back(field("d_v", c.data2));
+    if (ended) item.fields.push_back(field("end cell", end));
     d_.items.push_back(std::move(item));
 }
 
@@ -278,12 +278,12 @@ void Collector::steps(ItemKind kind, Value value, const char* unit) {
         item.to = cell_start(j + 1);
         item.value = v;
         item.label = (kind == ItemKind::gradient ? signed_number(v) : std::to_string(v)) + unit;
-        item.fields = {field("value", v), field("first cell", i), field("last cell", j),
-                       field("length (m)", item.to - item.from)};
+        item.fields = {field("position", item.from), field(kind_key(kind), v), field("first cell", i),
+                       field("last cell", j), field("length", item.to - item.from)};
         if (kind == ItemKind::gradient) {
             item.fields.push_back(field("stored", cell(i).gradient));
             item.fields.push_back(
-                real_field("rise (m)", std::round(v * static_cast<double>(item.to - item.from)) / 1000.0));
+                real_field("rise", std::round(v * static_cast<double>(item.to - item.from)) / 1000.0));
         } else if (kind == ItemKind::speed) {
             item.fields.push_back(field("stored", cell(i).speedLimit));
         }
@@ -312,8 +312,9 @@ void Collector::mountain_spans() {
         item.to = cell_start(j + 1);
         item.value = type;
         item.label = "type " + std::to_string(type);
-        item.fields = {field("type", type), field("first cell", i), field("last cell", j),
-                       field("length (m)", item.to - item.from), field("markers", markers)};
+        item.fields = {field("inizio", item.from), field("fine", item.to), field("tipo", type),
+                       field("first cell", i),     field("last cell", j),  field("length", item.to - item.from),
+                       field("markers", markers)};
         d_.items.push_back(std::move(item));
         i = j + 1;
     }
@@ -379,19 +380,20 @@ RouteItem curve_item(std::int64_t first, std::int64_t last, int cls, int side, d
     const double k = cls > 0 ? curvature_of_class(cls) : std::abs(sum_k) / static_cast<double>(length);
     const double radius = std::round(1.0 / k);
     item.label = std::string(side < 0 ? "left" : "right") + " R " + std::to_string(static_cast<std::int64_t>(radius));
-    item.fields = {field("direction", side < 0 ? "left" : "right"),
-                   cls > 0 ? field("class", cls) : field("class", "none (irregular geometry)"),
-                   real_field("curvature (1/m)", side * k),
-                   field("radius (m)", static_cast<std::int64_t>(radius)),
+    // The keyword that draws such a curve: its class, and s or d for the hand.
+    const std::string keyword = std::string("curva") + (side < 0 ? "s" : "d") + std::to_string(cls);
+    item.fields = {cls > 0 ? field("keyword", keyword) : field("keyword", "none (irregular geometry)"),
                    field("start", item.from),
+                   field("length", length),
                    field("end", item.to),
-                   field("length (m)", length)};
+                   field("radius", static_cast<std::int64_t>(radius)),
+                   real_field("curvature", side * k)};
     return item;
 }
 
 double curvature_of(const RouteItem& curve) {
     for (const ItemField& f : curve.fields) {
-        if (f.name == "curvature (1/m)") return std::abs(std::get<double>(f.value));
+        if (f.name == "curvature") return std::abs(std::get<double>(f.value));
     }
     return 0;
 }

@@ -76,6 +76,19 @@ public:
         return *this;
     }
     JsonText& optional(const std::optional<std::string>& s) { return s ? string(*s) : null(); }
+    // A small tree (the diagnostics), through the same escaping.
+    JsonText& tree(const nlohmann::ordered_json& value) {
+        comma();
+        const std::string dumped = value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        for (char c : dumped) {
+            if (c == '<') {
+                text += "\\u003c";
+            } else {
+                text += c;
+            }
+        }
+        return *this;
+    }
 
 private:
     void quoted(std::string_view s) {
@@ -156,7 +169,7 @@ void item_json(JsonText& j, std::size_t id, const RouteItem& item, const std::ve
 }  // namespace
 
 std::string view_data(const RouteData& route, const nlohmann::ordered_json& diagnostics, const ViewHeading& heading,
-                      const ViewOrigin& origin) {
+                      const ViewOrigin& origin, const nlohmann::ordered_json& reading_end) {
     JsonText j;
     j.text.reserve(route.items.size() * 400 + route.elevation.size() * 8 + route.plan.size() * 24 + 4096);
     j.open('{');
@@ -189,16 +202,8 @@ std::string view_data(const RouteData& route, const nlohmann::ordered_json& diag
     j.key("items").open('[');
     for (std::size_t i = 0; i < route.items.size(); ++i) item_json(j, i, route.items[i], route.breaks);
     j.close(']');
-    // The diagnostics are few; their text passes through the same escaping.
-    const std::string listed = diagnostics.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-    j.key("diagnostics");
-    for (char c : listed) {
-        if (c == '<') {
-            j.raw("\\u003c");
-        } else {
-            j.text += c;
-        }
-    }
+    j.key("diagnostics").tree(diagnostics);
+    j.key("readingEnd").tree(reading_end);
     j.close('}');
     return std::move(j.text);
 }

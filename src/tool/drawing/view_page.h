@@ -25,9 +25,10 @@ struct ViewOrigin {
 
 // The data the page draws, as JSON text that can stand inside a script
 // element (it holds no "<"). Written directly, not through a JSON tree: the
-// longest route has tens of thousands of values.
+// longest route has tens of thousands of values. `reading_end` says where
+// the reading stopped short of rows (null when it did not).
 std::string view_data(const RouteData& route, const nlohmann::ordered_json& diagnostics, const ViewHeading& heading,
-                      const ViewOrigin& origin);
+                      const ViewOrigin& origin, const nlohmann::ordered_json& reading_end = nullptr);
 
 // The page with the data in it. Throws std::logic_error when the tool was
 // built without the page.

@@ -66,8 +66,27 @@ function makePages() {
     const train = path.join(pages, 'faulty train.txt');
     fs.writeFileSync(line, crlf(['[generale]', 'lunghezza percorso,    20000', '[curve]', 'curvad2,  2000,  300',
         'cartello_indicatore,  10950,   (A)', 'cartello_indicatore,  10960,   (B)', '[fine]']));
+    fs.writeFileSync(path.join(pages, 'clean line.txt'), crlf(['[generale]', 'lunghezza percorso,    20000', '[curve]',
+        'curvad2,  2000,  300', '[fine]']));
     fs.writeFileSync(train, crlf(['[generale]', 'velocita,   0,    100', 'aderenza,   0,    90', '[codici]', '[fine]', '']));
     tool(['view', '--line', line, '--train', train, '--out', page('faulty.html')], 1);
+
+    // A signal on a station's stop ends the reading; the duplicated signal
+    // after it is found only by reading again, without the first one's row.
+    const stopped = path.join(pages, 'stopped train.txt');
+    fs.writeFileSync(stopped, crlf(['[generale]', 'velocita,   0,    100', 'aderenza,   0,    90',
+        'stazione,  1000, 24, 300,  0, 0, 0,  1,1,0,  2,1,1,    0,  16,3,0, Rio',
+        'segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0', 'segnale,    3000,   2, 4, 1,  1, 0,    2,  2,1,1, 0',
+        'segnale,    3000,   2, 4, 1,  1, 0,    2,  2,1,1, 0', 'rallentamento,   13500,    60,  500, 0,  1,  60',
+        '[codici]', '[fine]', '']));
+    tool(['view', '--line', line.replace('faulty line', 'clean line'), '--train', stopped, '--out', page('stopped.html')], 1);
+
+    // The longest route, for timing redraws.
+    const { longestLine, longestTrain } = require('./longest_route.js');
+    fs.writeFileSync(path.join(pages, 'longest line.txt'), longestLine());
+    fs.writeFileSync(path.join(pages, 'longest train.txt'), longestTrain());
+    tool(['view', '--line', path.join(pages, 'longest line.txt'), '--train', path.join(pages, 'longest train.txt'),
+        '--out', page('longest.html')]);
 
     // Markup that escaping let through, as if a name had reached the page
     // raw: an inline script, an inline handler and a style attribute. Once
@@ -85,7 +104,7 @@ function makePages() {
 
 // ------------------------------------------------------------------ browser
 
-async function withPage(file, test) {
+async function withPage(file, test, name) {
     if (!fs.existsSync(chromium)) {
         console.log(`skipped: no Chromium at ${chromium} (apt-get install chromium)`);
         process.exit(SKIP);
@@ -102,7 +121,7 @@ async function withPage(file, test) {
     const problems = [];
     try {
         const tab = await browser.newPage();
-        await tab.setViewport({ width: 1500, height: 1300 });
+        await tab.setViewport(viewportOf[name] || { width: 1400, height: 900 });
         tab.on('console', (m) => {
             if (m.type() === 'error') problems.push(`console error: ${m.text()}`);
         });
@@ -173,7 +192,8 @@ const tests = {
         assert.match(tip, /metres\s+1050 m/);
         assert.match(tip, /km reading\s+1\.050/);
         assert.match(tip, /cell\s+22/);
-        assert.match(tip, /data1\s+42/);
+        // Named as the signal row's values are.
+        assert.match(tip, /posizione\s+1050\nsx\s+2\ns1\s+4\ns2\s+1\ns3\s+1\nrapp\s+0\ndx\s+2\nd1\s+2\nd2\s+1\nd3\s+1\ntempo\s+0/);
         await screenshot(tab, 'hover_over_a_signal');
         // The row of the first signal: line 75 of the train description.
         const source = await tab.evaluate((i) => window.viewer.data.items[i].source, id);
@@ -237,16 +257,18 @@ const tests = {
             return r;
         };
         const lane = async (id) => tab.$eval(`#lane-${id} .u-over`, (o) => {
+            o.scrollIntoView({ block: 'nearest' });
             const r = o.getBoundingClientRect();
             return { x: r.x, y: r.y, w: r.width, h: r.height };
         });
-        const speed = await lane('speed');
+        let speed = await lane('speed');
         await tab.mouse.move(speed.x + speed.w / 2, speed.y + speed.h / 2);
         for (let i = 0; i < 12; i++) await tab.mouse.wheel({ deltaY: -200 });
         assert.ok((await rangeOk('wheel in')).max - (await rangeOk('wheel in')).min < 20000);
         for (let i = 0; i < 30; i++) await tab.mouse.wheel({ deltaY: 200 });
         assert.deepEqual(await rangeOk('wheel out'), { min: 0, max: 218000 });
         // A drag on a lane zooms to the stretch dragged over.
+        speed = await lane('speed');
         await tab.mouse.move(speed.x + speed.w * 0.4, speed.y + 20);
         await tab.mouse.down();
         await tab.mouse.move(speed.x + speed.w * 0.5, speed.y + 30, { steps: 5 });
@@ -266,11 +288,16 @@ const tests = {
         await tab.select('#station-jump', await tab.$eval('#station-jump option:nth-child(8)', (o) => o.value));
         const zaldia = await rangeOk('station');
         assert.ok(zaldia.min < 38400 && zaldia.max > 38400);
-        for (const bad of [['x', '5'], ['9', '3'], ['', '']]) {
-            await tab.$eval('#range-from', (i, v) => { i.value = v; }, bad[0]);
-            await tab.$eval('#range-to', (i, v) => { i.value = v; }, bad[1]);
+        // Invalid input is said, and the view stays.
+        for (const [from, to, said] of [
+            ['x', '5', '\u201cx\u201d is neither a kilometre reading (such as 184.5), a place along the route (route 12.5, 12500 m) nor a station'],
+            ['route 9', 'route 3', 'the end (route 3) must lie after the start (route 9) along the route'],
+            ['', '', 'give both ends of the stretch']]) {
+            await tab.$eval('#range-from', (i, v) => { i.value = v; }, from);
+            await tab.$eval('#range-to', (i, v) => { i.value = v; }, to);
             await tab.click('#range-box button[type=submit]');
             assert.deepEqual(await rangeOk('bad range'), zaldia);
+            assert.equal(await tab.$eval('#range-said', (o) => o.textContent), said);
         }
         await tab.click('#zoom-out');
         await tab.click('#zoom-in');
@@ -281,6 +308,7 @@ const tests = {
             const l = await lane(id);
             for (let x = 5; x < l.w; x += l.w / 9) await tab.mouse.move(l.x + x, l.y + l.h / 2);
         }
+        speed = await lane('speed');
         await tab.mouse.click(speed.x + speed.w / 2, speed.y + speed.h / 2, { clickCount: 2 });
         assert.deepEqual(await rangeOk('double-click'), { min: 0, max: 218000 });
         await screenshot(tab, 'every_control');
@@ -338,6 +366,166 @@ const tests = {
         assert.ok(range.min <= 10960 && range.max >= 10960 && range.max - range.min < 20000);
         await screenshot(tab, 'diagnostics_on_the_axis');
     },
+
+    // Each diagnostic and each note is marked at its row's place, the one
+    // found only by reading again among them; the page says where the
+    // reading ended; a warning is drawn unlike an error.
+    async every_diagnostic_placed(tab) {
+        const marks = (kind) => drawnItems(tab, kind).then((m) => m.map((it) => [it.at, it.fields.severity || 'note']));
+        assert.deepEqual(await marks('diagnostic'), [[1050, 'error'], [3000, 'error']]);
+        assert.deepEqual(await marks('diagnostic-note'), [[1000, 'note'], [3000, 'note']]);
+        assert.equal(await tab.$eval('#reading-end', (p) => (p.hidden ? '' : p.textContent)),
+            `${page('stopped train.txt')}:5: signals and slowdowns after train row 5 are not shown: the reading ended there`);
+        // From the list to the place, the second entry by keyboard.
+        await tab.click('#diagnostics li:nth-child(1)');
+        let r = await tab.evaluate(() => window.viewer.range());
+        assert.ok(r.min <= 1050 && r.max >= 1050 && r.max - r.min <= 5000, JSON.stringify(r));
+        await tab.focus('#diagnostics li:nth-child(2)');
+        await tab.keyboard.press('Enter');
+        r = await tab.evaluate(() => window.viewer.range());
+        assert.ok(r.min <= 3000 && r.max >= 3000 && r.max - r.min <= 5000, JSON.stringify(r));
+        await screenshot(tab, 'every_diagnostic_placed');
+    },
+
+    // Tab alone reaches the range box, the buttons and every diagnostic.
+    async keyboard_reaches_the_list(tab) {
+        const reached = [];
+        for (let i = 0; i < 20; i++) {
+            await tab.keyboard.press('Tab');
+            reached.push(await tab.evaluate(() => document.activeElement.id || document.activeElement.tagName));
+        }
+        for (const id of ['range-from', 'range-to', 'whole-route', 'station-jump', 'next-diagnostic', 'export-png', 'LI']) {
+            assert.ok(reached.includes(id), `Tab never reached ${id}: ${reached.join(' ')}`);
+        }
+        // Every drawing is named for a screen reader.
+        const unnamed = await tab.$$eval('canvas', (cs) => cs.filter((c) => !c.getAttribute('aria-label')).length);
+        assert.equal(unnamed, 0);
+        await screenshot(tab, 'keyboard_reaches_the_list');
+    },
+
+    // The range box takes kilometre readings as the axis shows them, places
+    // along the route and station names; the range goes to the address and
+    // comes back from it.
+    async find_and_share_a_place(tab) {
+        assert.deepEqual(await tab.evaluate(() => window.viewer.range()), { min: 90000, max: 95000 }, 'opened at #km=90-95');
+        const ask = async (from, to) => {
+            await tab.$eval('#range-from', (i, v) => { i.value = v; }, from);
+            await tab.$eval('#range-to', (i, v) => { i.value = v; }, to);
+            await tab.click('#range-box button[type=submit]');
+            return {
+                range: await tab.evaluate(() => window.viewer.range()),
+                said: await tab.$eval('#range-said', (o) => o.textContent),
+                hash: await tab.waitForFunction(() => /^#km=/.test(location.hash) && location.hash, { timeout: 2000 })
+                    .then(() => new Promise((r) => setTimeout(r, 300))).then(() => tab.evaluate(() => location.hash)),
+                box: [await tab.$eval('#range-from', (i) => i.value), await tab.$eval('#range-to', (i) => i.value)],
+            };
+        };
+        // The count restarts at 180350 m: reading 2 after route km 181 is the second stretch's.
+        assert.deepEqual(await ask('route 181', '2'), { range: { min: 181000, max: 182350 },
+            said: 'route km 181 is km 0.650', hash: '#km=r181-2', box: ['route 181', '2'] });
+        assert.deepEqual(await ask('1.5', 'km 2'), { range: { min: 1500, max: 2000 }, said: '', hash: '#km=1.5-2',
+            box: ['1.5', '2'] });
+        assert.deepEqual(await ask('6000 m', '7,5'), { range: { min: 6000, max: 7500 },
+            said: '6000 m along the route is km 6.000', hash: '#km=6-7.5', box: ['6', '7.5'] });
+        const casal = await ask('casal', '');
+        assert.deepEqual([casal.range.min < 6150, casal.range.max > 6150, casal.said], [true, true, 'Casalvento is at km 6.150']);
+        // Search as you type: every station is offered.
+        assert.equal(await tab.$$eval('#station-names option', (o) => o.length), 25);
+        // A link opens the same view.
+        await tab.goto('file://' + page('described.html') + '#km=r181-2', { waitUntil: 'load' });
+        await tab.waitForSelector('body[data-ready="true"]');
+        assert.deepEqual(await tab.evaluate(() => window.viewer.range()), { min: 181000, max: 182350 });
+        await screenshot(tab, 'find_and_share_a_place');
+    },
+
+    // The pointer on the profile is a dot on the plan, and the reverse; the
+    // readout says what holds there.
+    async plan_and_profile_together(tab) {
+        await tab.evaluate(() => window.viewer.zoomTo(5000, 8000));
+        const speed = await tab.$eval('#lane-speed .u-over', (o) => { const r = o.getBoundingClientRect(); return { x: r.x, y: r.y, w: r.width, h: r.height }; });
+        const dots = [];
+        for (const f of [0.2, 0.5, 0.8]) {
+            await tab.mouse.move(speed.x + speed.w * f, speed.y + speed.h / 2);
+            dots.push(await tab.evaluate(() => window.viewer.planDot()));
+        }
+        assert.ok(dots.every((d) => d), 'a dot on the plan');
+        assert.ok(Math.hypot(dots[2].x - dots[0].x, dots[2].y - dots[0].y) > 20, `the dot moves: ${JSON.stringify(dots)}`);
+        const readout = await tab.$eval('#pointer-readout', (s) => s.textContent);
+        assert.match(readout, /^km \d+\.\d{3} · elevation -?[\d.]+ m · gradient [+-]?\d+ ‰ · line speed \d+ km\/h · boards [\d/]+ km\/h · adhesion \d+ · (no slowdown|slowdown \d+ km\/h)$/);
+        // From the plan: the readout follows the place pointed at.
+        const dot = dots[1];
+        await tab.mouse.move(dot.x, dot.y);
+        const back = await tab.evaluate(() => window.viewer.planDot());
+        assert.ok(Math.hypot(back.x - dot.x, back.y - dot.y) < 3, JSON.stringify([dot, back]));
+        await screenshot(tab, 'plan_and_profile_together');
+    },
+
+    // A phone: the panel below the lanes, nothing over anything else, the
+    // titles on one line, a tap showing details on screen.
+    async phone_layout(tab) {
+        const boxes = await tab.evaluate(() => ['header', '#toolbar', '#plan-box', '#lanes', 'aside'].map((sel) => {
+            const r = document.querySelector(sel).getBoundingClientRect();
+            return { sel, top: r.top + scrollY, bottom: r.bottom + scrollY, left: r.left, right: r.right };
+        }));
+        for (let i = 0; i + 1 < boxes.length; i++) {
+            assert.ok(boxes[i].bottom <= boxes[i + 1].top + 0.5, `${boxes[i].sel} overlaps ${boxes[i + 1].sel}`);
+        }
+        for (const b of boxes) assert.ok(b.left >= 0 && b.right <= 390.5, `${b.sel} runs off the screen: ${JSON.stringify(b)}`);
+        assert.equal(await tab.$eval('aside', (a) => getComputedStyle(a).backgroundColor), 'rgb(255, 255, 255)');
+        const tall = await tab.$$eval('.lane-title', (ts) => ts.filter((t) => t.getBoundingClientRect().height > 16).map((t) => t.textContent));
+        assert.deepEqual(tall, []);
+        await tab.evaluate(() => window.viewer.zoomTo(0, 5000));
+        const id = await tab.evaluate(() => window.viewer.drawn('signal').sort((a, b) => a.at - b.at)[0].id);
+        const at = await tab.evaluate((i) => window.viewer.markOf(i), id);
+        await tab.evaluate((y) => window.scrollTo(0, y - 300), at.y);
+        const seen = await tab.evaluate((i) => window.viewer.markOf(i), id);
+        await tab.touchscreen.tap(seen.x, seen.y);
+        const tip = await tab.$eval('#tooltip', (t) => { const r = t.getBoundingClientRect(); return { hidden: t.hidden, top: r.top, bottom: r.bottom, text: t.innerText }; });
+        assert.ok(!tip.hidden && tip.top >= 0 && tip.bottom <= 844.5, JSON.stringify(tip));
+        assert.match(tip.text, /^signal/);
+        await screenshot(tab, 'phone_layout');
+    },
+
+    // Printed: no toolbar or panel, a screen of lanes on one A4 landscape
+    // page (277 by 194 mm inside its margins, 1062 by 733 pixels).
+    async print_style(tab) {
+        await tab.emulateMediaType('print');
+        await tab.evaluate(() => window.dispatchEvent(new Event('beforeprint')));
+        const printed = await tab.evaluate(() => ({
+            hidden: ['#toolbar', 'aside'].map((s) => getComputedStyle(document.querySelector(s)).display),
+            width: Math.max(...[...document.querySelectorAll('.uplot')].map((u) => u.getBoundingClientRect().width)),
+            height: document.querySelector('main').getBoundingClientRect().bottom,
+        }));
+        assert.deepEqual(printed.hidden, ['none', 'none']);
+        assert.ok(printed.width <= 1062 && printed.height <= 733, JSON.stringify(printed));
+        fs.mkdirSync(shots, { recursive: true });
+        fs.writeFileSync(path.join(shots, 'print_style.pdf'), await tab.pdf({ preferCSSPageSize: true, printBackground: true }));
+        await tab.evaluate(() => window.dispatchEvent(new Event('afterprint')));
+        await tab.emulateMediaType('screen');
+        await tab.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
+        assert.equal(await tab.$eval('body', (b) => getComputedStyle(b).backgroundColor), 'rgb(22, 22, 22)');
+        assert.match(await tab.evaluate(() => window.viewer.picture()), /^data:image\/png;base64,/);
+    },
+
+    // A wheel-zoom step on the whole 1,000 km route: the median time from
+    // the wheel event to the end of the redraw, reported, not asserted.
+    async redraw_on_the_longest_route(tab) {
+        const over = await tab.$eval('#lane-speed .u-over', (o) => { const r = o.getBoundingClientRect(); return { x: r.x + r.width / 2, y: r.y + r.height / 2 }; });
+        const times = await tab.evaluate(async (x, y) => {
+            const target = document.querySelector('#lane-speed .u-over');
+            const ms = [];
+            for (let i = 0; i < 21; i++) {
+                window.viewer.zoomTo(0, window.viewer.data.route.extent);
+                const t0 = performance.now();
+                target.dispatchEvent(new WheelEvent('wheel', { deltaY: -100, clientX: x, clientY: y, bubbles: true, cancelable: true }));
+                ms.push(performance.now() - t0);
+            }
+            return ms.sort((a, b) => a - b);
+        }, over.x, over.y);
+        const median = times[Math.floor(times.length / 2)];
+        console.log(`wheel-zoom redraw of the whole 1000 km route: median ${median.toFixed(1)} ms of ${times.length} (from ${times[0].toFixed(1)} to ${times[times.length - 1].toFixed(1)} ms)`);
+        await screenshot(tab, 'redraw_on_the_longest_route');
+    },
 };
 
 const pageOf = {
@@ -349,13 +537,25 @@ const pageOf = {
     inline_code_is_refused: 'injected.html',
     without_plan_geometry: 'flat.html',
     every_control: 'described.html',
+    every_diagnostic_placed: 'stopped.html',
+    keyboard_reaches_the_list: 'faulty.html',
+    find_and_share_a_place: 'described.html#km=90-95',
+    plan_and_profile_together: 'described.html',
+    phone_layout: 'described.html',
+    print_style: 'described.html',
+    redraw_on_the_longest_route: 'longest.html',
+};
+
+// Tests on a phone's screen; the others at 1400 x 900.
+const viewportOf = {
+    phone_layout: { width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 },
 };
 
 async function main() {
     const name = process.argv[2];
     if (name === 'pages') return makePages();
     if (!tests[name]) throw new Error(`no test named ${name}; known: ${Object.keys(tests).join(', ')}`);
-    await withPage(page(pageOf[name]), tests[name]);
+    await withPage(page(pageOf[name]), tests[name], name);
     console.log(`${name}: passed`);
 }
 

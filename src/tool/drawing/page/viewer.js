@@ -27,7 +27,10 @@
         (BY_KIND[item.kind] = BY_KIND[item.kind] || []).push(item);
     }
     const kindItems = (kind) => BY_KIND[kind] || [];
-    const PX = () => window.devicePixelRatio || 1;
+    // The device pixel ratio, read once a drawing (reading it is not free,
+    // and a drawing writes thousands of labels).
+    let pixelRatio = window.devicePixelRatio || 1;
+    const PX = () => pixelRatio;
 
     // ---------------------------------------------------------------- text
 
@@ -66,6 +69,7 @@
         adhesion: 'adhesion',
         'kilometre-break': 'kilometre break',
         diagnostic: 'diagnostic',
+        'diagnostic-note': 'note of a diagnostic',
     };
 
     // ---------------------------------------------------------------- heading
@@ -165,8 +169,10 @@
 
     // ---------------------------------------------------------------- drawing
 
+    // Text follows the system's scheme; the marks keep their colours.
+    const DARK = !!(window.matchMedia && window.matchMedia('(prefers-color-scheme: dark)').matches);
     const COLOURS = {
-        line: '#1f4e79',
+        line: DARK ? '#6fa8dc' : '#1f4e79',
         elevation: '#548235',
         gradient: '#44546a',
         slowdown: 'rgba(237, 125, 49, 0.35)',
@@ -184,22 +190,40 @@
         extent: '#a6a6a6',
         breakLine: '#c00000',
         diagnostic: '#c00000',
-        text: '#262626',
-        faint: '#7f7f7f',
+        warningMark: '#e0a000',
+        note: '#7030a0',
+        text: DARK ? '#e6e6e6' : '#262626',
+        faint: DARK ? '#b3b3b3' : '#595959',
+        grid: DARK ? '#2c2c2c' : '#ededed',
+        // Text in the colours of the marks, dark enough to read (4.5 : 1).
+        orangeText: DARK ? '#f4a06a' : '#a04000',
+        leftText: DARK ? '#8fc1ee' : '#1f5a8c',
     };
     const FONT = (size, bold) => `${bold ? 'bold ' : ''}${Math.round(size * PX())}px "DejaVu Sans", Arial, sans-serif`;
 
     // Boxes already drawn on: a label is written only where it covers none.
+    // Kept in columns of the page, so that a label is tested only against
+    // the boxes near it.
+    const COLUMN = 64;
     class Boxes {
         constructor() {
-            this.taken = [];
+            this.columns = new Map();
         }
         take(x0, y0, x1, y1) {
-            this.taken.push([x0, y0, x1, y1]);
+            const box = [x0, y0, x1, y1];
+            for (let c = Math.floor(x0 / COLUMN); c <= Math.floor(x1 / COLUMN); c++) {
+                const column = this.columns.get(c);
+                if (column) column.push(box);
+                else this.columns.set(c, [box]);
+            }
         }
         claim(x0, y0, x1, y1) {
-            for (const [a, b, c, d] of this.taken) {
-                if (x0 < c && a < x1 && y0 < d && b < y1) return false;
+            for (let c = Math.floor(x0 / COLUMN); c <= Math.floor(x1 / COLUMN); c++) {
+                const column = this.columns.get(c);
+                if (!column) continue;
+                for (const [a, b, cc, d] of column) {
+                    if (x0 < cc && a < x1 && y0 < d && b < y1) return false;
+                }
             }
             this.take(x0, y0, x1, y1);
             return true;
@@ -214,15 +238,32 @@
     const X = (u, m) => u.valToPos(m, 'x', true);
     const Y = (u, v) => u.valToPos(v, 'y', true);
 
+    // The font is set only when it changes (setting it parses it); whoever
+    // else draws on a canvas forgets the one set here first.
     function text(ctx, s, x, y, size, colour, align, bold) {
-        ctx.font = FONT(size, bold);
+        const font = FONT(size, bold);
+        if (ctx.fontSet !== font) {
+            ctx.font = font;
+            ctx.fontSet = font;
+        }
         ctx.fillStyle = colour;
         ctx.textAlign = align || 'left';
         ctx.fillText(s, x, y);
     }
+    // Widths measured once for each text and font: the same labels come
+    // back at every redraw.
+    const widths = new Map();
     function textWidth(ctx, s, size, bold) {
-        ctx.font = FONT(size, bold);
-        return ctx.measureText(s).width;
+        const font = FONT(size, bold);
+        const key = `${font}\u0000${s}`;
+        let w = widths.get(key);
+        if (w === undefined) {
+            if (widths.size > 50000) widths.clear();
+            ctx.font = font;
+            w = ctx.measureText(s).width;
+            widths.set(key, w);
+        }
+        return w;
     }
 
     // A label written where it covers no mark and no other label of its
@@ -327,7 +368,7 @@
             values: (min, max) =>
                 kindItems('speed-boards')
                     .filter((it) => it.at >= min && it.at <= max)
-                    .flatMap((it) => ['A', 'B', 'C'].map((r) => it.fields[`rank ${r} left (km/h)`]))
+                    .flatMap((it) => ['vas', 'vbs', 'vcs'].map((k) => it.fields[k]))
                     .concat(kindItems('slowdown').filter((it) => it.to >= min && it.from <= max).map((it) => it.value)),
             hit: ['speed-boards', 'warning-board', 'restriction', 'slowdown-approach', 'slowdown', 'speed'],
             draw(u, lane) {
@@ -349,7 +390,7 @@
                 }
                 for (const it of visible(u, 'speed-boards')) {
                     const x = X(u, it.at);
-                    const ranks = ['A', 'B', 'C'].map((r) => it.fields[`rank ${r} left (km/h)`]);
+                    const ranks = ['vas', 'vbs', 'vcs'].map((k) => it.fields[k]);
                     ranks.forEach((v, i) => {
                         const y = Y(u, v);
                         const s = (4 - i * 0.5) * PX();
@@ -413,8 +454,8 @@
                 for (const [it, x0, x1, y] of slowdowns) {
                     const long = `${it.value} km/h, ${it.to - it.from} m`;
                     const c = (x0 + x1) / 2;
-                    const done = [4, 15].some((up) => label(long, c - textWidth(ctx, long, 10, true) / 2, y - up * PX(), 10, COLOURS.slowdownEdge, true));
-                    if (!done) label(String(it.value), c - textWidth(ctx, String(it.value), 10, true) / 2, y - 4 * PX(), 10, COLOURS.slowdownEdge, true);
+                    const done = [4, 15].some((up) => label(long, c - textWidth(ctx, long, 10, true) / 2, y - up * PX(), 10, COLOURS.orangeText, true));
+                    if (!done) label(String(it.value), c - textWidth(ctx, String(it.value), 10, true) / 2, y - 4 * PX(), 10, COLOURS.orangeText, true);
                 }
                 for (const [it, x, y] of restrictions) {
                     if (it.label) label(it.label, x + 5 * PX(), y + 7 * PX(), 9, COLOURS.restriction);
@@ -476,9 +517,9 @@
                     bands.push([it, x0, x1, y, h]);
                 }
                 for (const [it, x0, x1, y, h] of bands) {
-                    const s = `R ${it.fields['radius (m)']}, ${it.fields['length (m)']} m`;
+                    const s = `R ${it.fields.radius}, ${it.fields.length} m`;
                     if (textWidth(ctx, s, 9) > x1 - x0 + 40 * PX()) continue;
-                    put(u, lane, s, x0, it.side < 0 ? y - 2 * PX() : y + h + 9 * PX(), 9, it.side < 0 ? COLOURS.left : COLOURS.right);
+                    put(u, lane, s, x0, it.side < 0 ? y - 2 * PX() : y + h + 9 * PX(), 9, it.side < 0 ? COLOURS.leftText : COLOURS.orangeText);
                 }
             },
         },
@@ -574,7 +615,7 @@
             title: 'Kilometre readings (breaks in red) and diagnostics',
             height: 50,
             axis: true,
-            hit: ['kilometre-break', 'diagnostic'],
+            hit: ['kilometre-break', 'diagnostic', 'diagnostic-note'],
             draw(u, lane) {
                 const ctx = u.ctx;
                 const top = u.bbox.top;
@@ -594,16 +635,36 @@
                         if (put(u, lane, it.label, x - w / 2, top + (24 + 12 * r) * PX(), 10, COLOURS.breakLine)) break;
                     }
                 }
+                // Notes first, so that the mark of a diagnostic lies over
+                // that of a note at the same place.
+                for (const it of visible(u, 'diagnostic-note')) {
+                    const x = X(u, it.at);
+                    ctx.strokeStyle = COLOURS.note;
+                    ctx.lineWidth = 2 * PX();
+                    ctx.beginPath();
+                    ctx.arc(x, bottom - 9 * PX(), 5 * PX(), 0, 2 * Math.PI);
+                    ctx.stroke();
+                    mark(lane, it, x, bottom - 9 * PX());
+                }
                 for (const it of visible(u, 'diagnostic')) {
                     const x = X(u, it.at);
-                    ctx.fillStyle = COLOURS.diagnostic;
+                    const warning = it.fields.severity === 'warning';
+                    ctx.fillStyle = warning ? COLOURS.warningMark : COLOURS.diagnostic;
                     ctx.beginPath();
-                    ctx.moveTo(x, bottom - 16 * PX());
-                    ctx.lineTo(x + 7 * PX(), bottom - 2 * PX());
-                    ctx.lineTo(x - 7 * PX(), bottom - 2 * PX());
+                    if (warning) {
+                        // A diamond: a warning is not an error.
+                        ctx.moveTo(x, bottom - 18 * PX());
+                        ctx.lineTo(x + 8 * PX(), bottom - 10 * PX());
+                        ctx.lineTo(x, bottom - 2 * PX());
+                        ctx.lineTo(x - 8 * PX(), bottom - 10 * PX());
+                    } else {
+                        ctx.moveTo(x, bottom - 16 * PX());
+                        ctx.lineTo(x + 7 * PX(), bottom - 2 * PX());
+                        ctx.lineTo(x - 7 * PX(), bottom - 2 * PX());
+                    }
                     ctx.closePath();
                     ctx.fill();
-                    text(ctx, '!', x, bottom - 4 * PX(), 10, '#ffffff', 'center', true);
+                    text(ctx, '!', x, bottom - (warning ? 6 : 4) * PX(), 10, warning ? '#000000' : '#ffffff', 'center', true);
                     mark(lane, it, x, bottom - 8 * PX());
                 }
             },
@@ -612,34 +673,38 @@
 
     // ---------------------------------------------------------------- diagnostics
 
+    // Each diagnostic at the place of its row, and each of its notes at the
+    // place of the note's row; a diagnostic without a place of its own is
+    // found at its first note's.
+    const placeOf = (at, file, line) => {
+        if (typeof at === 'number') return at;
+        if (!file || !line) return null;
+        const placed = ITEMS.find((it) => it.source && it.source.file === file && it.source.line === line);
+        return placed ? placed.at : null;
+    };
     const DIAGNOSTICS = (D.diagnostics || []).map((d, i) => {
-        let at = typeof d.at === 'number' ? d.at : null;
-        if (at === null && d.file && d.line) {
-            const placed = ITEMS.find((it) => it.source && it.source.file === d.file && it.source.line === d.line);
-            if (placed) at = placed.at;
-        }
-        return { d, at, index: i };
+        const notes = (d.notes || []).map((n) => ({ n, at: placeOf(n.at, n.file, n.line) }));
+        const at = placeOf(d.at, d.file, d.line);
+        const first = notes.find((n) => n.at !== null);
+        return { d, at, notes, index: i, goTo: at !== null ? at : first ? first.at : null };
     });
+    const placedItem = (id, kind, at, label, fields, source) => {
+        const item = { id, kind, at, from: at, to: at, reading: readingAt(at), cell: null, label, fields, source };
+        (BY_KIND[kind] = BY_KIND[kind] || []).push(item);
+        return item;
+    };
     for (const x of DIAGNOSTICS) {
-        if (x.at === null) continue;
-        const item = {
-            id: `diagnostic-${x.index}`,
-            kind: 'diagnostic',
-            at: x.at,
-            from: x.at,
-            to: x.at,
-            reading: readingAt(x.at),
-            cell: null,
-            label: x.d.message,
-            fields: {
-                severity: x.d.severity,
-                code: x.d.code,
-                name: x.d.name,
-                message: x.d.message,
-            },
-            source: x.d.file ? { file: x.d.file, line: x.d.line, column: x.d.column } : null,
-        };
-        (BY_KIND.diagnostic = BY_KIND.diagnostic || []).push(item);
+        const d = x.d;
+        const source = (f, l, c) => (f ? { file: f, line: l, column: c } : null);
+        if (x.at !== null) {
+            x.item = placedItem(`diagnostic-${x.index}`, 'diagnostic', x.at, d.message,
+                { severity: d.severity, code: d.code, name: d.name, message: d.message }, source(d.file, d.line, d.column));
+        }
+        x.notes.forEach((note, k) => {
+            if (note.at === null) return;
+            placedItem(`diagnostic-${x.index}-note-${k}`, 'diagnostic-note', note.at, note.n.message,
+                { 'note of': `${d.severity}: ${d.message}`, message: note.n.message }, source(note.n.file, note.n.line));
+        });
     }
     const BY_ID = new Map();
     for (const list of Object.values(BY_KIND)) for (const it of list) BY_ID.set(it.id, it);
@@ -655,7 +720,7 @@
         const box = document.createElement('div');
         const title = document.createElement('div');
         title.className = 'kind';
-        title.textContent = (KIND_NAMES[item.kind] || item.kind) + (item.label && item.kind !== 'diagnostic' ? ': ' + item.label : '');
+        title.textContent = (KIND_NAMES[item.kind] || item.kind) + (item.label && !item.kind.startsWith('diagnostic') ? ': ' + item.label : '');
         box.appendChild(title);
         const table = document.createElement('table');
         const row = (name, value, cls) => {
@@ -684,6 +749,7 @@
     const tooltip = document.getElementById('tooltip');
     const details = document.getElementById('details');
     let shown = null;
+    let pinned = null;
     function show(item, clientX, clientY, extra) {
         if (!item) {
             tooltip.hidden = true;
@@ -700,7 +766,11 @@
         const top = clientY + 14 + h > window.innerHeight ? clientY - 14 - h : clientY + 14;
         tooltip.style.left = `${Math.max(0, left)}px`;
         tooltip.style.top = `${Math.max(0, top)}px`;
-        details.replaceChildren(detailsOf(item, extra));
+        // A clicked item keeps the panel until another is clicked.
+        if (!pinned || pinned === item) {
+            details.replaceChildren(detailsOf(item, extra));
+            details.classList.toggle('pinned', pinned === item);
+        }
         shown = item;
     }
 
@@ -709,6 +779,8 @@
     const lanesBox = document.getElementById('lanes');
     const charts = [];
     let range = { min: 0, max: EXTENT };
+    let opened = false; // the first view is drawn: the address follows the range from then on
+    let addressTimer = null;
     let syncing = false;
 
     function chartWidth() {
@@ -796,14 +868,15 @@
             },
             axes: [
                 lane.axis
-                    ? { splits, values: axisValues, size: 30, gap: 3, font: '11px "DejaVu Sans", Arial, sans-serif', grid: { show: false } }
-                    : { show: false, splits, grid: { show: true, stroke: '#f0f0f0' } },
+                    ? { splits, values: axisValues, size: 30, gap: 3, font: '11px "DejaVu Sans", Arial, sans-serif', stroke: COLOURS.text, grid: { show: false } }
+                    : { show: false, splits, grid: { show: true, stroke: COLOURS.grid } },
                 // Every lane keeps the same room at its left, so that the
                 // lanes line up on the one axis.
                 {
                     size: 50,
                     font: '10px "DejaVu Sans", Arial, sans-serif',
-                    grid: { show: !!lane.series, stroke: '#ededed' },
+                    stroke: COLOURS.text,
+                    grid: { show: !!lane.series, stroke: COLOURS.grid },
                     ticks: { show: !!lane.series },
                     values: lane.series ? undefined : (u, ticks) => ticks.map(() => ''),
                 },
@@ -823,6 +896,7 @@
                     (u) => {
                         lane.marks = [];
                         lane.boxes = new Boxes();
+                        u.ctx.fontSet = null;
                         // The lane's title lies over the top left of the plot.
                         lane.boxes.take(0, 0, (56 + title.offsetWidth + 4) * PX(), 17 * PX());
                         const ctx = u.ctx;
@@ -845,6 +919,10 @@
         const initial = chartData(lane, 0, EXTENT);
         const u = new uPlot(opts, initial, box);
         lane.u = u;
+        // Screen readers are told what each drawing is.
+        const canvas = u.root.querySelector('canvas');
+        canvas.setAttribute('role', 'img');
+        canvas.setAttribute('aria-label', `${lane.title}, along the route`);
         charts.push(lane);
 
         u.over.addEventListener('mousemove', (e) => hover(lane, e));
@@ -860,6 +938,7 @@
     }
 
     function setRange(min, max, from) {
+        pixelRatio = window.devicePixelRatio || 1;
         const least = 200;
         if (!(max > min)) return;
         if (max - min < least) {
@@ -895,8 +974,13 @@
         } finally {
             syncing = false;
         }
-        document.getElementById('range-from').value = String(Math.round(min) / 1000);
-        document.getElementById('range-to').value = String(Math.round(max) / 1000);
+        document.getElementById('range-from').value = endText(min);
+        document.getElementById('range-to').value = endText(max, min);
+        // The address a moment after the last change: changing it is slow.
+        if (opened) {
+            clearTimeout(addressTimer);
+            addressTimer = setTimeout(keepInAddress, 200);
+        }
         document.getElementById('readout').textContent =
             `km ${readingText(readingAt(min))} \u2013 ${readingText(readingAt(max))} (${metresText(max - min)} shown)`;
         plan.follow();
@@ -962,15 +1046,41 @@
         return null;
     }
 
-    function hover(lane, e) {
+    function hover(lane, e, click) {
         const item = itemAt(lane, e.clientX, e.clientY);
         const metres = lane.u.posToVal(e.clientX - lane.u.over.getBoundingClientRect().left, 'x');
-        const extra = [['pointer at', `${metresText(metres)} (km ${readingText(readingAt(metres))})`]];
-        if (lane.id === 'elevation' && D.elevation.length) {
-            const i = Math.max(0, Math.min(D.elevation.length - 1, Math.round(metres / CELL)));
-            extra.push(['elevation there', `${D.elevation[i]} m`]);
+        if (click) pinned = item;
+        show(item, e.clientX, e.clientY, [['pointer at', `${metresText(metres)} (km ${readingText(readingAt(metres))})`]]);
+        pointedAt(metres, 'profile');
+    }
+
+    // What holds at a place of the route: the one readout of the pointer.
+    const holding = (kind, m) => kindItems(kind).find((it) => it.from <= m && m < it.to);
+    function readoutAt(m) {
+        const parts = [`km ${readingText(readingAt(m))}`];
+        if (D.elevation.length) parts.push(`elevation ${D.elevation[Math.max(0, Math.min(D.elevation.length - 1, Math.round(m / CELL)))]} m`);
+        const g = holding('gradient', m);
+        if (g) parts.push(`gradient ${g.value > 0 ? '+' : ''}${g.value} \u2030`);
+        const v = holding('speed', m);
+        if (v) parts.push(`line speed ${v.value} km/h`);
+        const boards = kindItems('speed-boards').filter((b) => b.at <= m).pop();
+        if (boards) parts.push(`boards ${boards.label} km/h`);
+        const a = holding('adhesion', m);
+        if (a) parts.push(`adhesion ${a.value}`);
+        const slow = kindItems('slowdown').find((it) => it.from <= m && m <= it.to);
+        parts.push(slow ? `slowdown ${slow.value} km/h` : 'no slowdown');
+        return parts.join(' \u00b7 ');
+    }
+    // The pointer at a route metre, from the profile or the plan: a dot on
+    // the plan, the profile's cursor there, and the readout.
+    function pointedAt(m, from) {
+        if (!(m >= 0 && m <= EXTENT)) return;
+        document.getElementById('pointer-readout').textContent = readoutAt(m);
+        plan.point(m);
+        if (from === 'plan' && charts.length) {
+            const u = charts[0].u;
+            if (m >= range.min && m <= range.max) u.setCursor({ left: u.valToPos(m, 'x'), top: u.bbox.height / PX() / 2 });
         }
-        show(item, e.clientX, e.clientY, extra);
     }
 
     // ---------------------------------------------------------------- plan
@@ -982,6 +1092,7 @@
         const curves = kindItems('curve');
         let view = null; // page pixels per plan metre, and the plan point at the centre
         let follow = true;
+        let pointer = null; // the route metre under the pointer on the profile or here
 
         function pointAt(metre) {
             if (!n) return null;
@@ -1029,6 +1140,7 @@
                 canvas.height = Math.round(h * PX());
             }
             const ctx = canvas.getContext('2d');
+            ctx.fontSet = null;
             ctx.clearRect(0, 0, canvas.width, canvas.height);
             if (n < 2) {
                 text(ctx, 'no plan geometry in this scenario', 10 * PX(), 40 * PX(), 12, COLOURS.faint);
@@ -1088,6 +1200,42 @@
             ctx.lineTo((10 + bar * view.scale) * PX(), canvas.height - 12 * PX());
             ctx.stroke();
             text(ctx, bar >= 1000 ? `${bar / 1000} km` : `${bar} m`, (16 + bar * view.scale) * PX(), canvas.height - 8 * PX(), 11, COLOURS.text);
+            if (pointer !== null) {
+                const [x, y] = dotAt();
+                ctx.fillStyle = '#ff00aa';
+                ctx.strokeStyle = DARK ? '#ffffff' : '#000000';
+                ctx.lineWidth = 1.5 * PX();
+                ctx.beginPath();
+                ctx.arc(x * PX(), y * PX(), 6 * PX(), 0, 2 * Math.PI);
+                ctx.fill();
+                ctx.stroke();
+            }
+        }
+        // Where the pointer's dot stands on the canvas, in CSS pixels.
+        function dotAt() {
+            const p = pointAt(pointer);
+            const [x, y] = toPage(p[0], p[1]);
+            return [x / PX(), y / PX()];
+        }
+        // The route metre of the plan point nearest to a place on the
+        // canvas, within a few pixels of the line.
+        function metreNear(cx, cy) {
+            let best = null;
+            let bestD = 12;
+            for (let i = 0; i + 1 < n; i++) {
+                const [x0, y0] = toPage(P.x[i], P.y[i]);
+                const [x1, y1] = toPage(P.x[i + 1], P.y[i + 1]);
+                const dx = (x1 - x0) / PX();
+                const dy = (y1 - y0) / PX();
+                const len = dx * dx + dy * dy;
+                const t = len ? Math.max(0, Math.min(1, ((cx - x0 / PX()) * dx + (cy - y0 / PX()) * dy) / len)) : 0;
+                const d = Math.hypot(x0 / PX() + t * dx - cx, y0 / PX() + t * dy - cy);
+                if (d < bestD) {
+                    bestD = d;
+                    best = P.metre[i] + t * (P.metre[i + 1] - P.metre[i]);
+                }
+            }
+            return best;
         }
 
         // Posts at whole kilometre readings, as many as fit.
@@ -1150,6 +1298,8 @@
         canvas.addEventListener('mousemove', (e) => {
             if (drag || !view) return;
             const rect = canvas.getBoundingClientRect();
+            const near = n >= 2 ? metreNear(e.clientX - rect.left, e.clientY - rect.top) : null;
+            if (near !== null) pointedAt(near, 'plan');
             let best = null;
             let bestD = 10;
             for (const st of kindItems('station')) {
@@ -1167,6 +1317,17 @@
 
         return {
             draw,
+            point(metre) {
+                if (n < 2 || metre === pointer) return;
+                pointer = metre;
+                draw();
+            },
+            dot: () => {
+                if (pointer === null || n < 2) return null;
+                const [x, y] = dotAt();
+                const rect = canvas.getBoundingClientRect();
+                return { x: rect.left + x, y: rect.top + y };
+            },
             follow() {
                 if (n < 2) return draw();
                 if (follow) fit(range.min, range.max);
@@ -1180,21 +1341,129 @@
 
     // ---------------------------------------------------------------- controls
 
-    function parseRangeValue(s) {
-        const t = s.trim().replace(',', '.');
-        if (!t) return NaN;
-        if (/m$/i.test(t) && !/km$/i.test(t)) return Number(t.slice(0, -1));
-        return Number(t.replace(/km$/i, '')) * 1000;
+    // Every place of the route with a kilometre reading: one in each stretch
+    // between breaks that takes it, in route order.
+    const BOUNDS = [...new Set([0, ...D.breaks.map((b) => b.at).filter((a) => a > 0 && a < EXTENT)])].sort((a, b) => a - b);
+    function placesOfReading(reading) {
+        const places = [];
+        BOUNDS.forEach((from, k) => {
+            const to = k + 1 < BOUNDS.length ? BOUNDS[k + 1] - 1 : EXTENT;
+            const p = reading - (readingAt(from) - from);
+            if (p >= from && p <= to) places.push(p);
+        });
+        return places;
+    }
+    const STATIONS = kindItems('station');
+    const number = '(-?\\d+(?:[.,]\\d+)?)';
+    const ROUTE_FORM = new RegExp(`^(?:route|r)\\s*${number}\\s*(?:km)?$`, 'i');
+    const METRE_FORM = new RegExp(`^${number}\\s*m$`, 'i');
+    const READING_FORM = new RegExp(`^(?:km\\s*)?${number}\\s*(?:km)?$`, 'i');
+    const numberOf = (t) => Number(t.replace(',', '.'));
+
+    // One end of the range box: a kilometre reading as the axis shows it
+    // ("184.5"), a place along the route ("route 12.5" in km, "12500 m"), or
+    // a station's name. Gives {from, to, said} or {error}; `after` is where
+    // the other end stands, for a reading the route takes more than once.
+    function parseEnd(text, after) {
+        const t = text.trim();
+        if (!t) return { error: 'give both ends of the stretch' };
+        let m = ROUTE_FORM.exec(t);
+        if (m) {
+            const p = numberOf(m[1]) * 1000;
+            return { from: p, to: p, said: `route km ${m[1]} is km ${readingText(readingAt(p))}` };
+        }
+        m = METRE_FORM.exec(t);
+        if (m) {
+            const p = numberOf(m[1]);
+            return { from: p, to: p, said: `${metresText(p)} along the route is km ${readingText(readingAt(p))}` };
+        }
+        m = READING_FORM.exec(t);
+        if (m) {
+            const places = placesOfReading(Math.round(numberOf(m[1]) * 1000));
+            if (!places.length) {
+                return { error: `km ${m[1]} is not a reading of this route (it runs from km ${readingText(readingAt(0))} to km ${readingText(readingAt(EXTENT))})` };
+            }
+            const p = places.find((q) => after === undefined || q > after) ?? places[places.length - 1];
+            return { from: p, to: p };
+        }
+        const name = t.toLowerCase();
+        const st = STATIONS.find((x) => x.label.toLowerCase() === name) ||
+            STATIONS.find((x) => x.label.toLowerCase().startsWith(name));
+        if (st) return { from: st.from, to: st.to, said: `${st.label} is at km ${readingText(st.reading)}` };
+        return { error: `\u201c${t}\u201d is neither a kilometre reading (such as 184.5), a place along the route (route 12.5, 12500 m) nor a station` };
+    }
+    const said = document.getElementById('range-said');
+    function say(message, error) {
+        said.textContent = message;
+        said.classList.toggle('error', !!error);
+    }
+    // What the range box asks for: the stretch between its two ends, or
+    // around a station given alone.
+    function rangeAsked(fromText, toText) {
+        const a = parseEnd(fromText);
+        if (a.error) return a;
+        if (!toText.trim() && a.to > a.from) return { from: a.from - 1500, to: a.to + 1500, said: a.said };
+        const b = parseEnd(toText, a.from);
+        if (b.error) return b;
+        if (!(b.to > a.from)) return { error: `the end (${toText.trim()}) must lie after the start (${fromText.trim()}) along the route` };
+        return { from: a.from, to: b.to, said: [a.said, b.said].filter((x) => x).join('; ') };
     }
     document.getElementById('range-box').addEventListener('submit', (e) => {
         e.preventDefault();
-        const from = parseRangeValue(document.getElementById('range-from').value);
-        const to = parseRangeValue(document.getElementById('range-to').value);
-        if (isFinite(from) && isFinite(to) && to > from) {
-            plan.reset();
-            setRange(from, to);
+        const asked = rangeAsked(document.getElementById('range-from').value, document.getElementById('range-to').value);
+        if (asked.error) {
+            say(asked.error, true);
+            return;
         }
+        plan.reset();
+        setRange(asked.from, asked.to);
+        say(asked.said || '');
     });
+    const names = document.getElementById('station-names');
+    for (const st of STATIONS) {
+        const option = document.createElement('option');
+        option.value = st.label;
+        names.appendChild(option);
+    }
+
+    // The range in the address (#km=184.5-185.5), so that a link opens the
+    // same view.
+    // A place as the range box and the address give it: its kilometre
+    // reading, or its place along the route ("route 181") where the reading
+    // would be taken as an earlier place (readings that come again after a
+    // break).
+    function endText(m, after) {
+        const reading = Math.round(readingAt(m));
+        const places = placesOfReading(reading);
+        const taken = places.find((q) => after === undefined || q > after) ?? places[places.length - 1];
+        return taken !== undefined && Math.abs(taken - m) < 1 ? String(reading / 1000) : `route ${Math.round(m) / 1000}`;
+    }
+    const kmText = (m) => String(Math.round(readingAt(m)) / 1000);
+    function keepInAddress() {
+        const end = (m, after) => endText(m, after).replace('route ', 'r');
+        const hash = `#km=${end(range.min)}-${end(range.max, range.min)}`;
+        if (location.hash === hash) return;
+        try {
+            history.replaceState(null, '', hash);
+        } catch (err) {
+            // A page opened where the address cannot change keeps its view.
+        }
+    }
+    function rangeFromAddress() {
+        const m = /^#km=(r?-?[\d.]+)-(r?-?[\d.]+)$/.exec(decodeURIComponent(location.hash));
+        if (!m) {
+            if (location.hash) say(`the address asks for ${location.hash}, not a range such as #km=184.5-185.5`, true);
+            return;
+        }
+        const asked = rangeAsked(m[1], m[2]);
+        if (asked.error) {
+            say(asked.error, true);
+            return;
+        }
+        plan.reset();
+        setRange(asked.from, asked.to);
+    }
+    window.addEventListener('hashchange', rangeFromAddress);
     document.getElementById('whole-route').addEventListener('click', () => {
         plan.reset();
         setRange(0, EXTENT);
@@ -1227,9 +1496,9 @@
         current = i;
         [...list.children].forEach((li, k) => li.classList.toggle('current', k === i));
         const x = DIAGNOSTICS[i];
-        if (x && x.at !== null) {
+        if (x && x.goTo !== null) {
             plan.reset();
-            setRange(x.at - 2500, x.at + 2500);
+            setRange(x.goTo - 2500, x.goTo + 2500);
         }
     }
     if (!DIAGNOSTICS.length) {
@@ -1239,21 +1508,36 @@
         list.appendChild(li);
         document.getElementById('next-diagnostic').disabled = true;
     }
+    const whereText = (file, line, column) => (file ? `${file}${line ? ':' + line : ''}${column ? ':' + column : ''}: ` : '');
     DIAGNOSTICS.forEach((x, i) => {
         const li = document.createElement('li');
         li.className = x.d.severity === 'warning' ? 'warning' : 'error';
-        const where = x.d.file ? `${x.d.file}${x.d.line ? ':' + x.d.line : ''}${x.d.column ? ':' + x.d.column : ''}: ` : '';
         const name = x.d.name ? ` [${x.d.name}]` : '';
-        li.textContent = `${where}${x.d.severity}: ${x.d.message}${name}` + (x.at !== null ? ` \u2014 at ${metresText(x.at)}` : '');
-        for (const note of x.d.notes || []) {
+        li.textContent = `${whereText(x.d.file, x.d.line, x.d.column)}${x.d.severity}: ${x.d.message}${name}` +
+            (x.at !== null ? ` \u2014 at ${metresText(x.at)}` : '');
+        for (const note of x.notes) {
             const div = document.createElement('div');
-            div.className = 'hint';
-            div.textContent = `${note.file ? note.file + ':' + note.line + ': ' : ''}note: ${note.message}`;
+            div.className = 'note';
+            div.textContent = `${whereText(note.n.file, note.n.line)}note: ${note.n.message}` +
+                (note.at !== null ? ` \u2014 at ${metresText(note.at)}` : '');
             li.appendChild(div);
         }
+        // Reached by Tab, taken by Enter or Space as a click.
+        li.tabIndex = 0;
+        if (x.goTo !== null) li.title = 'show its place on the route';
         li.addEventListener('click', () => goToDiagnostic(i));
+        li.addEventListener('keydown', (e) => {
+            if (e.key !== 'Enter' && e.key !== ' ') return;
+            e.preventDefault();
+            goToDiagnostic(i);
+        });
         list.appendChild(li);
     });
+    if (D.readingEnd && D.readingEnd.message) {
+        const ended = document.getElementById('reading-end');
+        ended.textContent = `${whereText(D.readingEnd.file, D.readingEnd.line)}${D.readingEnd.message}`;
+        ended.hidden = false;
+    }
     document.getElementById('next-diagnostic').addEventListener('click', () => {
         if (DIAGNOSTICS.length) goToDiagnostic((current + 1) % DIAGNOSTICS.length);
     });
@@ -1267,6 +1551,47 @@
         else if (e.key === '-') zoomBy(2);
     });
 
+    // The view as one picture: the plan and the lanes as drawn, each lane
+    // with its title.
+    function viewPicture() {
+        const planCanvas = document.getElementById('plan');
+        const parts = [[planCanvas, 'Plan', 6], ...charts.map((l) => [l.u.root.querySelector('canvas'), l.title, 56])];
+        const out = document.createElement('canvas');
+        out.width = Math.max(...parts.map(([c]) => c.width));
+        out.height = parts.reduce((h, [c]) => h + c.height, 0);
+        const ctx = out.getContext('2d');
+        ctx.fillStyle = DARK ? '#161616' : '#ffffff';
+        ctx.fillRect(0, 0, out.width, out.height);
+        let y = 0;
+        for (const [c, title, left] of parts) {
+            ctx.drawImage(c, 0, y);
+            text(ctx, title, left * PX(), y + 12 * PX(), 11, COLOURS.text, 'left', true);
+            y += c.height;
+        }
+        return out;
+    }
+    document.getElementById('export-png').addEventListener('click', () => {
+        const a = document.createElement('a');
+        a.download = `${document.title.replace(/[\\/:*?"<>|]/g, '_')} km ${kmText(range.min)}-${kmText(range.max)}.png`;
+        a.href = viewPicture().toDataURL('image/png');
+        a.click();
+    });
+
+    // Printed, the lanes take the width of an A4 landscape page less its
+    // margins (281 mm at 96 pixels an inch) and three fifths of their height,
+    // so that a screen of lanes fits one page; the screen's size again after.
+    const PRINT_WIDTH = 1060;
+    const PRINT_HEIGHT = 0.6;
+    function laneSize(width, height) {
+        for (const lane of charts) {
+            lane.u.setSize({ width, height: Math.round(lane.height * height) + (lane.axis ? 30 : 0) });
+        }
+        setRange(range.min, range.max);
+    }
+    window.addEventListener('beforeprint', () => laneSize(PRINT_WIDTH, PRINT_HEIGHT));
+    window.addEventListener('afterprint', () => laneSize(chartWidth(), 1));
+
+
     // ---------------------------------------------------------------- start
 
     for (const lane of LANES) makeChart(lane);
@@ -1279,6 +1604,8 @@
         }, 100);
     });
     setRange(0, EXTENT);
+    rangeFromAddress();
+    opened = true;
 
     // For the page's tests and for measuring it.
     window.viewer = {
@@ -1314,6 +1641,10 @@
             return null;
         },
         shown: () => shown,
+        pinned: () => pinned,
+        // Where the dot of the pointer stands on the plan, in the page.
+        planDot: () => plan.dot(),
+        picture: () => viewPicture().toDataURL('image/png'),
         // How many points a lane's series holds on screen, and its width.
         points(id) {
             const lane = charts.find((l) => l.id === id);
