@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
+#include "tool/lsp/documents.h"
+#include "tool/lsp/server.h"
 
 #ifndef TOOL_VERSION
 #define TOOL_VERSION "unknown"
@@ -95,6 +98,16 @@ int checked_output(int status) {
     std::cerr << program_name << ": cannot write standard output ("
               << (error != 0 ? std::strerror(error) : "write error") << ")\n";
     return exit_status::cannot_write;
+}
+
+// The address of the reference page of the diagnostics: installed beside
+// the tool, else in the source tree it was built from.
+std::string reference_page() {
+    std::error_code error;
+    for (const char* page : {TOOL_REFERENCE_INSTALLED, TOOL_REFERENCE_SOURCE}) {
+        if (std::filesystem::is_regular_file(page, error)) return lsp::uri_of_path(page);
+    }
+    return lsp::uri_of_path(TOOL_REFERENCE_SOURCE);
 }
 
 // The scenario to draw: both descriptions, or the compiled files.
@@ -285,7 +298,15 @@ int run(int argc, char** argv) {
     add_scenario_input(*view_app, view.input.sources, view.input.records, view.input.cells, view.input.geometry);
     view_app->add_option("--out", view.out, "the HTML file, or - for standard output")->required();
 
-    const std::vector<CLI::App*> commands{compile_app, check_app, explain_app, dump_app, diff_app, plot_app, view_app};
+    // lsp: the language server, for editors.
+    CLI::App* lsp_app = app.add_subcommand(
+        "lsp", "Serve the Language Server Protocol on standard input and output, for an editor's client.");
+    bool stdio = true;
+    lsp_app->add_flag("--stdio", stdio,
+                      "speak over standard input and output (the only way; taken for clients that ask)");
+
+    const std::vector<CLI::App*> commands{compile_app, check_app, explain_app, dump_app,
+                                          diff_app,    plot_app,  view_app,    lsp_app};
     for (CLI::App* command : commands) {
         command->allow_extras();
         command->footer(exit_status_help);
@@ -324,6 +345,7 @@ int run(int argc, char** argv) {
             return checked_output(check_command(check, std::cout, std::cerr));
         }
         if (command == explain_app) return checked_output(explain_command(explain, std::cout, std::cerr));
+        if (command == lsp_app) return lsp::serve_standard_streams(reference_page());
         if (command == dump_app) return checked_output(dump_command(dump, std::cout, std::cerr));
         if (command == diff_app) return checked_output(diff_command(diff, std::cout, std::cerr));
         if (command == view_app) {
