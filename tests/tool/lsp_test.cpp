@@ -66,6 +66,22 @@ TEST(FrameReader, KeepsOnlyWhatIsNotYetGiven) {
     EXPECT_EQ(framed("{}"), "Content-Length: 2\r\n\r\n{}");
 }
 
+TEST(FrameReader, TellsTooDeepANesting) {
+    struct Case {
+        std::string json;
+        bool deeper;
+    } const cases[] = {
+        {std::string(3, '[') + std::string(3, ']'), false},
+        {std::string(4, '[') + std::string(4, ']'), true},
+        {R"({"a":{"b":[1]}})", false},
+        {R"({"a":{"b":[[1]]}})", true},
+        // Brackets within strings, escaped quotes among them, do not count.
+        {R"({"a":"[[[[\"[[[["})", false},
+        {R"(["\\",[[[]]]])", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(nested_deeper_than(c.json, 3), c.deeper) << c.json;
+}
+
 TEST(TextEncoding, ConvertsEachCharacterToOneByteAndBack) {
     struct Case {
         std::string utf8;

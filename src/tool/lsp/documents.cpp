@@ -93,13 +93,24 @@ std::optional<std::string> path_of_uri(std::string_view uri) {
             path.push_back(uri[i]);
         }
     }
+#ifdef _WIN32
+    // "/C:/a/b" is the path "C:/a/b".
+    if (path.size() >= 3 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
+#endif
     return path;
 }
 
 std::string uri_of_path(std::string_view path) {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string uri = "file://";
-    for (const char ch : path) {
+#ifdef _WIN32
+    // "C:\a\b" is "file:///C%3A/a/b".
+    if (!path.empty() && path[0] != '/' && path[0] != '\\') uri.push_back('/');
+#endif
+    for (char ch : path) {
+#ifdef _WIN32
+        if (ch == '\\') ch = '/';
+#endif
         const auto c = static_cast<unsigned char>(ch);
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || ch == '/' ||
                            ch == '-' || ch == '_' || ch == '.' || ch == '~';

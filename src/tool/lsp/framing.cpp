@@ -99,6 +99,25 @@ void FrameReader::compact() {
     }
 }
 
+bool nested_deeper_than(std::string_view json, int levels) {
+    int depth = 0;
+    bool in_string = false;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (in_string) {
+            if (c == '\\') ++i;
+            if (c == '"') in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > levels) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 std::string framed(std::string_view body) {
     std::string out = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     out.append(body);

@@ -45,6 +45,11 @@ private:
     bool resync_ = false;
 };
 
+// Whether a JSON text nests arrays and objects deeper than `levels`. The
+// protocol's messages are a few levels deep; a deeper one is refused before
+// it is parsed, as taking it apart or copying it recurses once a level.
+bool nested_deeper_than(std::string_view json, int levels);
+
 // The message with its header, ready to be written.
 std::string framed(std::string_view body);
 

@@ -58,7 +58,12 @@ bool is_place(std::string_view name) {
 std::string value_words(const Checked& checked, const RecordedRow& row, std::size_t index) {
     const std::string_view name = value_name(*row.keyword, index);
     const RecordedField& f = row.values[index];
-    if (!f.isNumber) return "`" + utf8_of_latin1(f.text) + "`";
+    if (!f.isNumber) {
+        std::string text(1, '`');
+        text += utf8_of_latin1(f.text);
+        text += '`';
+        return text;
+    }
     const std::int64_t n = f.number;
     std::string words = std::to_string(n);
     if (is_place(name) || name == "length" || name == "offset") words += " m";
@@ -86,7 +91,9 @@ std::string clock_words(const RecordedRow& row, std::size_t first) {
     std::string words;
     for (std::size_t i = first; i < first + 3 && i < row.values.size(); ++i) {
         const std::string part = std::to_string(row.values[i].number);
-        words += (i > first ? ":" : "") + std::string(part.size() < 2 ? "0" : "") + part;
+        if (i > first) words += ':';
+        if (part.size() < 2) words += '0';
+        words += part;
     }
     return words;
 }
@@ -108,7 +115,11 @@ nlohmann::json hover(const Place& place) {
     for (std::size_t i = 0; i < row.values.size(); ++i) {
         const std::string_view name = value_name(*row.keyword, i);
         text += "- " + std::string(name) + ": " + value_words(place.checked, row, i) + "\n";
-        if (name == "hours" && i + 2 < row.values.size()) text += "  (clock " + clock_words(row, i) + ")\n";
+        if (name == "hours" && i + 2 < row.values.size()) {
+            text += "  (clock ";
+            text += clock_words(row, i);
+            text += ")\n";
+        }
     }
     const std::optional<FieldAt> under = field_at(row, line, column);
     const RecordedField& shown = under ? *under->field : row.keywordField;

@@ -34,8 +34,10 @@ std::set<int> rows_in(const Recorder& recorder, std::int64_t first, std::int64_t
 
 nlohmann::json row_locations(const Place& place, const std::set<int>& rows) {
     nlohmann::json out = nlohmann::json::array();
+    const std::vector<RecordedRow>& kept = place.checked.recorder().rows;
     for (const int r : rows) {
-        const RecordedRow& row = place.checked.recorder().rows[static_cast<std::size_t>(r)];
+        if (r < 0 || static_cast<std::size_t>(r) >= kept.size()) continue;
+        const RecordedRow& row = kept[static_cast<std::size_t>(r)];
         out.push_back(field_location(place, row.source, row.keywordField));
     }
     return out;

@@ -14,6 +14,9 @@ Position position_from(const nlohmann::json& p) { return {p.at("line").get<int>(
 
 Range range_from(const nlohmann::json& r) { return {position_from(r.at("start")), position_from(r.at("end"))}; }
 
+// Far deeper than any message of the protocol.
+constexpr int deepest_message = 64;
+
 bool valid_id(const nlohmann::json& id) { return id.is_number_integer() || id.is_string(); }
 
 }  // namespace
@@ -36,6 +39,11 @@ Server::Server(std::function<void(const std::string&)> send) : send_(std::move(s
 void Server::receive(const Frame& frame) {
     if (!frame.fault.empty()) {
         respond_error(nullptr, error_code::invalid_request, "malformed message header: " + frame.fault);
+        return;
+    }
+    if (nested_deeper_than(frame.body, deepest_message)) {
+        respond_error(nullptr, error_code::invalid_request,
+                      "the message nests deeper than " + std::to_string(deepest_message) + " levels");
         return;
     }
     const nlohmann::json message = nlohmann::json::parse(frame.body, nullptr, false);
@@ -162,7 +170,8 @@ nlohmann::json Server::did_close(const nlohmann::json& params) {
             notify("textDocument/publishDiagnostics",
                    {{"uri", p == path ? uri : uri_of_path(p)}, {"diagnostics", nlohmann::json::array()}});
         }
-        pairs_.erase(state->pair.linePath);
+        const std::string key = state->pair.linePath;
+        pairs_.erase(key);
         return nullptr;
     }
     changed(path);
