@@ -35,12 +35,12 @@ TEST(CommandLine, EachUsageErrorSaysWhatIsWrongAndWhereTheUsageIs) {
         std::string first_line;
         std::string command;  // whose --help the second line names
     } wrong[] = {
-        {"", "no command given; the commands are compile, check, explain, dump, diff, plot and view", ""},
+        {"", "no command given; the commands are compile, check, explain, dump, diff, plot, view and lsp", ""},
         {"cmpile --line a", "'cmpile' is not a command; did you mean `compile`?", ""},
         {"comp", "'comp' is not a command; did you mean `compile`?", ""},
         {"vew", "'vew' is not a command; did you mean `view`?", ""},
         {"frobnicate",
-         "'frobnicate' is not a command; the commands are compile, check, explain, dump, diff, plot and view", ""},
+         "'frobnicate' is not a command; the commands are compile, check, explain, dump, diff, plot, view and lsp", ""},
         {"--verison", "unknown option '--verison'; did you mean `--version`?", ""},
         {"compile " + sources + " --jsn", "unknown option '--jsn'; did you mean `--json`?", "compile"},
         {"compile " + sources + " --colour=never", "unknown option '--colour'; did you mean `--color`?", "compile"},
