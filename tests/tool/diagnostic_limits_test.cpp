@@ -16,7 +16,6 @@
 namespace scenario::tool {
 namespace {
 
-using scenario::testing::crlf;
 using scenario::testing::line_description;
 using scenario::testing::train_description;
 using testing::Author;
@@ -54,11 +53,13 @@ struct Limit {
     std::vector<std::pair<std::int64_t, std::vector<std::string>>> values;
 };
 
-Descriptions line_items(std::vector<std::string> rows, int route = 20000) {
+Descriptions line_items(const std::vector<std::string>& rows, int route = 20000) {
     return {line_description(route, rows), plain_train};
 }
-Descriptions line_general(std::vector<std::string> rows) { return {line_description(20000, {}, rows), plain_train}; }
-Descriptions train_rows(std::vector<std::string> rows) { return {plain_line, train(rows)}; }
+Descriptions line_general(const std::vector<std::string>& rows) {
+    return {line_description(20000, {}, rows), plain_train};
+}
+Descriptions train_rows(const std::vector<std::string>& rows) { return {plain_line, train(rows)}; }
 
 const std::vector<Limit> warning_limits{
     {"gradient",
@@ -259,15 +260,15 @@ TEST(DiagnosticLimits, TheWarningsShownInAllAndOnOneLine) {
         std::size_t shown;
         bool more;
     };
-    const std::string misspelt = "pendeza,  1000,   1";
+    auto misspelt_row = [](std::int64_t) { return std::string{"pendeza,  1000,   1"}; };
     auto on_one_line = [](std::int64_t rows) {
         std::string line;
         for (std::int64_t i = 0; i < rows; ++i) line += "sabbia,  200,  300, ";
         return train({line});
     };
     const Case cases[] = {
-        {"1000 rows", line_items(repeated(1000, [&](std::int64_t) { return misspelt; })), 1000, false},
-        {"1001 rows", line_items(repeated(1001, [&](std::int64_t) { return misspelt; })), 1000, true},
+        {"1000 rows", line_items(repeated(1000, misspelt_row)), 1000, false},
+        {"1001 rows", line_items(repeated(1001, misspelt_row)), 1000, true},
         {"20 on a line", {plain_line, on_one_line(20)}, 20, false},
         {"21 on a line", {plain_line, on_one_line(21)}, 20, true},
     };

@@ -75,8 +75,9 @@ FoundWarning found(int line, int column, std::size_t count, const std::string& m
     return w;
 }
 
-std::vector<std::pair<int, int>> places(std::vector<FoundWarning> warnings) {
+std::vector<std::pair<int, int>> places(const std::vector<FoundWarning>& warnings) {
     std::vector<std::pair<int, int>> at;
+    at.reserve(warnings.size());
     for (const FoundWarning& w : warnings) at.emplace_back(w.order.line, w.order.column);
     return at;
 }

@@ -58,6 +58,10 @@ bool is_valid_utf8(std::string_view bytes) {
 
 std::string utf8_text(std::string_view bytes) {
     if (is_valid_utf8(bytes)) return std::string(bytes);
+    return latin1_to_utf8(bytes);
+}
+
+std::string latin1_to_utf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (char ch : bytes) {

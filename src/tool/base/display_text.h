@@ -18,6 +18,9 @@ bool is_valid_utf8(std::string_view bytes);
 // they are: this is for measuring, not for showing.
 std::string utf8_text(std::string_view bytes);
 
+// Single-byte text in UTF-8: each byte the character of its code (Latin-1).
+std::string latin1_to_utf8(std::string_view bytes);
+
 // UTF-8 text with every control character but the tab (C0, DEL and C1)
 // written as "\x1b", so that nothing an author put in a file can steer the
 // terminal it is shown on.

@@ -51,22 +51,6 @@ const std::vector<Shape>& shapes() {
     return table;
 }
 
-// Text that is not UTF-8 as display_text takes it: each byte the character
-// of its code.
-std::string single_byte_utf8(std::string_view bytes) {
-    std::string out;
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(ch);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
 // What a message shows of a text of which `start` is at least the first
 // 244 bytes, or all; `utf8` tells whether the whole text is UTF-8 (else it
 // is taken byte by byte). Past 60 characters it is cut with "...".
@@ -81,7 +65,7 @@ std::string shown_start(std::string_view start, bool utf8) {
             part.remove_suffix(1);
         }
     }
-    std::string shown = escape_controls(utf8 ? std::string(part) : single_byte_utf8(part));
+    std::string shown = escape_controls(utf8 ? std::string(part) : latin1_to_utf8(part));
     std::size_t characters = 0;
     for (std::size_t i = 0; i < shown.size(); ++i) {
         if ((static_cast<unsigned char>(shown[i]) & 0xC0) == 0x80) continue;
