@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tool/base/display_text.h"
 #include "tool/lsp/documents.h"
 #include "tool/lsp/framing.h"
 #include "tool/lsp/pairing.h"
@@ -97,7 +98,7 @@ TEST(TextEncoding, ConvertsEachCharacterToOneByteAndBack) {
     for (const Case& c : cases) {
         EXPECT_EQ(latin1_of_utf8(c.utf8), c.latin1) << c.utf8;
         if (c.latin1.find('?') == std::string::npos) {
-            EXPECT_EQ(utf8_of_latin1(c.latin1), c.utf8) << c.utf8;
+            EXPECT_EQ(latin1_to_utf8(c.latin1), c.utf8) << c.utf8;
         }
     }
 }

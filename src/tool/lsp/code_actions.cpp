@@ -2,6 +2,7 @@
 
 #include "model/packing.h"
 #include "reader/keywords.h"
+#include "tool/base/display_text.h"
 #include "tool/lsp/features.h"
 #include "tool/lsp/publish.h"
 #include "tool/lsp/text_encoding.h"
@@ -85,8 +86,8 @@ nlohmann::json code_actions(const Place& place, const Range& range) {
         const std::optional<std::string> fix = mended(d, text);
         if (!fix || *fix == text) continue;
         const nlohmann::json field_range = range_json(place.document, d.at->line, d.at->column, d.at->endColumn);
-        const std::string now = utf8_of_latin1(text);
-        const std::string then = utf8_of_latin1(*fix);
+        const std::string now = latin1_to_utf8(text);
+        const std::string then = latin1_to_utf8(*fix);
         actions.push_back(
             {{"title", "Replace `" + now + "` with `" + then + "`"},
              {"kind", "quickfix"},

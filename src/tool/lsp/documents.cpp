@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tool/base/display_text.h"
 #include "tool/base/sources.h"
 #include "tool/lsp/text_encoding.h"
 
@@ -168,7 +169,7 @@ std::optional<std::string> Workspace::latin1_text(const std::string& path) const
 std::shared_ptr<const Document> Workspace::view(const std::string& path) const {
     const auto found = byPath_.find(path);
     if (found != byPath_.end()) return found->second;
-    return std::make_shared<Document>(uri_of_path(path), utf8_of_latin1(disk_text(path).value_or("")));
+    return std::make_shared<Document>(uri_of_path(path), latin1_to_utf8(disk_text(path).value_or("")));
 }
 
 std::vector<std::string> Workspace::open_names(const std::string& folder) const {

@@ -1,6 +1,7 @@
 #include <map>
 
 #include "model/packing.h"
+#include "tool/base/display_text.h"
 #include "tool/base/kilometres.h"
 #include "tool/diagnostics/rows.h"
 #include "tool/lsp/features.h"
@@ -60,7 +61,7 @@ std::string value_words(const Checked& checked, const RecordedRow& row, std::siz
     const RecordedField& f = row.values[index];
     if (!f.isNumber) {
         std::string text(1, '`');
-        text += utf8_of_latin1(f.text);
+        text += latin1_to_utf8(f.text);
         text += '`';
         return text;
     }

@@ -1,3 +1,4 @@
+#include "tool/base/display_text.h"
 #include "tool/diagnostics/rows.h"
 #include "tool/lsp/features.h"
 #include "tool/lsp/publish.h"
@@ -39,7 +40,7 @@ int kind_of(const Keyword* k) {
 
 // "Brenzola" for a station, "signal at 1050 m" for the others.
 std::string name_of(const RecordedRow& row) {
-    if (row.keyword == &keyword::station && row.values.size() > 16) return utf8_of_latin1(row.values[16].text);
+    if (row.keyword == &keyword::station && row.values.size() > 16) return latin1_to_utf8(row.values[16].text);
     const std::string noun(item_noun(*row.keyword));
     return row.values.empty() ? noun : noun + " at " + std::to_string(row.values[0].number) + " m";
 }

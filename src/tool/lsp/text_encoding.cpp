@@ -44,21 +44,6 @@ std::string latin1_of_utf8(std::string_view utf8) {
     return out;
 }
 
-std::string utf8_of_latin1(std::string_view latin1) {
-    std::string out;
-    out.reserve(latin1.size());
-    for (const char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(ch);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
 std::size_t utf16_units_before(std::string_view line, std::size_t characters) {
     std::size_t units = 0;
     for (std::size_t i = 0; i < line.size() && characters > 0; --characters) {

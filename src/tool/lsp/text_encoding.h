@@ -15,8 +15,7 @@ namespace scenario::tool::lsp {
 // character Latin-1 has not becomes '?', one byte, as a file saved in
 // Latin-1 cannot hold it either.
 std::string latin1_of_utf8(std::string_view utf8);
-// The editor's text of a file's bytes.
-std::string utf8_of_latin1(std::string_view latin1);
+// (The other way is latin1_to_utf8, in the tool's base.)
 
 // Of a line of UTF-8 text (no line end): the UTF-16 units before its
 // character `characters` (past the end: the line's units), and the reverse,
