@@ -115,6 +115,7 @@ std::vector<Published> published_diagnostics(const Checked& checked, const Works
         by_file[file].push_back(std::move(out));
     }
     std::vector<Published> published;
+    published.reserve(by_file.size());
     for (auto& [path, list] : by_file) published.push_back({targets.document(path).uri(), std::move(list)});
     return published;
 }
