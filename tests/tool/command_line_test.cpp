@@ -35,13 +35,14 @@ TEST(CommandLine, EachUsageErrorSaysWhatIsWrongAndWhereTheUsageIs) {
         std::string first_line;
         std::string command;  // whose --help the second line names
     } wrong[] = {
-        {"", "no command given; the commands are compile, check, explain, dump, diff, plot, view, new and package", ""},
+        {"", "no command given; the commands are compile, check, explain, dump, diff, plot, view, new, package and lsp",
+         ""},
         {"cmpile --line a", "'cmpile' is not a command; did you mean `compile`?", ""},
         {"comp", "'comp' is not a command; did you mean `compile`?", ""},
         {"vew", "'vew' is not a command; did you mean `view`?", ""},
         {"frobnicate",
-         "'frobnicate' is not a command; the commands are compile, check, explain, dump, diff, plot, view, new and "
-         "package",
+         "'frobnicate' is not a command; the commands are compile, check, explain, dump, diff, plot, view, new, "
+         "package and lsp",
          ""},
         {"--verison", "unknown option '--verison'; did you mean `--version`?", ""},
         {"compile " + sources + " --jsn", "unknown option '--jsn'; did you mean `--json`?", "compile"},

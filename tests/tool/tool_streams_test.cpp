@@ -29,7 +29,7 @@ using testing::run_tool;
 using testing::TempFolder;
 using testing::write_file;
 
-const std::string commands = "compile, check, explain, dump, diff, plot, view, new and package";
+const std::string commands = "compile, check, explain, dump, diff, plot, view, new, package and lsp";
 
 std::string usage(const std::string& first_line, const std::string& command) {
     return "scenario-tool: " + first_line + "\nrun `scenario-tool" + (command.empty() ? "" : " " + command) +

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@
 #include "tool/commands/commands.h"
 #include "tool/commands/console.h"
 #include "tool/commands/folder_sources.h"
+#include "tool/lsp/documents.h"
+#include "tool/lsp/server.h"
 
 #ifndef TOOL_VERSION
 #define TOOL_VERSION "unknown"
@@ -201,6 +204,16 @@ int usage_error(const CLI::App* command, const std::string& what) {
 }
 
 // Every command's options, and the command each is parsed into.
+// The address of the reference page of the diagnostics: installed beside
+// the tool, else in the source tree it was built from.
+std::string reference_page() {
+    std::error_code error;
+    for (const char* page : {TOOL_REFERENCE_INSTALLED, TOOL_REFERENCE_SOURCE}) {
+        if (std::filesystem::is_regular_file(page, error)) return lsp::uri_of_path(page);
+    }
+    return lsp::uri_of_path(TOOL_REFERENCE_SOURCE);
+}
+
 struct Commands {
     // The scenario folder of each command that takes one.
     std::string compileFolder;
@@ -220,6 +233,7 @@ struct Commands {
     ViewOptions view;
     NewOptions fresh;
     PackageOptions package;
+    bool lspStdio = true;
 
     CLI::App* compileApp = nullptr;
     CLI::App* checkApp = nullptr;
@@ -230,9 +244,10 @@ struct Commands {
     CLI::App* viewApp = nullptr;
     CLI::App* newApp = nullptr;
     CLI::App* packageApp = nullptr;
+    CLI::App* lspApp = nullptr;
 
     std::vector<CLI::App*> all() const {
-        return {compileApp, checkApp, explainApp, dumpApp, diffApp, plotApp, viewApp, newApp, packageApp};
+        return {compileApp, checkApp, explainApp, dumpApp, diffApp, plotApp, viewApp, newApp, packageApp, lspApp};
     }
     const CLI::App* chosen() const {
         for (const CLI::App* command : all()) {
@@ -350,6 +365,14 @@ void add_authoring_commands(CLI::App& app, Commands& c) {
     add_diagnostic_options(*c.packageApp, package.diagnostics, c.packageColour);
 }
 
+// lsp: the language server, for editors.
+void add_editor_commands(CLI::App& app, Commands& c) {
+    c.lspApp = app.add_subcommand(
+        "lsp", "Serve the Language Server Protocol on standard input and output, for an editor's client.");
+    c.lspApp->add_flag("--stdio", c.lspStdio,
+                       "speak over standard input and output (the only way; taken for clients that ask)");
+}
+
 // Runs the command parsed; its failures are the caller's to tell.
 int run_command(Commands& c, const CLI::App* command) {
     if (command == c.compileApp) {
@@ -370,6 +393,7 @@ int run_command(Commands& c, const CLI::App* command) {
         return checked_output(package_command(c.package, std::cout, std::cerr));
     }
     if (command == c.explainApp) return checked_output(explain_command(c.explain, std::cout, std::cerr));
+    if (command == c.lspApp) return lsp::serve_standard_streams(reference_page());
     if (command == c.dumpApp) return checked_output(dump_command(c.dump, std::cout, std::cerr));
     if (command == c.diffApp) return checked_output(diff_command(c.diff, std::cout, std::cerr));
     if (command == c.viewApp) {
@@ -396,6 +420,7 @@ int run(int argc, char** argv) {
     add_decoding_commands(app, c);
     add_drawing_commands(app, c);
     add_authoring_commands(app, c);
+    add_editor_commands(app, c);
     for (CLI::App* command : c.all()) {
         command->allow_extras();
         command->footer(exit_status_help);

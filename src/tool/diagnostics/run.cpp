@@ -140,8 +140,9 @@ void AuthorFiles::complete(SourcePoint& at, Source source) const {
 
 std::unique_ptr<Run> read_only(std::optional<std::string_view> line, std::optional<std::string_view> train,
                                const std::string& title, const std::string& train_code, bool with_geometry,
-                               const std::set<std::string>& silenced) {
+                               const std::set<std::string>& silenced, bool every_row) {
     auto run = std::make_unique<Run>(silenced);
+    run->recorder.keepEveryRow = every_row;
     // The texts are read where they are: the names are the reader's own and
     // no file is looked for, written or deleted.
     const ScenarioFiles files{"", '/', "scenario", "train"};

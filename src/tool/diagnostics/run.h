@@ -85,9 +85,10 @@ struct Run {
 
 // Reads the two texts (nothing: the file is absent) as the program reads its
 // descriptions, then completes the signalling and stamps the scenario; reads
-// and writes no file.
+// and writes no file. `every_row` keeps every row in the recorder (for an
+// editor, which shows any row), not only those the errors name.
 std::unique_ptr<Run> read_only(std::optional<std::string_view> line, std::optional<std::string_view> train,
                                const std::string& title, const std::string& train_code, bool with_geometry = true,
-                               const std::set<std::string>& silenced = {});
+                               const std::set<std::string>& silenced = {}, bool every_row = false);
 
 }  // namespace scenario::tool
