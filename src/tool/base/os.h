@@ -15,16 +15,6 @@
 
 namespace scenario::tool::os {
 
-// Sets the memory allocator up for one command of a few megabytes, before
-// the command starts. A page the process touches for the first time costs a
-// fault, and on a virtual machine a fault costs as much as copying tens of
-// kilobytes: a compile of the longest route touched 850 pages, most of the
-// time it took beside the writing. So the heap grows in one reach that huge
-// pages may back, and memory freed stays with the process for what comes
-// next instead of being handed back and faulted in again. Only advice to the
-// system: where it is not taken, nothing else changes.
-void prepare_memory();
-
 // A process's id: 32 bits unsigned on some systems, so wider than a long
 // may be.
 using ProcessId = std::int64_t;

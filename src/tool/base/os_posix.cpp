@@ -1,11 +1,7 @@
 // The tool's system calls on Linux and other POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -98,43 +94,6 @@ void handlers_while_needed() {
 }
 
 }  // namespace
-
-#if defined(__GLIBC__)
-namespace {
-// The start of the heap below its first huge page, set aside and never
-// touched; a pointer kept, so that it is not taken for a leak, and volatile,
-// so that the compiler does not drop a block it sees no one use.
-void* volatile set_aside = nullptr;
-}  // namespace
-#endif
-
-void prepare_memory() {
-#if defined(__GLIBC__)
-    // The reach is more than a compile of the longest route holds at once;
-    // what lies past it is taken in pages as before.
-    constexpr std::size_t reach = std::size_t{10} << 20;
-    constexpr int kept = 64 << 20;  // the largest description a command takes
-    constexpr std::uintptr_t huge_page = std::uintptr_t{2} << 20;
-    if (::mallopt(M_MMAP_THRESHOLD, kept) == 0 || ::mallopt(M_TRIM_THRESHOLD, kept) == 0) return;
-    // One block of the reach makes the heap grow by it at once. The heap
-    // from the first huge page to the last whole one inside the block is
-    // advised; the page past the block that the allocator writes now cannot
-    // be in a huge page any more, so it is left out.
-    void* block = std::malloc(reach);
-    const auto start = reinterpret_cast<std::uintptr_t>(block);
-    const std::uintptr_t from = (start + huge_page - 1) & ~(huge_page - 1);
-    const std::uintptr_t to = (start + reach) & ~(huge_page - 1);
-    if (start == 0 || to <= from ||
-        ::madvise(static_cast<char*>(block) + (from - start), to - from, MADV_HUGEPAGE) != 0) {
-        std::free(block);
-        return;
-    }
-    // The heap up to the first huge page would be taken first, a page at a
-    // time: the block, cut down in place to end there and never written,
-    // holds it at no cost in memory; the rest of it goes back to the heap.
-    set_aside = std::realloc(block, from - start);
-#endif
-}
 
 ProcessId process_id() { return ProcessId{::getpid()}; }
 

@@ -87,10 +87,6 @@ char random_letter(std::mt19937& pick) {
 
 }  // namespace
 
-// The Windows heap keeps what a command frees and commits in large steps by
-// itself: nothing to set up.
-void prepare_memory() {}
-
 ProcessId process_id() { return ProcessId{GetCurrentProcessId()}; }
 
 int make_scratch_folder(std::string& pattern) {

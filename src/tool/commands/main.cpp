@@ -15,7 +15,6 @@
 
 #include "io/file_system.h"
 #include "tool/base/display_text.h"
-#include "tool/base/os.h"
 #include "tool/base/wording.h"
 #include "tool/commands/commands.h"
 #include "tool/commands/console.h"
@@ -407,7 +406,6 @@ int run_command(Commands& c, const CLI::App* command) {
 }
 
 int run(int argc, char** argv) {
-    os::prepare_memory();
     CLI::App app{"Compiles, inspects and plots scenarios with the compactor's own reader and writers.", program_name};
     app.require_subcommand(0, 1);
     app.allow_extras();
