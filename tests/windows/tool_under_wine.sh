@@ -279,6 +279,15 @@ check "the killed tool's scratch folder is swept" [ ! -e "$swept/.scenario-tool-
 check "a folder named like one but not marked as one stays" \
     [ -e "$swept/.scenario-tool-4000004-Xy7wQ2/.scenario-tool-owner" ]
 
+echo "-- the language server"
+# initialize answered, and the diagnostic of a misspelt keyword published for
+# a train description opened by a Windows URI.
+if probe_said=$(timeout 180 python3 "$root/tests/windows/lsp_probe.py" --drive Z wine "$windows_tool" lsp 2>&1); then
+    pass "lsp: $probe_said"
+else
+    fail "lsp: $probe_said"
+fi
+
 echo "-- the tool's archive for Windows"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
 with_runner=no-runner
