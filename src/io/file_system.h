@@ -157,6 +157,9 @@ private:
 #ifdef _WIN32
 std::wstring to_wide(std::string_view utf8);
 std::string to_utf8(std::wstring_view wide);
+// The system's words for a Windows error code (GetLastError()), without the
+// closing full stop and line end.
+std::string system_reason(unsigned long code);
 #else
 // Calls `visit(folder_fd, name)` for every entry of a folder, with the folder
 // open for the calls that take it (openat, unlinkat); nothing when the folder

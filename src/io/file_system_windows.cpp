@@ -38,6 +38,19 @@ std::string to_utf8(std::wstring_view wide) {
     return utf8;
 }
 
+std::string system_reason(unsigned long code) {
+    wchar_t* text = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = n > 0 ? to_utf8(std::wstring_view(text, n)) : "system error " + std::to_string(code);
+    if (text != nullptr) LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    return reason;
+}
+
 namespace files {
 
 namespace {
@@ -131,19 +144,6 @@ void remove_stale_temporaries(const std::string& folder, std::string_view prefix
 namespace {
 
 using files::failed;
-
-std::string system_reason(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD n =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string reason = n > 0 ? to_utf8(std::wstring_view(text, n)) : "system error " + std::to_string(code);
-    if (text != nullptr) LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    return reason;
-}
 
 std::string failed_system(const char* what) { return std::string(what) + " (" + system_reason(GetLastError()) + ")"; }
 

@@ -269,17 +269,6 @@ const std::string_view forbidden_in_names(forbidden, sizeof forbidden - 1);
 // reason.
 void writes_fail_instead_of_ending() {}
 
-std::string windows_reason(unsigned long code) {
-    wchar_t* text = nullptr;
-    const DWORD n =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string reason = n > 0 ? to_utf8(std::wstring_view(text, n)) : "system error " + std::to_string(code);
-    if (text != nullptr) LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    return reason;
-}
+std::string windows_reason(unsigned long code) { return system_reason(code); }
 
 }  // namespace scenario::tool::os
