@@ -32,15 +32,32 @@ void require_output_name(const std::string& path) {
     }
 }
 
-void write_output(const std::string& path, std::string_view bytes) {
-    std::optional<OutputFile> file;
+namespace {
+
+// Makes `file` the output file at `path`, to be written; one that cannot be
+// made is a CommandFailure (cannot_create) naming it.
+void open_output(std::optional<OutputFile>& file, const std::string& path) {
     try {
         file.emplace(path);
     } catch (const FileError& refused) {
         throw CommandFailure(exit_status::cannot_create, refused.what());
     }
+}
+
+}  // namespace
+
+void write_output(const std::string& path, std::string_view bytes) {
+    std::optional<OutputFile> file;
+    open_output(file, path);
     file->write(bytes);
     file->commit();
+}
+
+bool write_new_output(const std::string& path, std::string_view bytes) {
+    std::optional<OutputFile> file;
+    open_output(file, path);
+    file->write(bytes);
+    return file->commit_new();
 }
 
 }  // namespace scenario::tool

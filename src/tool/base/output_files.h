@@ -19,4 +19,8 @@ void require_output_name(const std::string& path);
 // while it is written a FileError.
 void write_output(const std::string& path, std::string_view bytes);
 
+// The same for a file that must not replace one: false, with nothing
+// written, when a file already stands at `path` (even one made meanwhile).
+bool write_new_output(const std::string& path, std::string_view bytes);
+
 }  // namespace scenario::tool

@@ -91,14 +91,7 @@ public:
     }
 
     void create(const std::string& path, const std::string& bytes) {
-        std::optional<OutputFile> file;
-        try {
-            file.emplace(path);
-        } catch (const FileError& refused) {
-            throw CommandFailure(exit_status::cannot_create, refused.what());
-        }
-        file->write(bytes);
-        if (!file->commit_new()) already_there(path);
+        if (!write_new_output(path, bytes)) already_there(path);
         created_.emplace_back(path, os::identity(path));
     }
     void keep() { kept_ = true; }
