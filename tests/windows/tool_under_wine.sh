@@ -260,8 +260,13 @@ if compgen -G "$interrupted/made/日本語 ☃/.scenario-tool-*" >/dev/null; the
             [ -z "$left" -o "$left" == "$written" ]
     fi
 else
+    # Under load the compile may end between two looks: then it must have
+    # written its three files and left nothing else.
     wait "$tool_pid" || true
-    fail "the interrupted compile never made its scratch folder"
+    left=$(cd "$interrupted" && { find made 2>/dev/null || true; } | LC_ALL=C sort | tr '\n' ' ')
+    written="made made/日本語 ☃ made/日本語 ☃/L_C.dat made/日本語 ☃/L_C.sim made/日本語 ☃/L_linea.dat "
+    check "a compile that ended before it was interrupted leaves its files only (left: ${left:-nothing})" \
+        [ "$left" == "$written" ]
 fi
 
 echo "-- a scratch folder left by a killed tool"
