@@ -14,19 +14,10 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 
-const root = path.resolve(__dirname, '..');
-const build = path.resolve(process.argv[2] || path.join(root, 'build/bench'));
+const { benchBuild, median, scratch } = require('./bench_build');
+const { root, build, tool, writer } = benchBuild(process.argv[2]);
 const runs = Number(process.argv[3] || 50);
-const tool = path.join(build, 'scenario-tool');
-const writer = path.join(build, 'bench/max_scenario_descriptions');
-for (const file of [tool, writer]) {
-    if (!fs.existsSync(file)) {
-        console.error(`no ${file}; build the bench preset first (cmake --preset bench && cmake --build --preset bench)`);
-        process.exit(2);
-    }
-}
-const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
-const work = fs.mkdtempSync(path.join(process.env.COMPACTOR_BENCH_DIR || os.tmpdir(), 'lsp bench '));
+const work = scratch('lsp');
 process.on('exit', () => fs.rmSync(work, { recursive: true, force: true }));
 
 // The scenario as a folder names it.

@@ -15,23 +15,10 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 
-const root = path.resolve(__dirname, '..');
-const build = path.resolve(process.argv[2] || path.join(root, 'build/bench'));
+const { benchBuild, median, scratch } = require('./bench_build');
+const { root, build, tool, writer } = benchBuild(process.argv[2]);
 const runs = Number(process.argv[3] || 11);
-const tool = path.join(build, 'scenario-tool');
-const writer = path.join(build, 'bench/max_scenario_descriptions');
-for (const file of [tool, writer]) {
-    if (!fs.existsSync(file)) {
-        console.error(`no ${file}; build the bench preset first (cmake --preset bench && cmake --build --preset bench)`);
-        process.exit(2);
-    }
-}
-
-const median = (values) => {
-    const sorted = [...values].sort((a, b) => a - b);
-    return sorted[Math.floor(sorted.length / 2)];
-};
-const work = fs.mkdtempSync(path.join(process.env.COMPACTOR_BENCH_DIR || os.tmpdir(), 'view bench '));
+const work = scratch('view');
 function timed(args) {
     const times = [];
     for (let i = 0; i < runs; i++) {
