@@ -34,7 +34,7 @@ const std::string signal_1050 = "segnale,    1050,   2, 4, 1,  1, 0,    2,  2,1,
 
 std::vector<std::string> too_many_stations() {
     std::vector<std::string> rows;
-    for (int i = 1; i <= 79; ++i) rows.push_back(station(1000 * i, 28, 100, "S" + std::to_string(i)));
+    for (int i = 1; i <= 79; ++i) rows.push_back(station(std::int64_t{1000} * i, 28, 100, "S" + std::to_string(i)));
     return rows;
 }
 
