@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 namespace scenario::tool {
 
@@ -33,6 +34,20 @@ std::string listing(const std::vector<std::string>& items) {
         text += items[i];
     }
     return text;
+}
+
+std::string ordinal(std::int64_t n) {
+    const std::int64_t last_two = (n < 0 ? -n : n) % 100;
+    const std::int64_t last = last_two % 10;
+    const char* suffix = "th";
+    if (last_two < 11 || last_two > 13) {
+        suffix = last == 1 ? "st" : last == 2 ? "nd" : last == 3 ? "rd" : "th";
+    }
+    return std::to_string(n) + suffix;
+}
+
+std::string counted(std::int64_t n, std::string_view noun) {
+    return std::to_string(n) + " " + std::string(noun) + (n == 1 ? "" : "s");
 }
 
 namespace {

@@ -105,14 +105,14 @@ public:
     explicit Blanked(const AuthorFiles& files) : files_(files) {}
 
     // False when the file was never read.
-    bool blank(Source source, int line) {
+    bool blank(Source source, const std::set<int>& lines) {
         std::optional<std::string>& copy = source == Source::train_description ? train_ : line_;
         if (!copy) {
             const std::optional<std::string_view> text = files_.text(source);
             if (!text) return false;
             copy.emplace(*text);
         }
-        *copy = with_blank_line(std::move(*copy), line);
+        *copy = with_blank_lines(std::move(*copy), lines);
         return true;
     }
     std::optional<std::string_view> text(Source source) const {
@@ -158,18 +158,24 @@ void show_in_order(Analysis& result, std::vector<Diagnostic> all, const AuthorFi
 
 }  // namespace
 
-std::string with_blank_line(std::string text, int line) {
+std::string with_blank_line(std::string text, int line) { return with_blank_lines(std::move(text), {line}); }
+
+std::string with_blank_lines(std::string text, const std::set<int>& lines) {
+    if (lines.empty()) return text;
+    const int last = *lines.rbegin();
     int number = 1;
+    bool blank = lines.count(1) != 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const bool line_end = c == '\n' || c == '\r';
         if (line_end) {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             ++number;
+            if (number > last) break;
+            blank = lines.count(number) != 0;
             continue;
         }
-        if (number == line) text[i] = ' ';
-        if (number > line) break;
+        if (blank) text[i] = ' ';
     }
     return text;
 }
@@ -196,7 +202,8 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
     int readings = 1;
     std::size_t found = 0;
     for (;;) {
-        std::optional<Diagnostic> error = reading_error(*run, files);
+        std::vector<int> folded;
+        std::optional<Diagnostic> error = reading_error(*run, files, &folded);
         // An error that only taking a row out caused is none of the author's.
         const bool caused_by_removal =
             run != &first && error &&
@@ -227,9 +234,14 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
             result.stopReason = "after " + std::to_string(found) + " errors";
             break;
         }
-        // Read again without the row at fault.
+        // Read again without the row at fault, and the rows its error
+        // stands for.
         if (!blanked.insert({source, line}).second) break;
-        if (!texts.blank(source, line)) break;
+        std::set<int> lines{line};
+        for (int other : folded) {
+            if (blanked.insert({source, other}).second) lines.insert(other);
+        }
+        if (!texts.blank(source, lines)) break;
         try {
             // One reading at a time besides the first.
             run = &first;

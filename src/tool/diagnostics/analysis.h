@@ -38,5 +38,7 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
 // The text with one line made blank (its characters become spaces; the line
 // ends stay, and so do the numbers of the lines after it).
 std::string with_blank_line(std::string text, int line);
+// The same with every line of `lines`, in one pass over the text.
+std::string with_blank_lines(std::string text, const std::set<int>& lines);
 
 }  // namespace scenario::tool

@@ -61,7 +61,8 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "the line description gives no route length before its first item",
      "The route length (\"lunghezza percorso\") creates the route cells and the plan geometry; the general section "
      "must give it before the first item is read. Without it nothing can be placed and no binary file is written. "
-     "The row may be missing, misspelt, or placed after the general section.",
+     "The row may be missing, misspelt, or placed outside the general section: before \"[generale]\", or after the "
+     "header that ends the section (such as `[curve]`); the error then stands at the row and says where to move it.",
      "[generale]\r\n[curve]\r\ncurvas1,  1350,  150",
      "[generale]\r\nlunghezza percorso,  20000\r\n[curve]\r\n"
      "curvas1,  1350,  150"},
@@ -112,8 +113,20 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "Every item must satisfy (position + 100) / 50 <= the number of cells, a station (position + 800) / 50. The "
      "rest of the file is not read; when the line description stops so, the train description is read but its "
      "first row beyond the route cells made so far ends the reading. Positions are in metres from the start of the "
-     "line. When many items lie beyond, check the route length: it is in metres (20000 for a 20 km route).",
-     "pendenza,  30000,   0", "pendenza,  13000,   0"},
+     "line. When more than one item lies beyond, or the route length is below 1000 m, the route length is reported "
+     "instead (route-too-short).",
+     "lunghezza percorso,    20000\r\n[curve]\r\npendenza,  30000,   0",
+     "lunghezza percorso,    20000\r\n[curve]\r\npendenza,  13000,   0"},
+    {"route-too-short", error, E::item_beyond_route, ends_search,
+     "items stand beyond the route: the route length is not in metres, or far too short",
+     "The route length is in metres (20000 for a 20 km route). Written in kilometres, negative or far too short, it "
+     "leaves the items beyond it outside the route, and the first one beyond the last route cell stops the reading "
+     "with the code of an item beyond the route. When more than one item lies beyond the route length, or the route "
+     "length is below 1000 m (kilometres, most likely), this one error is reported at the route length, with the "
+     "count of the items beyond it and a note at the first of them, in place of one error for each item; the "
+     "search for further errors ends there.",
+     "lunghezza percorso,    20\r\n[curve]\r\npendenza,  0,   0\r\npendenza,  12000,   5",
+     "lunghezza percorso,    20000\r\n[curve]\r\npendenza,  0,   0\r\npendenza,  12000,   5"},
     {"sign-cell-taken", error, E::sign_cell_taken, search_goes_on,
      "a roadside sign falls into a route cell already taken",
      "A roadside sign at p goes into cell round(p / 50 + 1), which must be empty or hold a mountain marker. Two point "
@@ -131,12 +144,14 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "slowdown's end, or gradient rows whose cells pass the last cell.",
      "montagna,   19000,  40000,  1", "montagna,   19000,  20000,  1"},
     {"too-many-signs", error, E::run_time_fault, search_goes_on, "more than 80 roadside signs",
-     "The texts of roadside signs fill the scenario records from 80 downward; an 81st sign does not fit. Sign rows "
+     "The texts of roadside signs fill the scenario records from 80 downward; an 81st sign does not fit. The error "
+     "stands at the 81st sign once, with the count of the signs to take out (it and every sign after it). Sign rows "
      "that only repeat another, or kilometre posts the simulator does not need, are the ones to take out.",
      "cartello_indicatore,  1000,   (Cippo )(  Km  )(1+000)\r\n... 80 more signs ...",
      "at most 80 cartello_indicatore rows"},
     {"too-many-mountain-spans", error, E::run_time_fault, search_goes_on, "more than 80 mountain spans",
-     "At most 80 mountain spans can be recorded. Neighbouring spans can often be joined into one.",
+     "At most 80 mountain spans can be recorded. The error stands at the 81st span once, with the count of the "
+     "spans to take out (it and every span after it). Neighbouring spans can often be joined into one.",
      "montagna,   10950,  11000,  1\r\nmontagna,   11000,  11500,  1", "montagna,   10950,  11500,  1"},
 
     // Reading the train description.
@@ -200,8 +215,9 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
     {"too-many-stations", error, E::station_table_full, search_goes_on,
      "the stations reach the scenario records of the roadside signs",
      "Stations fill the scenario records from 1 upward and the texts of roadside signs from 80 downward; together "
-     "they may hold at most 78. The reading stops at the first station that does not fit. Take out stations the run "
-     "does not need, or roadside signs.",
+     "they may hold at most 78. The reading stops at the first station that does not fit; the error stands there "
+     "once and says how many stations (it and every one after it), or how many roadside signs, to take out. Take "
+     "out stations the run does not need, or roadside signs.",
      "", ""},
     {"train-description-missing", error, E::run_time_fault, ends_search, "the train description file does not exist",
      "The line description was read, but the train description cannot be opened. Check the path given with --train.",
@@ -309,6 +325,14 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "repetition) and the items after it only theirs; a train keyword in the line description, or a line keyword in "
      "the train description, is not read either. The row is ignored.",
      "[generale]\r\npendenza,  0,   0", "[pendenze]\r\npendenza,  0,   0"},
+    {"section-header-missing", warning, std::nullopt, search_goes_on,
+     "item rows stand in the line description's general section: the header that ends it is missing",
+     "The general section of the line description ends at the first field holding both \"[\" and \"]\", such as "
+     "`[curve]`; item rows before that are not read. When that header is missing or misspelt (a bracket left out), "
+     "this warning stands once, at the first item row, and names the misspelt header when there is one; the item "
+     "rows after it are the same mistake and are not told of one by one.",
+     "[generale]\r\nlunghezza percorso,  20000\r\n[curve\r\npendenza,  0,   0\r\npendenza,  1000,   5",
+     "[generale]\r\nlunghezza percorso,  20000\r\n[curve]\r\npendenza,  0,   0\r\npendenza,  1000,   5"},
     {"hash-is-not-a-comment", warning, std::nullopt, search_goes_on, "'#' does not start a comment: the row is read",
      "The descriptions have no comment sign: a row that begins with '#' but holds a keyword is read like any other. "
      "A comment is a row whose first field holds a hyphen.",
@@ -335,6 +359,12 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "mark is missing or lands elsewhere. A start and end written the wrong way round, or a length of 0, is the "
      "usual cause.",
      "montagna,   5000,  4000,  1", "montagna,   4000,  5000,  1"},
+    {"tab-in-field", warning, std::nullopt, search_goes_on, "a tab stands where a comma is expected, or inside a text",
+     "Fields are separated by commas and line ends only. A tab ends a number, so two numbers with only a tab "
+     "between them are read apart, but after a row's last value the rest is ignored, and inside a text (a sign's "
+     "lettering, a station's name) a tab is stored as it is. After a keyword a tab keeps the keyword's first value "
+     "in the keyword field. Write a comma between fields, and a blank inside a text.",
+     "sabbia,    2\t00", "sabbia,    200"},
     {"decimal-comma", warning, std::nullopt, search_goes_on,
      "a decimal comma splits a number: only its whole part is read",
      "Every value is a whole number; a comma ends a field, so the digits after a decimal comma are a field of their "

@@ -13,6 +13,7 @@
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
 #include "tool/diagnostics/catalogue.h"
+#include "tool/diagnostics/row_scan.h"
 #include "tool/diagnostics/rows.h"
 
 namespace scenario::tool {
@@ -27,7 +28,8 @@ std::string description_of(Source source) {
 
 class Describer {
 public:
-    Describer(const Run& run, const AuthorFiles& files) : run_(run), files_(files), r_(run.recorder) {}
+    Describer(const Run& run, const AuthorFiles& files, std::vector<int>* folded = nullptr)
+        : run_(run), files_(files), r_(run.recorder), folded_(folded) {}
 
     std::optional<Diagnostic> reading_error() const;
     std::vector<Diagnostic> pass_errors() const;
@@ -72,9 +74,29 @@ private:
     Diagnostic board_overflow(const RecordedRow& r, const SourcePoint& at, const std::string& what) const;
     Diagnostic pass_failure(const RecordedPassFailure& f) const;
 
+    // The items of both descriptions that lie beyond a route length.
+    struct Beyond {
+        std::int64_t items = 0;  // items with a position in all
+        std::int64_t count = 0;  // those beyond the route length
+        std::int64_t furthest = 0;
+        std::optional<SourcePoint> first;
+        std::string firstKeyword;
+        std::int64_t firstPosition = 0;
+    };
+    Beyond items_beyond(std::int64_t route) const;
+    std::optional<Diagnostic> route_too_short(const RecordedFailure& f) const;
+    // The rows of `keywords` from the line of `row` on, in its file; each
+    // line is folded into the error when it is the reading's.
+    std::int64_t rows_from(const RecordedRow& row, std::span<const Keyword* const> keywords) const;
+    Diagnostic too_many(const RecordedRow* r, const SourcePoint& at, const Keyword& keyword, const DiagnosticKind& kind,
+                        std::string_view noun) const;
+    std::optional<Diagnostic> route_length_elsewhere() const;
+    std::string stations_beyond(const RecordedRow& r, int ordinal_number, int signs) const;
+
     const Run& run_;
     const AuthorFiles& files_;
     const Recorder& r_;
+    std::vector<int>* folded_;
 };
 
 // What a cell holds, in the author's words: the item and the row it comes
@@ -255,7 +277,83 @@ Diagnostic Describer::header_missing(const RecordedFailure& f) const {
                 "the line description has no \"[generale]\" header, so nothing of it is read");
 }
 
+// Whether a keyword's row begins with a position on the route.
+bool positioned(const Keyword& k) {
+    const std::string_view first = value_name(k, 0);
+    return first == "position" || first == "start";
+}
+
+// Below this a route length is most likely written in kilometres.
+constexpr std::int64_t looks_like_kilometres = 1000;
+
+Describer::Beyond Describer::items_beyond(std::int64_t route) const {
+    Beyond b;
+    auto scan = [&](Source source, std::span<const Keyword* const> keywords, int from) {
+        const std::optional<std::string_view> text = files_.text(source);
+        if (!text || from <= 1) return;
+        scan_rows(*text, from, keywords, [&](const ScannedRow& found) {
+            if (!found.first || !positioned(*found.keyword)) return true;
+            ++b.items;
+            if (*found.first <= route) return true;
+            if (b.count++ == 0) {
+                b.first = files_.point(source, FieldLocation{found.line, found.firstColumn}, found.firstEnd);
+                b.firstKeyword = found.keywordText;
+                b.firstPosition = *found.first;
+            }
+            b.furthest = std::max(b.furthest, *found.first);
+            return true;
+        });
+    };
+    // The items of the line description stand after the header that ends
+    // its general section; those of the train description after its own.
+    const std::optional<std::string_view> line_text = files_.text(Source::line_description);
+    const int general = r_.headers[index_of(Source::line_description)].at.line;
+    if (line_text && general > 0) {
+        if (const std::optional<ScannedHeader> end = next_header(*line_text, general + 1)) {
+            scan(Source::line_description, line_item_keywords(), end->line + 1);
+        }
+    }
+    if (r_.headerFound[index_of(Source::train_description)]) {
+        scan(Source::train_description, train_keywords(), r_.headers[index_of(Source::train_description)].at.line + 1);
+    }
+    return b;
+}
+
+// Items beyond the route because of the route length: more than one, or a
+// route length that reads like kilometres. One item beyond a route of a
+// likely length is that item's mistake.
+std::optional<Diagnostic> Describer::route_too_short(const RecordedFailure& f) const {
+    if (!r_.routeLength) return std::nullopt;
+    const RecordedRow& length = *r_.routeLength;
+    const std::optional<std::int64_t> route = number_of(length, 0);
+    if (!route) return std::nullopt;
+    const Beyond b = items_beyond(*route);
+    if (b.count == 0 || (b.count == 1 && *route >= looks_like_kilometres)) return std::nullopt;
+    std::string advice = "the route length is in metres: make it " + metres(b.furthest) +
+                         " or more to hold them, or take them out";
+    if (*route <= 0) {
+        advice = "write the route length in metres, above 0";
+    } else if (*route < looks_like_kilometres) {
+        advice = "the route length is in metres: " + std::to_string(*route) + " km is " + std::to_string(*route * 1000);
+    }
+    Diagnostic d = make(kind_named("route-too-short"), at_value(length, 0),
+                        "route length " + quoted(*value_of(length, 0)) + " is read as " + metres(*route) + ", so " +
+                            std::to_string(b.count) + " of the " + counted(b.items, "item") +
+                            (b.count == 1 ? " lies" : " lie") + " beyond the route, the furthest at " +
+                            metres(b.furthest) + ": " + advice);
+    if (b.first) {
+        d.notes.push_back({b.first, "the first item beyond the route: " + quoted(b.firstKeyword) + " at " +
+                                        metres(b.firstPosition)});
+    }
+    const SourcePoint stop = files_.point(f.source, f.field);
+    if (!b.first || b.first->line != stop.line || b.first->file != stop.file) {
+        d.notes.push_back({stop, "the reading stops here, at the first item beyond the last route cell"});
+    }
+    return d;
+}
+
 Diagnostic Describer::beyond_route(const RecordedFailure& f) const {
+    if (std::optional<Diagnostic> cause = route_too_short(f)) return std::move(*cause);
     const RecordedRow* r = row(f.row);
     const bool station = r != nullptr && r->keyword == &keyword::station;
     const std::int64_t p = f.position.value_or(0);
@@ -316,6 +414,24 @@ Diagnostic Describer::cell_taken(const RecordedFailure& f, const RecordedRow& r)
     return d;
 }
 
+// The station that does not fit, the `ordinal`th, and every one after it.
+std::string Describer::stations_beyond(const RecordedRow& r, int ordinal_number, int signs) const {
+    // Station n takes record n and must leave the record after it below
+    // the signs' records, which fill from 80 down.
+    const std::int64_t fit = std::max(0, record_index::first_sign - 2 - signs);
+    const std::array<const Keyword*, 1> stations{&keyword::station};
+    const std::int64_t beyond = rows_from(r, stations);
+    const std::int64_t all = ordinal_number - 1 + beyond;
+    std::string message = item_words(r) + ", the " + ordinal(ordinal_number) +
+                          " station, does not fit: stations and roadside signs share the records 1 to " +
+                          std::to_string(record_index::first_sign) + ", and with " + counted(signs, "roadside sign") +
+                          (fit == 0 ? " no station fits" : " at most " + counted(fit, "station") + " fit");
+    message += "; take out " + counted(beyond, "station");
+    const std::int64_t room = record_index::first_sign - 2 - all;
+    if (room >= 0 && signs > room) message += " or " + counted(signs - room, "roadside sign");
+    return message;
+}
+
 Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRow& r) const {
     const SourcePoint at = files_.point(f.source, f.field);
     const std::int64_t p = number_of(r, 0).value_or(0);
@@ -368,12 +484,7 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
                 ++signs;
                 if (first_sign == nullptr) first_sign = &other;
             }
-            Diagnostic d =
-                make(kind_named("too-many-stations"), at,
-                     item_words(r) + " is one station too many: stations and roadside signs share the records 1 to " +
-                         std::to_string(record_index::first_sign) + ", and with " + std::to_string(signs) +
-                         " roadside signs at most " + std::to_string(record_index::first_sign - 1 - signs - 1) +
-                         " stations fit");
+            Diagnostic d = make(kind_named("too-many-stations"), at, stations_beyond(r, record, signs));
             if (first_sign != nullptr) {
                 d.notes.push_back({at_row(*first_sign), "the texts of the roadside signs fill the records from " +
                                                             std::to_string(record_index::first_sign) + " down"});
@@ -384,6 +495,70 @@ Diagnostic Describer::station_failure(const RecordedFailure& f, const RecordedRo
             break;
     }
     return make(kind_named("run-time-fault"), at, "the reading of the station failed");
+}
+
+std::int64_t Describer::rows_from(const RecordedRow& row, std::span<const Keyword* const> keywords) const {
+    const std::optional<std::string_view> text = files_.text(row.source);
+    const int line = row.keywordField.at.line;
+    if (!text || line <= 0) return 1;
+    std::int64_t n = 0;
+    scan_rows(*text, line, keywords, [&](const ScannedRow& found) {
+        ++n;
+        if (folded_ != nullptr && found.line != line) folded_->push_back(found.line);
+        return true;
+    });
+    return std::max<std::int64_t>(n, 1);
+}
+
+// The first sign or mountain span past the 80 that fit, once for it and
+// every one after it: they are taken out together before reading again.
+Diagnostic Describer::too_many(const RecordedRow* r, const SourcePoint& at, const Keyword& keyword,
+                               const DiagnosticKind& kind, std::string_view noun) const {
+    constexpr std::int64_t most = record_index::first_sign;
+    if (r == nullptr) {
+        return make(kind, at,
+                    "this is the " + ordinal(most + 1) + " " + std::string(noun) + ": at most " +
+                        std::to_string(most) + " fit");
+    }
+    const std::array<const Keyword*, 1> same{&keyword};
+    const std::int64_t beyond = rows_from(*r, same);
+    std::string message = item_words(*r) + " is the " + ordinal(most + 1) + " " + std::string(noun) + ": at most " +
+                          std::to_string(most) + " fit";
+    if (beyond > 1) message += ", and " + std::to_string(beyond - 1) + " more follow it";
+    message += "; take out " + counted(beyond, noun);
+    return make(kind, at_row(*r),
+                message);
+}
+
+// A route length the general section did not read: a row standing before
+// the "[generale]" header, or after the header that ends the section.
+std::optional<Diagnostic> Describer::route_length_elsewhere() const {
+    const std::optional<std::string_view> text = files_.text(Source::line_description);
+    const int general = r_.headers[index_of(Source::line_description)].at.line;
+    if (!text || general <= 0) return std::nullopt;
+    std::optional<ScannedRow> found;
+    const std::array<const Keyword*, 1> route{&keyword::route_length};
+    scan_rows(*text, 1, route, [&](const ScannedRow& row) {
+        found = row;
+        return false;
+    });
+    if (!found) return std::nullopt;
+    const SourcePoint at = files_.point(Source::line_description, FieldLocation{found->line, found->keywordColumn},
+                                        found->keywordEnd);
+    if (found->line < general) {
+        return make(kind_named("missing-route-length"), at,
+                    quoted(found->keywordText) + " stands before the \"[generale]\" header on line " +
+                        std::to_string(general) + ", where nothing is read: move it below that header");
+    }
+    const std::optional<ScannedHeader> end = next_header(*text, general + 1);
+    if (!end || end->line > found->line) return std::nullopt;
+    Diagnostic d = make(kind_named("missing-route-length"), at,
+                        quoted(found->keywordText) + " stands after " + quoted(end->text) + " on line " +
+                            std::to_string(end->line) + ", which ends the general section, so it is not read: move it "
+                            "above line " + std::to_string(end->line));
+    d.notes.push_back({files_.point(Source::line_description, FieldLocation{end->line, end->column}, end->end),
+                       "the general section ends here"});
+    return d;
 }
 
 // A rank of speed boards whose packed speeds pass 16 bits: at the
@@ -408,6 +583,7 @@ Diagnostic Describer::board_overflow(const RecordedRow& r, const SourcePoint& at
 // An item read before any route length: at the item, else at the header
 // of the general section that gave none.
 Diagnostic Describer::no_route_length(const RecordedRow* r) const {
+    if (std::optional<Diagnostic> elsewhere = route_length_elsewhere()) return std::move(*elsewhere);
     if (r != nullptr) {
         return make(kind_named("missing-route-length"), files_.point(r->source, r->keywordField),
                     quoted(r->keywordField) +
@@ -505,13 +681,9 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
             return make(kind_named("curve-beyond-geometry"), at, what);
         }
         case Fault::too_many_signs:
-            return make(kind_named("too-many-signs"), r != nullptr ? at_row(*r) : at,
-                        (r != nullptr ? item_words(*r) : std::string("this sign")) +
-                            " is the 81st roadside sign: at most 80 fit");
+            return too_many(r, at, keyword::sign, kind_named("too-many-signs"), "roadside sign");
         case Fault::too_many_mountain_spans:
-            return make(kind_named("too-many-mountain-spans"), r != nullptr ? at_row(*r) : at,
-                        (r != nullptr ? item_words(*r) : std::string("this span")) +
-                            " is the 81st mountain span: at most 80 fit");
+            return too_many(r, at, keyword::mountain, kind_named("too-many-mountain-spans"), "mountain span");
         case Fault::text_too_long:
             return make(kind_named("text-too-long"), at, what);
         case Fault::value_out_of_range:
@@ -623,8 +795,8 @@ std::optional<Diagnostic> Describer::stamp_error() const {
 
 }  // namespace
 
-std::optional<Diagnostic> reading_error(const Run& run, const AuthorFiles& files) {
-    return Describer(run, files).reading_error();
+std::optional<Diagnostic> reading_error(const Run& run, const AuthorFiles& files, std::vector<int>* folded) {
+    return Describer(run, files, folded).reading_error();
 }
 
 std::vector<Diagnostic> pass_errors(const Run& run, const AuthorFiles& files) {

@@ -1,6 +1,7 @@
 #include "tool/diagnostics/recorder.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
@@ -38,6 +39,7 @@ void RecordedField::assign(const ReadField& field) {
     startsLine = field.startsLine;
     cut = false;
     utf8 = true;
+    gap = Gap::comma;
 }
 
 void RecordedField::keep(const RecordedField& field) {
@@ -46,6 +48,7 @@ void RecordedField::keep(const RecordedField& field) {
     number = field.number;
     isNumber = field.isNumber;
     startsLine = field.startsLine;
+    gap = field.gap;
     cut = field.cut || field.text.size() > keptText;
     utf8 = field.cut ? field.utf8 : !cut || is_valid_utf8(field.text);
     text.assign(field.text, 0, keptText);
@@ -61,8 +64,30 @@ void keep_row(RecordedRow& kept, const RecordedRow& row, std::size_t values) {
 }
 
 void Recorder::opened(Source source, std::string_view text) {
+    texts_[index_of(source)] = text;
     opened_[index_of(source)] = true;
     textSize[index_of(source)] = text.size();
+}
+
+Gap Recorder::gap_before(Source source, const ReadField& field) const {
+    const std::string_view text = texts_[index_of(source)];
+    // The field's text is a view of the text being read; a quoted field's
+    // begins after its quote.
+    const std::less_equal<const char*> not_after;
+    if (field.text.empty() || !not_after(text.data(), field.text.data()) ||
+        !not_after(field.text.data(), text.data() + text.size())) {
+        return Gap::comma;
+    }
+    auto i = static_cast<std::size_t>(field.text.data() - text.data());
+    if (i > 0 && text[i - 1] == '"') --i;
+    bool tab = false;
+    while (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')) {
+        tab = tab || text[i - 1] == '\t';
+        --i;
+    }
+    if (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') return Gap::line_start;
+    if (text[i - 1] == ',') return Gap::comma;
+    return tab ? Gap::tab : Gap::blanks;
 }
 
 void Recorder::header(Source source, const ReadField& field) {
@@ -81,6 +106,7 @@ void Recorder::candidate(Source source, Part part, const ReadField& field, bool 
     candidate_.source = source;
     candidate_.part = part;
     candidate_.field.assign(field);
+    candidate_.field.gap = gap_before(source, field);
     candidate_.matched = matched;
     candidate_.hyphenSkipped = false;
     listener_->candidate(candidate_);
@@ -107,10 +133,13 @@ void Recorder::row_started(Source source, const Keyword& keyword, const ReadFiel
     keep_ = keepEveryRow || &keyword == &keyword::station || &keyword == &keyword::sign;
 }
 
-void Recorder::row(Source, const Keyword& keyword, const ReadField&, std::span<const ReadField> values) {
+void Recorder::row(Source source, const Keyword& keyword, const ReadField&, std::span<const ReadField> values) {
     if (!row_open_) return;
     current_.values.resize(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) current_.values[i].assign(values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        current_.values[i].assign(values[i]);
+        current_.values[i].gap = gap_before(source, values[i]);
+    }
     current_.complete = current_.keyword == &keyword && !(faulted && faulted->row == current_row());
     end_row(true);
 }
@@ -122,13 +151,15 @@ void Recorder::end_row(bool ended) {
     if (const std::optional<std::size_t> index = break_index(*current_.keyword)) {
         keep_row(lastBreaks[*index].emplace(), current_);
     }
+    if (current_.keyword == &keyword::route_length) keep_row(routeLength.emplace(), current_);
     if (keep_) keep_row(rows.emplace_back(), current_);
     row_open_ = false;
     keep_ = false;
 }
 
-void Recorder::ended(Source) {
+void Recorder::ended(Source source) {
     if (row_open_) end_row(false);
+    texts_[index_of(source)] = {};
 }
 
 void Recorder::placed(std::int64_t cell, std::uint8_t kind) {

@@ -17,6 +17,14 @@
 
 namespace scenario::tool {
 
+// What stands between a field and the one before it on its line.
+enum class Gap : std::uint8_t {
+    comma,       // a comma, with or without blanks around it
+    line_start,  // nothing: the field begins its line
+    blanks,      // spaces only, no comma
+    tab,         // blanks with a tab among them, no comma
+};
+
 // A field as read, with its own copy of the text. A field kept past its
 // row keeps only the start of a long text: what a message shows of it.
 struct RecordedField {
@@ -28,6 +36,7 @@ struct RecordedField {
     bool startsLine = false;  // only blanks stand before it on its line
     bool cut = false;         // `text` is only the start of the field
     bool utf8 = true;         // when cut: whether the whole text is UTF-8
+    Gap gap = Gap::comma;     // before it, as the recorder saw it
 
     // The most of a text a field keeps past its row.
     static constexpr std::size_t keptText = 1024;
@@ -126,6 +135,8 @@ public:
     // The last row of each kilometre-point break (break_tre, break_due,
     // break_uno): the one whose values stand.
     std::array<std::optional<RecordedRow>, 3> lastBreaks;
+    // The last route length row of the general section: the one that stands.
+    std::optional<RecordedRow> routeLength;
     // The first field before the line description's "[generale]" that is
     // nearly that header.
     std::optional<RecordedField> nearHeader;
@@ -152,7 +163,11 @@ private:
     int current_row() const { return row_open_ ? static_cast<int>(rows.size()) : -1; }
     void keep_current() { keep_ = row_open_ || keep_; }
 
+    // What stands before `field` on its line, in the text being read.
+    Gap gap_before(Source source, const ReadField& field) const;
+
     RowListener* listener_;
+    std::array<std::string_view, 3> texts_{};  // the texts being read, by Source
     RecordedRow current_;
     bool row_open_ = false;
     bool keep_ = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -136,10 +137,9 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
                      {line_item_keywords(), "belongs to the line description"}};
     }
     for (const auto& [table, where] : elsewhere) {
-        if (const Keyword* k = matching(table, text)) {
-            return warning(
-                kind_named("keyword-in-wrong-section"), at(c.field),
-                quoted(text) + " is not read here: " + quoted(k->written) + " " + where + "; the row is ignored");
+        if (matching(table, text) != nullptr) {
+            return warning(kind_named("keyword-in-wrong-section"), at(c.field),
+                           quoted(text) + " is not read here: it " + where + "; the row is ignored");
         }
     }
     // Anything else: a misspelt keyword, most of the time.
@@ -165,7 +165,62 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
     return warning(kind_named("unknown-keyword"), at(c.field), message);
 }
 
+// A field of the general section that an author most likely meant as the
+// header that ends it: a bracket without its pair, or the name of a section
+// in other brackets or none.
+bool header_like(const RecordedField& field) {
+    const std::string& text = field.text;
+    if (!field.startsLine || text.empty() || text.front() == '-') return false;
+    const bool open = text.find('[') != std::string::npos;
+    const bool close = text.find(']') != std::string::npos;
+    if (open != close) return true;
+    std::string letters;
+    for (char c : text) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            letters += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        } else if (c != '(' && c != ')' && c != '<' && c != '>' && c != ' ') {
+            return false;
+        }
+    }
+    static constexpr std::string_view sections[] = {"curve", "pendenze", "montagne", "cartelli", "indicazioni", "fine"};
+    return std::find(std::begin(sections), std::end(sections), letters) != std::end(sections);
+}
+
+// The header an author meant by a header-like field: its letters in brackets.
+std::string mended_header(std::string_view text) {
+    std::string letters;
+    for (char c : text) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_') letters += c;
+    }
+    return "[" + (letters.empty() ? std::string("curve") : letters) + "]";
+}
+
 }  // namespace
+
+// An item row in the line description's general section: told once, at
+// the first, as the header missing before it; the rows after it are the
+// same mistake.
+void RowWarnings::stray_item(const RecordedCandidate& c, std::size_t index) {
+    if (strayTold_) return;
+    strayTold_ = true;
+    add(c.source, at(c.field), &kind_named("section-header-missing"), warning_group::candidates, index, 0,
+        [&](Diagnostic& d) {
+            const std::string line = std::to_string(c.field.at.line);
+            if (headerLike_) {
+                const std::string near_line = std::to_string(headerLike_->at.line);
+                d.message = quoted(c.field) + " stands in the general section, which " + quoted(*headerLike_) +
+                            " on line " + near_line +
+                            " does not end (a section header holds both \"[\" and \"]\"), so neither this row nor "
+                            "any item row after it is read: write " +
+                            quoted(mended_header(headerLike_->text)) + " on line " + near_line;
+                d.notes.push_back({at(*headerLike_), "this was meant as the header that ends the general section"});
+                return;
+            }
+            d.message = quoted(c.field) + " stands in the general section, which no section header ends before it, " +
+                        "so neither this row nor any item row after it is read: add a header such as `[curve]` " +
+                        "above line " + line;
+        });
+}
 
 template <typename Words>
 void RowWarnings::add(Source source, SourcePoint point, const DiagnosticKind* kind, int group, std::size_t index,
@@ -206,6 +261,12 @@ void RowWarnings::candidate(const RecordedCandidate& c) {
             // The first keyword found on the line ends what the row leaves.
             if (!c.matched) return trailing_field(c);
             trailing_.reset();
+        }
+    }
+    if (!c.matched && c.source == Source::line_description && c.part == Part::line_general) {
+        if (header_like(c.field)) headerLike_.emplace().keep(c.field);
+        if (c.field.startsLine && matching(line_item_keywords(), c.field.text) != nullptr) {
+            return stray_item(c, index);
         }
     }
     if (c.matched || !may_warn(c)) return;
@@ -254,7 +315,18 @@ void RowWarnings::trailing_field(const RecordedCandidate& c) {
     if (!t.first || c.field.text.empty()) return;
     t.first = false;
     const RecordedField& last = t.last;
-    const bool decimal = last.isNumber && c.field.at.column == last.endColumn + 1 && all_digits(c.field.text);
+    if (c.field.gap == Gap::tab) {
+        SourcePoint point = at(last);
+        point.endColumn = c.field.endColumn;
+        add(t.source, point, &kind_named("tab-in-field"), warning_group::rows, t.row, phase::trailing, [&] {
+            return quoted(last.text + "\t" + c.field.text) + " is read as " + quoted(last.text) +
+                   ": the tab ends the field and " + quoted(c.field.text) + " is ignored after the last value of the " +
+                   quoted(t.keyword->written) + " row; tabs do not separate fields; use a comma";
+        });
+        return;
+    }
+    const bool decimal = last.isNumber && c.field.gap == Gap::comma && c.field.at.column == last.endColumn + 1 &&
+                         all_digits(c.field.text);
     if (decimal) {
         SourcePoint point = at(last);
         point.endColumn = c.field.endColumn;
@@ -278,9 +350,35 @@ void RowWarnings::truncated(const RecordedRow& r, std::size_t index, std::int64_
     });
 }
 
+// A tab between two values of a row on one line, with no comma: the tab
+// ends a number, so the values are read apart, but it is no separator.
+void RowWarnings::tab_rule(const RecordedRow& r) {
+    for (std::size_t i = 1; i < r.values.size(); ++i) {
+        const RecordedField& v = r.values[i];
+        const RecordedField& before = r.values[i - 1];
+        if (v.gap != Gap::tab || v.at.line != before.at.line) continue;
+        SourcePoint point = at(before);
+        point.endColumn = v.endColumn;
+        value_warning(r.source, point, kind_named("tab-in-field"), [&] {
+            return "a tab stands between the " + std::string(value_name(*r.keyword, i - 1)) + " " +
+                   quoted(before.text) + " and the " + std::string(value_name(*r.keyword, i)) + " " + quoted(v.text) +
+                   " of the " + quoted(r.keyword->written) + " row: tabs do not separate fields; use a comma";
+        });
+        return;
+    }
+}
+
 void RowWarnings::text_rule(const RecordedRow& r, std::size_t index) {
     const RecordedField* v = value_of(r, index);
     if (v == nullptr) return;
+    if (v->text.find('\t') != std::string::npos) {
+        value_warning(r.source, at(*v), kind_named("tab-in-field"), [&] {
+            return "the " + std::string(value_name(*r.keyword, index)) + " " + quoted(v->text) +
+                   " holds a tab, which is stored as it is: tabs do not separate fields; use a comma between "
+                   "fields and a blank inside a text";
+        });
+        return;
+    }
     const bool wide = std::any_of(v->text.begin(), v->text.end(), [](char c) { return (c & 0x80) != 0; });
     if (!wide || !is_valid_utf8(v->text)) return;
     value_warning(r.source, at(*v), kind_named("text-not-single-byte"), [&] {
@@ -379,6 +477,7 @@ void RowWarnings::span_rule(const RecordedRow& r) {
 
 void RowWarnings::value_rules(const RecordedRow& r) {
     span_rule(r);
+    tab_rule(r);
     const Keyword* k = r.keyword;
     auto number = [&](std::size_t i) { return number_of(r, i); };
     if (k == &keyword::gradient) {

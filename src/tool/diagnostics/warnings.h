@@ -58,11 +58,13 @@ private:
     void trailing_field(const RecordedCandidate& c);
     void value_rules(const RecordedRow& r);
     void span_rule(const RecordedRow& r);
+    void tab_rule(const RecordedRow& r);
     void signal_rules(const RecordedRow& r);
     void board_rules(const RecordedRow& r);
     void truncated(const RecordedRow& r, std::size_t index, std::int64_t stored, const std::string& how);
     void text_rule(const RecordedRow& r, std::size_t index);
     void keyword_rows(const RecordedRow& r);
+    void stray_item(const RecordedCandidate& c, std::size_t index);
 
     ShownWarnings found_;
     std::size_t rows_ = 0;
@@ -71,6 +73,10 @@ private:
     std::optional<Trailing> trailing_;
     std::map<const Keyword*, RecordedRow> first_;
     std::map<const Keyword*, RecordedRow> last_;
+    // The general section: the last field that looks like the header meant
+    // to end it, and whether an item row in it was told of.
+    std::optional<RecordedField> headerLike_;
+    bool strayTold_ = false;
 };
 
 // The warnings about a profile or a description as a whole: a first line
