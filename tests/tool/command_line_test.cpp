@@ -240,5 +240,17 @@ TEST(Wording, NearestNameAndListing) {
     EXPECT_EQ(listing({"a", "b", "c"}), "a, b and c");
 }
 
+TEST(Wording, OrdinalsAndCounts) {
+    // The teens take "th"; past them the last digit decides.
+    const std::pair<std::int64_t, const char*> ordinals[] = {
+        {0, "0th"},     {1, "1st"},     {2, "2nd"},     {3, "3rd"},     {4, "4th"},      {11, "11th"},
+        {12, "12th"},   {13, "13th"},   {21, "21st"},   {22, "22nd"},   {23, "23rd"},    {81, "81st"},
+        {101, "101st"}, {111, "111th"}, {112, "112th"}, {113, "113th"}, {1002, "1002nd"}};
+    for (const auto& [n, words] : ordinals) EXPECT_EQ(ordinal(n), words);
+    EXPECT_EQ(counted(1, "roadside sign"), "1 roadside sign");
+    EXPECT_EQ(counted(0, "station"), "0 stations");
+    EXPECT_EQ(counted(4, "roadside sign"), "4 roadside signs");
+}
+
 }  // namespace
 }  // namespace scenario::tool

@@ -146,8 +146,8 @@ const std::vector<Case> cases{
      "TRAIN:3:12: error: station Secondo starts at 600 m, less than 350 m after station Primo ends at 500 "
      "m [stations-too-close]"},
     {"too many stations", line_description(100000, {}), train_description(too_many_stations()), 1,
-     "TRAIN:80:12: error: station S79 is one station too many: stations and roadside signs share the "
-     "records 1 to 80, and with 0 roadside signs at most 78 stations fit [too-many-stations]"},
+     "TRAIN:80:12: error: station S79, the 79th station, does not fit: stations and roadside signs share the "
+     "records 1 to 80, and with 0 roadside signs at most 78 stations fit; take out 1 station [too-many-stations]"},
     {"kilometre-point break", line_description(20000, {}, {"progressiva chilometrica uno,    1025,    0,    0"}),
      plain_train, 1,
      "LINE:3:34: error: kilometre-point break position 1025 m is not a multiple of 50 [break-not-on-50]"},

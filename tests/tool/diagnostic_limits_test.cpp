@@ -176,7 +176,7 @@ const std::vector<Limit> error_limits{
      {{1000, {"stations-too-close"}}, {1050, {}}}},
     {"roadside signs",
      [](std::int64_t v) { return line_items(many(v, [](std::int64_t i) { return sign_at(1000 * i); }), 100000); },
-     {{80, {}}, {81, {"too-many-signs"}}}},
+     {{80, {}}, {81, {"too-many-signs"}}, {83, {"too-many-signs"}}}},
     {"mountain spans",
      [](std::int64_t v) {
          return line_items(many(v,
@@ -185,13 +185,21 @@ const std::vector<Limit> error_limits{
                                 }),
                            200000);
      },
-     {{80, {}}, {81, {"too-many-mountain-spans"}}}},
+     {{80, {}}, {81, {"too-many-mountain-spans"}}, {82, {"too-many-mountain-spans"}}}},
     {"stations beside one roadside sign",
      [](std::int64_t v) {
          return Descriptions{line_description(100000, {sign_at(99000)}),
                              train(many(v, [](std::int64_t i) { return station(1000 * i, 28, 100); }))};
      },
-     {{77, {}}, {78, {"too-many-stations"}}}},
+     {{77, {}}, {78, {"too-many-stations"}}, {80, {"too-many-stations"}}}},
+    {"a route length below 1000 m is blamed for a single item beyond the route",
+     [](std::int64_t v) { return line_items({"pendenza,  9000,   0"}, static_cast<int>(v)); },
+     {{999, {"route-too-short"}}, {1000, {"item-beyond-route"}}}},
+    {"the route length is blamed for more than one item beyond it",
+     [](std::int64_t v) {
+         return line_items(many(v, [](std::int64_t i) { return "pendenza,  " + text(26000 + 1000 * i) + ",   0"; }));
+     },
+     {{1, {"item-beyond-route"}}, {2, {"route-too-short"}}}},
     {"end of the curves",
      [](std::int64_t v) { return line_items({"curvas1,  999000,  " + text(v)}, 1000000); },
      {{999, {}}, {1000, {"curves-beyond-last-metre"}}}},

@@ -84,6 +84,8 @@ const std::vector<Case> cases{
     {"speed-boards-cell-taken",
      line_description(20000, {sign_at(1100, "(A)"), "indicatori_vmax,  1100,  105,  110,  125,  0,  ,  ,  ,  0"}),
      plain_train, "LINE:5:19", "LINE:4:23", 1},
+    {"route-too-short", line_description(20, {"pendenza,  0,   0", "pendenza,  12000,   5"}), plain_train, "LINE:2:24",
+     "LINE:5:12", 1},
     {"item-outside-cells", line_description(20000, {"montagna,  19000,  40000,  1"}), plain_train, "LINE:4:12", "", 1},
     {"too-many-signs", line_description(100000, many(81, [](std::int64_t i) { return sign_at(1000 * i, "(S)"); })),
      plain_train, "LINE:84:23", "", 1},
@@ -144,7 +146,10 @@ const std::vector<Case> cases{
      plain_train, "LINE:3:1", "", 0},
     {"hyphenated-keyword", line_description(20000, {"cartello-indicatore,  10950,   (A)"}), plain_train, "LINE:4:1", "",
      0},
-    {"keyword-in-wrong-section", line_description(20000, {}, {"pendenza,  0,   0"}), plain_train, "LINE:3:1", "", 0},
+    {"keyword-in-wrong-section", line_description(20000, {"sabbia,    200"}), plain_train, "LINE:4:1", "", 0},
+    {"section-header-missing", crlf({"[generale]", "lunghezza percorso,  20000", "[curve", "pendenza,  0,   0", "[fine]"}),
+     plain_train, "LINE:4:1", "LINE:3:1", 0},
+    {"tab-in-field", plain_line, train({"sabbia,    2\t00"}), "TRAIN:4:12", "", 0},
     {"hash-is-not-a-comment", plain_line, train({"# velocita,  2000,  80"}), "TRAIN:4:1", "", 0},
     {"gradient-out-of-range", line_description(20000, {"pendenza,  1000,   200"}), plain_train, "LINE:4:20", "", 0},
     {"descending-positions", line_description(20000, {"pendenza,  3000,   5", "pendenza,  1000,   0"}), plain_train,
@@ -241,6 +246,12 @@ TEST(Diagnostics, OrdinaryWritingGivesNoWarning) {
     EXPECT_EQ(r.status, 0);
 }
 
+// A gradient change every kilometre, from 0.
+std::string every_km(std::int64_t i) { return "pendenza,  " + std::to_string(1000 * (i - 1)) + ",   0"; }
+std::string mountain_every_2km(std::int64_t i) {
+    return "montagna,  " + std::to_string(2000 * i) + ",  " + std::to_string(2000 * i + 500) + ",  1";
+}
+
 TEST(Diagnostics, EachRuleAtItsCause) {
     struct Cause {
         const char* what;
@@ -287,6 +298,92 @@ TEST(Diagnostics, EachRuleAtItsCause) {
         {"a decimal comma after a gradient", line_description(20000, {"pendenza,  1250,   -4,5"}), plain_train,
          "LINE:4:20: warning: `-4,5` is read as -4: the comma ends the number and `5` is ignored; values are whole "
          "numbers [decimal-comma]",
+         0},
+        // Each of these gave one error for every item beyond the route, and
+        // none at the route length.
+        {"a route length in kilometres", line_description(20, many(20, every_km)), train({signal_at(12000)}),
+         "LINE:2:24: error: route length `20` is read as 20 m, so 20 of the 23 items lie beyond the route, the "
+         "furthest at 19000 m: the route length is in metres: 20 km is 20000 [route-too-short]",
+         1},
+        {"a negative route length", line_description(-20, many(20, every_km)), plain_train,
+         "LINE:2:24: error: route length `-20` is read as -20 m, so all 22 items lie beyond the route, the "
+         "furthest at 19000 m: write the route length in metres, above 0 [route-too-short]",
+         1},
+        {"a route length far too short", line_description(2000, many(20, every_km)), plain_train,
+         "LINE:2:24: error: route length `2000` is read as 2000 m, so 17 of the 22 items lie beyond the route, the "
+         "furthest at 19000 m: the route length is in metres: make it 19000 m or more to hold them, or take them out "
+         "[route-too-short]",
+         1},
+        // These said only that the general section gives no route length.
+        {"the route length after the header that ends the general section",
+         crlf({"[generale]", "[curve]", "lunghezza percorso,  20000", "pendenza,  0,   0", "[fine]"}), plain_train,
+         "LINE:3:1: error: `lunghezza percorso` stands after `[curve]` on line 2, which ends the general section, so "
+         "it is not read: move it above line 2 [missing-route-length]",
+         1},
+        {"the route length before the header", crlf({"lunghezza percorso,  20000", "[generale]", "[curve]", "[fine]"}),
+         plain_train,
+         "LINE:1:1: error: `lunghezza percorso` stands before the \"[generale]\" header on line 2, where nothing is "
+         "read: move it below that header [missing-route-length]",
+         1},
+        // These gave one warning for every item row, each naming the row's
+        // keyword as one not read here.
+        {"no header ends the general section",
+         crlf({"[generale]", "lunghezza percorso,  20000", "pendenza,  0,   0", "curvad2,  1000,   300",
+               "pendenza,  2000,   5", "[fine]"}),
+         plain_train,
+         "LINE:3:1: warning: `pendenza` stands in the general section, which no section header ends before it, so "
+         "neither this row nor any item row after it is read: add a header such as `[curve]` above line 3 "
+         "[section-header-missing]",
+         0},
+        {"a header without its closing bracket",
+         crlf({"[generale]", "lunghezza percorso,  20000", "[pendenze", "pendenza,  0,   0", "pendenza,  2000,   5",
+               "[fine]"}),
+         plain_train,
+         "LINE:4:1: warning: `pendenza` stands in the general section, which `[pendenze` on line 3 does not end (a "
+         "section header holds both \"[\" and \"]\"), so neither this row nor any item row after it is read: write "
+         "`[pendenze]` on line 3 [section-header-missing]",
+         0},
+        {"a line keyword in the train description, named as written", plain_line, train({"curvad2,  1000,  300"}),
+         "TRAIN:4:1: warning: `curvad2` is not read here: it belongs to the line description; the row is ignored "
+         "[keyword-in-wrong-section]",
+         0},
+        // These said "the 81st" of every row after the 80th, and counted
+        // stations below 0.
+        {"84 roadside signs", line_description(100000, many(84, [](std::int64_t i) { return sign_at(1000 * i); })),
+         plain_train,
+         "LINE:84:23: error: the roadside sign (S) at 81000 m is the 81st roadside sign: at most 80 fit, and 3 more "
+         "follow it; take out 4 roadside signs [too-many-signs]",
+         1},
+        {"82 mountain spans", line_description(200000, many(82, mountain_every_2km)), plain_train,
+         "LINE:84:12: error: the mountain span at 162000 m is the 81st mountain span: at most 80 fit, and 1 more "
+         "follows it; take out 2 mountain spans [too-many-mountain-spans]",
+         1},
+        {"stations beside 79 roadside signs",
+         line_description(100000, many(79, [](std::int64_t i) { return sign_at(1000 * i + 50); })),
+         train(many(5, [](std::int64_t i) { return station(1000 * i, 28, 100, "S" + std::to_string(i)); })),
+         "TRAIN:4:12: error: station S1, the 1st station, does not fit: stations and roadside signs share the "
+         "records 1 to 80, and with 79 roadside signs no station fits; take out 5 stations or 6 roadside signs "
+         "[too-many-stations]",
+         1},
+        {"the 22nd station beside 57 roadside signs",
+         line_description(100000, many(57, [](std::int64_t i) { return sign_at(1000 * i + 50); })),
+         train(many(23, [](std::int64_t i) { return station(1000 * i, 28, 100, "S" + std::to_string(i)); })),
+         "TRAIN:25:12: error: station S22, the 22nd station, does not fit: stations and roadside signs share the "
+         "records 1 to 80, and with 57 roadside signs at most 21 stations fit; take out 2 stations or 2 roadside "
+         "signs [too-many-stations]",
+         1},
+        // A tab was told as a decimal comma, or not at all.
+        {"a tab between a value and a field after the row", plain_line, train({"sabbia,    2\t00"}),
+         "TRAIN:4:12: warning: `2\t00` is read as `2`: the tab ends the field and `00` is ignored after the last "
+         "value of the `sabbia` row; tabs do not separate fields; use a comma [tab-in-field]",
+         0},
+        {"a tab between two values", plain_line, train({"velocita,   2000\t80"}),
+         "TRAIN:4:13: warning: a tab stands between the position `2000` and the speed `80` of the `velocita` row: "
+         "tabs do not separate fields; use a comma [tab-in-field]",
+         0},
+        {"a tab inside a station's name", plain_line, train({station(0, 8, 500, "San\tMarco")}),
+         "TRAIN:4:64: warning: the name `San\tMarco` holds a tab, which is stored as it is: tabs do not separate "
+         "fields; use a comma between fields and a blank inside a text [tab-in-field]",
          0},
     };
     for (const Cause& c : causes) {

@@ -338,7 +338,9 @@ std::optional<Diagnostic> Describer::route_too_short(const RecordedFailure& f) c
     }
     Diagnostic d = make(kind_named("route-too-short"), at_value(length, 0),
                         "route length " + quoted(*value_of(length, 0)) + " is read as " + metres(*route) + ", so " +
-                            std::to_string(b.count) + " of the " + counted(b.items, "item") +
+                            (b.count == b.items && b.count > 1
+                                 ? "all " + counted(b.items, "item")
+                                 : std::to_string(b.count) + " of the " + counted(b.items, "item")) +
                             (b.count == 1 ? " lies" : " lie") + " beyond the route, the furthest at " +
                             metres(b.furthest) + ": " + advice);
     if (b.first) {
@@ -524,7 +526,7 @@ Diagnostic Describer::too_many(const RecordedRow* r, const SourcePoint& at, cons
     const std::int64_t beyond = rows_from(*r, same);
     std::string message = item_words(*r) + " is the " + ordinal(most + 1) + " " + std::string(noun) + ": at most " +
                           std::to_string(most) + " fit";
-    if (beyond > 1) message += ", and " + std::to_string(beyond - 1) + " more follow it";
+    if (beyond > 1) message += ", and " + std::to_string(beyond - 1) + (beyond == 2 ? " more follows" : " more follow") + " it";
     message += "; take out " + counted(beyond, noun);
     return make(kind, at_row(*r),
                 message);
