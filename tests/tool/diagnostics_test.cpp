@@ -4,6 +4,7 @@
 // byte; the explanations and their reference page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -564,16 +565,44 @@ TEST(Explain, EveryNameAndCode) {
             << kind.name;
         EXPECT_FALSE(kind.explanation.empty());
     }
-    // A code stands for every situation that yields it.
+    // A code stands for every situation that yields it: listed first, then
+    // each under one heading of its own, its explanation once.
     std::ostringstream out;
     std::ostringstream err;
     ASSERT_EQ(explain_command({"25"}, out, err), 0);
-    for (const char* situation :
-         {"[missing-route-length]", "[not-a-number]", "[too-many-signs]", "[empty-description]"}) {
-        EXPECT_NE(out.str().find(situation), std::string::npos) << situation;
+    std::size_t situations = 0;
+    for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+        if (!kind.code || value_of(*kind.code) != 25) continue;
+        ++situations;
+        const std::string name(kind.name);
+        const std::string heading = "\n== " + name + " ";
+        const std::size_t at = out.str().find(heading);
+        EXPECT_NE(at, std::string::npos) << name;
+        EXPECT_EQ(out.str().find(heading, at + 1), std::string::npos) << name;
+        EXPECT_NE(out.str().find("\n  " + name + ": " + std::string(kind.summary) + "\n"), std::string::npos) << name;
+        const std::string first_line = "error 25 [" + name + "]";
+        EXPECT_EQ(out.str().find(first_line), out.str().rfind(first_line)) << name;
     }
+    EXPECT_EQ(out.str().substr(0, out.str().find('\n')),
+              "error 25 is given in " + std::to_string(situations) + " situations:");
     std::ostringstream none;
     EXPECT_THROW(explain_command({"no-such-thing"}, none, err), UsageError);
+}
+
+TEST(Explain, ConflictExamplesShowBothRows) {
+    // An error of two rows shows both in its wrong example, and its
+    // corrected example keeps every row (with the one moved).
+    auto rows = [](std::string_view text) { return std::count(text.begin(), text.end(), '\n') + 1; };
+    for (const DiagnosticKind& kind : diagnostic_catalogue()) {
+        const std::string_view name = kind.name;
+        const bool conflict = name.ends_with("-cell-taken") || name.starts_with("no-room-for-") ||
+                              name == "stations-too-close" || name == "descending-positions" ||
+                              name == "overlapping-curves";
+        if (!conflict) continue;
+        SCOPED_TRACE(std::string(name));
+        EXPECT_GE(rows(kind.wrong), 2);
+        EXPECT_EQ(rows(kind.right), rows(kind.wrong));
+    }
 }
 
 TEST(Explain, TheReferencePageIsUpToDate) {

@@ -181,9 +181,17 @@ int explain_command(const ExplainOptions& options, std::ostream& out, std::ostre
         throw UsageError("no diagnostic is named or numbered '" + options.what +
                          "'; `scenario-tool explain` lists them all");
     }
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        if (i > 0) out << "\n";
-        out << explanation_text(*kinds[i]);
+    if (kinds.size() == 1) {
+        out << explanation_text(*kinds.front());
+        return exit_status::done;
+    }
+    // Several situations give the code: a list of them, then each under a
+    // heading of its own.
+    out << "error " << value_of(*kinds.front()->code) << " is given in " << kinds.size() << " situations:\n";
+    for (const DiagnosticKind* kind : kinds) out << "  " << kind->name << ": " << kind->summary << "\n";
+    for (const DiagnosticKind* kind : kinds) {
+        out << "\n== " << kind->name << " " << std::string(kind->name.size() < 60 ? 60 - kind->name.size() : 0, '=')
+            << "\n" << explanation_text(*kind);
     }
     return exit_status::done;
 }

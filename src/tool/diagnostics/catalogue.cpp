@@ -91,6 +91,11 @@ std::string rows_block(std::string_view rows, std::string_view indent) {
     return text;
 }
 
+// "this row:" or "these rows:", as many as the example has.
+std::string_view example_words(std::string_view rows) {
+    return rows.find("\r\n") == std::string_view::npos ? "For example, this row:" : "For example, these rows:";
+}
+
 }  // namespace
 
 std::string explanation_text(const DiagnosticKind& kind) {
@@ -100,7 +105,7 @@ std::string explanation_text(const DiagnosticKind& kind) {
     text += " [" + std::string(kind.name) + "]: " + std::string(kind.summary) + "\n";
     text += "reported by: " + std::string(stage_of(kind)) + "\n\n";
     text += std::string(kind.explanation) + "\n";
-    if (!kind.wrong.empty()) text += "\nFor example, this row:\n" + rows_block(kind.wrong, "    ");
+    if (!kind.wrong.empty()) text += "\n" + std::string(example_words(kind.wrong)) + "\n" + rows_block(kind.wrong, "    ");
     if (!kind.right.empty()) {
         text += (kind.wrong.empty() ? "\nWritten right:\n" : "\nwritten right:\n") + rows_block(kind.right, "    ");
     }
@@ -125,7 +130,9 @@ std::string reference_page() {
         if (kind.code) page.append(" ").append(std::to_string(value_of(*kind.code)));
         page += "**, reported by " + std::string(stage_of(kind)) + ": " + std::string(kind.summary) + ".\n\n";
         page += std::string(kind.explanation) + "\n";
-        if (!kind.wrong.empty()) page += "\nFor example, this row:\n\n" + rows_block(kind.wrong, "    ");
+        if (!kind.wrong.empty()) {
+            page += "\n" + std::string(example_words(kind.wrong)) + "\n\n" + rows_block(kind.wrong, "    ");
+        }
         if (!kind.right.empty()) {
             page +=
                 (kind.wrong.empty() ? "\nWritten right:\n\n" : "\nwritten right:\n\n") + rows_block(kind.right, "    ");

@@ -210,7 +210,9 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "a station starts less than 350 m after the previous station ends",
      "Stations are listed in running order, each starting at least 350 m after the previous one ends; the extent of "
      "a station follows from its kind and length. The reading stops at the station (its cells are already written).",
+     "stazione,  0,  8,  500,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, Primo\r\n"
      "stazione,  800,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, Secondo",
+     "stazione,  0,  8,  500,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, Primo\r\n"
      "stazione,  1100,  24,  400,  0, 0, 0,  0,0,0,  0,0,0,  0,  0,0,0, Secondo"},
     {"too-many-stations", error, E::station_table_full, search_goes_on,
      "the stations reach the scenario records of the roadside signs",
@@ -273,7 +275,9 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "(line description)\r\ncartello_indicatore,  4900,   (B)\r\ncartello_indicatore,  4950,   (A)\r\n"
      "(train description)\r\nsegnale,  5000,  2, 4, 1,  1, 0,  2,  2,1,1, 0\r\n"
      "rallentamento,   6700,    60,  500, 0,  0,  0",
-     "(line description)\r\ncartello_indicatore,  4850,   (B)\r\ncartello_indicatore,  4900,   (A)"},
+     "(line description)\r\ncartello_indicatore,  4850,   (B)\r\ncartello_indicatore,  4900,   (A)\r\n"
+     "(train description)\r\nsegnale,  5000,  2, 4, 1,  1, 0,  2,  2,1,1, 0\r\n"
+     "rallentamento,   6700,    60,  500, 0,  0,  0"},
     {"no-room-for-marks-before-slowdown", error, E::no_mark_before_slowdown, search_goes_on,
      "no free cell for a restriction mark before a slowdown start",
      "Three restriction marks are placed before each slowdown start, each on the first free cell of the cells 5 to "
@@ -281,7 +285,8 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "one of the items in the group.",
      "(line description)\r\ncartello_indicatore,  9650,   (C)\r\ncartello_indicatore,  9700,   (B)\r\n"
      "cartello_indicatore,  9750,   (A)\r\n(train description)\r\nrallentamento,   10000,    60,  1000, 0,  0,  0",
-     "(train description)\r\nrallentamento,   10100,    60,  1000, 0,  0,  0"},
+     "(line description)\r\ncartello_indicatore,  9650,   (C)\r\ncartello_indicatore,  9700,   (B)\r\n"
+     "cartello_indicatore,  9750,   (A)\r\n(train description)\r\nrallentamento,   10100,    60,  1000, 0,  0,  0"},
     {"no-room-for-mark-in-slowdown", error, E::no_mark_through_slowdown, search_goes_on,
      "no free cell for a restriction mark through a slowdown or before the first signal after it",
      "A slowdown slower than 110 km/h gets a restriction mark every 8 cells from its start to its end, and the first "
@@ -289,7 +294,8 @@ inline constexpr DiagnosticKind diagnostic_table[] = {
      "Move the items around the cell named.",
      "(line description)\r\ncartello_indicatore,  10350,   (A)\r\ncartello_indicatore,  10400,   (B)\r\n"
      "cartello_indicatore,  10450,   (C)\r\n(train description)\r\nrallentamento,   10000,    60,  1000, 0,  0,  0",
-     "(line description)\r\ncartello_indicatore,  10350,   (A)\r\ncartello_indicatore,  10450,   (C)"},
+     "(line description)\r\ncartello_indicatore,  10350,   (A)\r\ncartello_indicatore,  10450,   (C)\r\n"
+     "cartello_indicatore,  10600,   (B)\r\n(train description)\r\nrallentamento,   10000,    60,  1000, 0,  0,  0"},
 
     // The scenario stamp.
     {"stamp-marker-slot-taken", error, E::stamp_marker_taken, search_goes_on,
