@@ -191,7 +191,8 @@ int explain_command(const ExplainOptions& options, std::ostream& out, std::ostre
     for (const DiagnosticKind* kind : kinds) out << "  " << kind->name << ": " << kind->summary << "\n";
     for (const DiagnosticKind* kind : kinds) {
         out << "\n== " << kind->name << " " << std::string(kind->name.size() < 60 ? 60 - kind->name.size() : 0, '=')
-            << "\n" << explanation_text(*kind);
+            << "\n"
+            << explanation_text(*kind);
     }
     return exit_status::done;
 }

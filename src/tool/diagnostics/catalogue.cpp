@@ -105,7 +105,8 @@ std::string explanation_text(const DiagnosticKind& kind) {
     text += " [" + std::string(kind.name) + "]: " + std::string(kind.summary) + "\n";
     text += "reported by: " + std::string(stage_of(kind)) + "\n\n";
     text += std::string(kind.explanation) + "\n";
-    if (!kind.wrong.empty()) text += "\n" + std::string(example_words(kind.wrong)) + "\n" + rows_block(kind.wrong, "    ");
+    if (!kind.wrong.empty())
+        text += "\n" + std::string(example_words(kind.wrong)) + "\n" + rows_block(kind.wrong, "    ");
     if (!kind.right.empty()) {
         text += (kind.wrong.empty() ? "\nWritten right:\n" : "\nwritten right:\n") + rows_block(kind.right, "    ");
     }

@@ -329,23 +329,23 @@ std::optional<Diagnostic> Describer::route_too_short(const RecordedFailure& f) c
     if (!route) return std::nullopt;
     const Beyond b = items_beyond(*route);
     if (b.count == 0 || (b.count == 1 && *route >= looks_like_kilometres)) return std::nullopt;
-    std::string advice = "the route length is in metres: make it " + metres(b.furthest) +
-                         " or more to hold them, or take them out";
+    std::string advice =
+        "the route length is in metres: make it " + metres(b.furthest) + " or more to hold them, or take them out";
     if (*route <= 0) {
         advice = "write the route length in metres, above 0";
     } else if (*route < looks_like_kilometres) {
         advice = "the route length is in metres: " + std::to_string(*route) + " km is " + std::to_string(*route * 1000);
     }
-    Diagnostic d = make(kind_named("route-too-short"), at_value(length, 0),
-                        "route length " + quoted(*value_of(length, 0)) + " is read as " + metres(*route) + ", so " +
-                            (b.count == b.items && b.count > 1
-                                 ? "all " + counted(b.items, "item")
-                                 : std::to_string(b.count) + " of the " + counted(b.items, "item")) +
-                            (b.count == 1 ? " lies" : " lie") + " beyond the route, the furthest at " +
-                            metres(b.furthest) + ": " + advice);
+    Diagnostic d =
+        make(kind_named("route-too-short"), at_value(length, 0),
+             "route length " + quoted(*value_of(length, 0)) + " is read as " + metres(*route) + ", so " +
+                 (b.count == b.items && b.count > 1 ? "all " + counted(b.items, "item")
+                                                    : std::to_string(b.count) + " of the " + counted(b.items, "item")) +
+                 (b.count == 1 ? " lies" : " lie") + " beyond the route, the furthest at " + metres(b.furthest) + ": " +
+                 advice);
     if (b.first) {
-        d.notes.push_back({b.first, "the first item beyond the route: " + quoted(b.firstKeyword) + " at " +
-                                        metres(b.firstPosition)});
+        d.notes.push_back(
+            {b.first, "the first item beyond the route: " + quoted(b.firstKeyword) + " at " + metres(b.firstPosition)});
     }
     const SourcePoint stop = files_.point(f.source, f.field);
     if (!b.first || b.first->line != stop.line || b.first->file != stop.file) {
@@ -519,17 +519,17 @@ Diagnostic Describer::too_many(const RecordedRow* r, const SourcePoint& at, cons
     constexpr std::int64_t most = record_index::first_sign;
     if (r == nullptr) {
         return make(kind, at,
-                    "this is the " + ordinal(most + 1) + " " + std::string(noun) + ": at most " +
-                        std::to_string(most) + " fit");
+                    "this is the " + ordinal(most + 1) + " " + std::string(noun) + ": at most " + std::to_string(most) +
+                        " fit");
     }
     const std::array<const Keyword*, 1> same{&keyword};
     const std::int64_t beyond = rows_from(*r, same);
     std::string message = item_words(*r) + " is the " + ordinal(most + 1) + " " + std::string(noun) + ": at most " +
                           std::to_string(most) + " fit";
-    if (beyond > 1) message += ", and " + std::to_string(beyond - 1) + (beyond == 2 ? " more follows" : " more follow") + " it";
+    if (beyond > 1)
+        message += ", and " + std::to_string(beyond - 1) + (beyond == 2 ? " more follows" : " more follow") + " it";
     message += "; take out " + counted(beyond, noun);
-    return make(kind, at_row(*r),
-                message);
+    return make(kind, at_row(*r), message);
 }
 
 // A route length the general section did not read: a row standing before
@@ -545,8 +545,8 @@ std::optional<Diagnostic> Describer::route_length_elsewhere() const {
         return false;
     });
     if (!found) return std::nullopt;
-    const SourcePoint at = files_.point(Source::line_description, FieldLocation{found->line, found->keywordColumn},
-                                        found->keywordEnd);
+    const SourcePoint at =
+        files_.point(Source::line_description, FieldLocation{found->line, found->keywordColumn}, found->keywordEnd);
     if (found->line < general) {
         return make(kind_named("missing-route-length"), at,
                     quoted(found->keywordText) + " stands before the \"[generale]\" header on line " +
@@ -556,8 +556,10 @@ std::optional<Diagnostic> Describer::route_length_elsewhere() const {
     if (!end || end->line > found->line) return std::nullopt;
     Diagnostic d = make(kind_named("missing-route-length"), at,
                         quoted(found->keywordText) + " stands after " + quoted(end->text) + " on line " +
-                            std::to_string(end->line) + ", which ends the general section, so it is not read: move it "
-                            "above line " + std::to_string(end->line));
+                            std::to_string(end->line) +
+                            ", which ends the general section, so it is not read: move it "
+                            "above line " +
+                            std::to_string(end->line));
     d.notes.push_back({files_.point(Source::line_description, FieldLocation{end->line, end->column}, end->end),
                        "the general section ends here"});
     return d;

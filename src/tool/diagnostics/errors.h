@@ -15,8 +15,7 @@ namespace scenario::tool {
 // An error that stands for further rows of its file (the roadside signs
 // past the 80 that fit, say) adds their lines to `folded`: reading again,
 // they are taken out with the error's own row.
-std::optional<Diagnostic> reading_error(const Run& run, const AuthorFiles& files,
-                                        std::vector<int>* folded = nullptr);
+std::optional<Diagnostic> reading_error(const Run& run, const AuthorFiles& files, std::vector<int>* folded = nullptr);
 
 // Every mark the completion pass could not place.
 std::vector<Diagnostic> pass_errors(const Run& run, const AuthorFiles& files);
