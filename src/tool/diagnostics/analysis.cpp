@@ -115,6 +115,16 @@ public:
         *copy = with_blank_lines(std::move(*copy), lines);
         return true;
     }
+    // Takes out the row at `line` and the rows of `folded`, each once;
+    // false when that row was taken out already, or the file never read.
+    bool take_out(Source source, int line, const std::vector<int>& folded, std::set<std::pair<Source, int>>& taken) {
+        if (!taken.insert({source, line}).second) return false;
+        std::set<int> lines{line};
+        for (int other : folded) {
+            if (taken.insert({source, other}).second) lines.insert(other);
+        }
+        return blank(source, lines);
+    }
     std::optional<std::string_view> text(Source source) const {
         const std::optional<std::string>& copy = source == Source::train_description ? train_ : line_;
         if (copy) return std::string_view(*copy);
@@ -236,12 +246,7 @@ Analysis analyse(const Run& first, const AuthorFiles& files, const std::string& 
         }
         // Read again without the row at fault, and the rows its error
         // stands for.
-        if (!blanked.insert({source, line}).second) break;
-        std::set<int> lines{line};
-        for (int other : folded) {
-            if (blanked.insert({source, other}).second) lines.insert(other);
-        }
-        if (!texts.blank(source, lines)) break;
+        if (!texts.take_out(source, line, folded, blanked)) break;
         try {
             // One reading at a time besides the first.
             run = &first;
