@@ -97,7 +97,7 @@ std::string train_description_in_steps(long speed_step) {
     add(text, "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  6, 0, 0, Capolinea");
     for (int k = 1; k < station_count; ++k) {
         const long p = 13500L * k + 500;
-        const long seconds = 6 * 3600 + 600L * k;
+        const long seconds = 6L * 3600 + 600L * k;
         add(text, "stazione,  " + n(p) + ", 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,  " + n(seconds / 3600) + "," +
                       n(seconds / 60 % 60) + ", 0, Fermata " + n(k));
     }
