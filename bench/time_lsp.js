@@ -1,8 +1,8 @@
-// Times `scenario-tool lsp` on the largest scenario (a 1000000 m route, in
-// the detailed form: about 195 KB and 6,600 rows) as an editor uses it: from a one-character change of the train description to
-// the diagnostics of both files published (debounce included), hover and
-// completion answered; and the server's peak memory over 1,000 changes.
-// Reports medians.
+// Times `scenario-tool lsp` on the largest scenario (the 1000000 m route
+// described in detail: 199 KB and 6,585 rows) as an editor uses it: from a
+// one-character change of the train description to the diagnostics of both
+// files published (debounce included), hover and completion answered; and
+// the server's peak memory over 1,000 changes. Reports medians.
 //   node bench/time_lsp.js [build folder] [changes]
 // build folder: a build of the bench preset (default build/bench:
 //   cmake --preset bench && cmake --build --preset bench), holding
