@@ -164,17 +164,18 @@ nlohmann::json Server::initialized(const nlohmann::json&) {
 }
 
 nlohmann::json Server::did_change_watched_files(const nlohmann::json& params) {
-    std::set<std::string> folders;
+    // Paths compare part by part, so either separator of Windows matches.
+    std::set<std::filesystem::path> folders;
     for (const nlohmann::json& change : params.at("changes")) {
         const std::optional<std::string> path = path_of_uri(change.at("uri").get<std::string>());
-        if (path) folders.insert(std::filesystem::path(*path).parent_path().string());
+        if (path) folders.insert(std::filesystem::path(*path).parent_path());
     }
     // Every pair in a folder where a file changed is paired anew (a train
     // made or removed may change the partner) and checked again; an open
     // file keeps the editor's text.
     std::vector<std::string> open;
     for (const auto& [line_path, state] : pairs_) {
-        if (folders.count(std::filesystem::path(line_path).parent_path().string()) == 0) continue;
+        if (folders.count(std::filesystem::path(line_path).parent_path()) == 0) continue;
         const bool line_open = workspace_.open_at(state.pair.linePath) != nullptr;
         open.push_back(line_open ? state.pair.linePath : state.pair.trainPath);
     }
