@@ -824,12 +824,14 @@
     // one after the page has changed makes the browser lay the page out
     // there and then, in the middle of a redraw.
     let lanesWidth = null;
+    let plotLeft = null;
     function chartWidth() {
         if (lanesWidth === null) lanesWidth = Math.max(300, lanesBox.clientWidth);
         return lanesWidth;
     }
     function remeasure() {
         lanesWidth = null;
+        plotLeft = null;
         for (const lane of charts) lane.titleWidth = null;
         plan.remeasure();
     }
@@ -1042,7 +1044,10 @@
             setRange(min + d * (max - min), max + d * (max - min));
             return;
         }
-        const at = u.posToVal(e.offsetX, 'x');
+        // Where the plot starts on the page, read once a size: the event's
+        // offsetX would lay the page out again after every step's readout.
+        if (plotLeft === null) plotLeft = u.over.getBoundingClientRect().left + window.scrollX;
+        const at = u.posToVal(e.clientX + window.scrollX - plotLeft, 'x');
         const factor = e.deltaY < 0 ? 0.8 : 1.25;
         setRange(at - (at - min) * factor, at + (max - at) * factor);
     }
