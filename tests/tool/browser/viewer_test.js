@@ -175,9 +175,16 @@ async function pointAtItem(tab, id) {
         await tab.evaluate((dy) => window.scrollBy(0, dy), at.y - viewport.height / 2);
         at = await tab.evaluate((i) => window.viewer.markOf(i), id);
     }
-    if (onPhone()) await tab.touchscreen.tap(at.x, at.y);
-    else await tab.mouse.move(at.x, at.y);
+    await pointAt(tab, at);
 }
+const pointAt = (tab, at) => (onPhone() ? tab.touchscreen.tap(at.x, at.y) : tab.mouse.move(at.x, at.y));
+// The place at fractions of an element's width and height, the element
+// scrolled into view first.
+const placeIn = (tab, selector, fx, fy) => tab.$eval(selector, (e, a, b) => {
+    e.scrollIntoView({ block: 'nearest' });
+    const r = e.getBoundingClientRect();
+    return { x: r.x + r.width * a, y: r.y + r.height * b };
+}, fx, fy);
 
 // ------------------------------------------------------------------ tests
 
@@ -454,6 +461,8 @@ const tests = {
         await tab.goto('file://' + page('described.html') + '#km=r181-2', { waitUntil: 'load' });
         await tab.waitForSelector('body[data-ready="true"]');
         assert.deepEqual(await tab.evaluate(() => window.viewer.range()), { min: 181000, max: 182350 });
+        // What the box said of the last search gives way to what the address asks.
+        assert.equal(await tab.$eval('#range-said', (o) => o.textContent), 'route km 181 is km 0.650');
         await screenshot(tab);
     },
 
@@ -461,10 +470,9 @@ const tests = {
     // readout says what holds there.
     async plan_and_profile_together(tab) {
         await tab.evaluate(() => window.viewer.zoomTo(5000, 8000));
-        const speed = await tab.$eval('#lane-speed .u-over', (o) => { const r = o.getBoundingClientRect(); return { x: r.x, y: r.y, w: r.width, h: r.height }; });
         const dots = [];
         for (const f of [0.2, 0.5, 0.8]) {
-            await tab.mouse.move(speed.x + speed.w * f, speed.y + speed.h / 2);
+            await pointAt(tab, await placeIn(tab, '#lane-speed .u-over', f, 0.5));
             dots.push(await tab.evaluate(() => window.viewer.planDot()));
         }
         assert.ok(dots.every((d) => d), 'a dot on the plan');
@@ -472,8 +480,9 @@ const tests = {
         const readout = await tab.$eval('#pointer-readout', (s) => s.textContent);
         assert.match(readout, /^km \d+\.\d{3} · elevation -?[\d.]+ m · gradient [+-]?\d+ ‰ · line speed \d+ km\/h · boards [\d/]+ km\/h · adhesion \d+ · (no slowdown|slowdown \d+ km\/h)$/);
         // From the plan: the readout follows the place pointed at.
-        const dot = dots[1];
-        await tab.mouse.move(dot.x, dot.y);
+        await placeIn(tab, '#plan', 0.5, 0.5);
+        const dot = await tab.evaluate(() => window.viewer.planDot());
+        await pointAt(tab, dot);
         const back = await tab.evaluate(() => window.viewer.planDot());
         assert.ok(Math.hypot(back.x - dot.x, back.y - dot.y) < 3, JSON.stringify([dot, back]));
         await screenshot(tab);

@@ -1659,6 +1659,7 @@
         }
         plan.reset();
         setRange(asked.from, asked.to);
+        say(asked.said || '');
     }
     window.addEventListener('hashchange', rangeFromAddress);
     document.getElementById('whole-route').addEventListener('click', () => {
