@@ -315,8 +315,23 @@
         ctx.lineTo(u.bbox.left + u.bbox.width, y);
         ctx.stroke();
         ctx.setLineDash([]);
+        // On a halo of the page's colour: the series often runs along the
+        // zero line, through the label's foot.
         const w = textWidth(ctx, label, 10);
-        put(u, lane, label, u.bbox.left + u.bbox.width - 3 * PX() - w, y - 3 * PX(), 10, COLOURS.faint);
+        const left = u.bbox.left + u.bbox.width - 3 * PX() - w;
+        const baseline = y - 3 * PX();
+        if (!lane.boxes.claim(left - PX(), baseline - 10 * PX(), left + w + PX(), baseline + 2 * PX())) return;
+        const font = FONT(10);
+        if (ctx.fontSet !== font) {
+            ctx.font = font;
+            ctx.fontSet = font;
+        }
+        ctx.strokeStyle = DARK ? '#161616' : '#ffffff';
+        ctx.lineWidth = 3 * PX();
+        ctx.lineJoin = 'round';
+        ctx.textAlign = 'left';
+        ctx.strokeText(label, left, baseline);
+        text(ctx, label, left, baseline, 10, COLOURS.faint);
     }
 
     function mark(lane, item, x, y) {
@@ -475,8 +490,11 @@
                     restrictions.push([it, x, y]);
                 }
                 // Then the labels, each where it covers no mark and no label.
-                const label = (s, x, baseline, size, colour, bold) => {
+                // Within the plot: a label of a mark near its edge is moved
+                // in, not cut off.
+                const label = (s, at, baseline, size, colour, bold) => {
                     const w = textWidth(ctx, s, size, bold);
+                    const x = Math.min(Math.max(at, u.bbox.left), u.bbox.left + u.bbox.width - w);
                     if (!boxes.claim(x, baseline - size * PX(), x + w, baseline + 2 * PX())) return false;
                     text(ctx, s, x, baseline, size, colour, 'left', bold);
                     return true;
