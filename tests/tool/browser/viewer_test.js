@@ -546,6 +546,42 @@ const tests = {
         assert.match(await tab.evaluate(() => window.viewer.picture()), /^data:image\/png;base64,/);
     },
 
+    // Zoomed out, the plan is stroked through the points its pixels need,
+    // not through every point of the line: the same picture, each pixel of
+    // one found within a pixel in the other. A line moved by a third of a
+    // pixel changes the shading of its edges, not where it runs (under 1 %
+    // of the pixels drawn find no match); a tolerance eight times coarser
+    // leaves 8 % without one on the closer views.
+    async plan_through_the_points_it_needs(tab) {
+        for (const [from, to] of [[0, 1000050], [400000, 600000], [10000, 14000]]) {
+            await tab.evaluate((a, b) => window.viewer.zoomTo(a, b), from, to);
+            const { inked, unmatched } = await tab.evaluate(() => {
+                const every = window.viewer.planPixels(true);
+                const kept = window.viewer.planPixels(false);
+                const width = document.getElementById('plan').width;
+                const near = (p, i, q, j) => [0, 1, 2, 3].every((c) => Math.abs(p[i + c] - q[j + c]) <= 128);
+                // A pixel of p with a match in q at most a pixel away.
+                const matched = (p, q, i) => {
+                    for (let dy = -1; dy <= 1; dy++) {
+                        for (let dx = -1; dx <= 1; dx++) {
+                            const j = i + 4 * (dy * width + dx);
+                            if (j >= 0 && j < q.length && near(p, i, q, j)) return true;
+                        }
+                    }
+                    return false;
+                };
+                const counts = { inked: 0, unmatched: 0 };
+                for (let i = 0; i < every.length; i += 4) {
+                    if (every[i + 3] > 0 || kept[i + 3] > 0) counts.inked++;
+                    if (!near(every, i, kept, i) && (!matched(every, kept, i) || !matched(kept, every, i))) counts.unmatched++;
+                }
+                return counts;
+            });
+            assert.ok(inked > 1000 && unmatched <= 0.02 * inked, `km ${from / 1000} to ${to / 1000}: ${unmatched} of ${inked} pixels unmatched`);
+        }
+        await screenshot(tab);
+    },
+
     // A wheel-zoom step on the whole 1,000 km route: the median time from
     // the wheel event to the end of the redraw, reported, not asserted. The
     // redraw ends when its pixels are there: a canvas records what a script
@@ -611,6 +647,7 @@ const pageOf = {
     phone_layout: 'described.html',
     print_style: 'described.html',
     redraw_on_the_longest_route: 'longest.html',
+    plan_through_the_points_it_needs: 'longest.html',
 };
 
 // The screens a test runs on: a desktop's unless named here. CMakeLists.txt

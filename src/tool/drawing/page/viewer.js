@@ -1291,9 +1291,10 @@
         // The points for the view's scale: those of the coarsest tolerance (a
         // power of two metres) under a third of a pixel, made once for each.
         const levels = new Map();
+        let everyPoint = false; // for comparing the two, in the page's tests
         function keptPoints() {
             const k = Math.floor(Math.log2(1 / (3 * view.scale * PX())));
-            if (!(k >= -4)) return null;
+            if (everyPoint || !(k >= -4)) return null;
             if (!levels.has(k)) levels.set(k, simplified(2 ** k));
             return levels.get(k);
         }
@@ -1550,6 +1551,16 @@
             },
             remeasure() {
                 measured = null;
+            },
+            // The plan's pixels as drawn through every point or through
+            // those kept for the scale.
+            pixels(throughEvery) {
+                if (n < 2) return null;
+                everyPoint = throughEvery;
+                drawBase();
+                everyPoint = false;
+                baseKey = null;
+                return base.getContext('2d').getImageData(0, 0, base.width, base.height).data;
             },
         };
     })();
@@ -1862,6 +1873,7 @@
         pinned: () => pinned,
         // Where the dot of the pointer stands on the plan, in the page.
         planDot: () => plan.dot(),
+        planPixels: (throughEvery) => plan.pixels(throughEvery),
         picture: () => viewPicture().toDataURL('image/png'),
         // How many points a lane's series holds on screen, and its width.
         points(id) {
