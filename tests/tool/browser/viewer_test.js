@@ -287,6 +287,18 @@ const tests = {
             const r = o.getBoundingClientRect();
             return { x: r.x, y: r.y, w: r.width, h: r.height };
         });
+        // A wheel step keeps the place under the pointer where it is, the
+        // page scrolled or not.
+        for (const [f, scroll] of [[0.25, 0], [0.75, 40], [0.5, 0]]) {
+            await tab.evaluate((y) => window.scrollTo(0, y), scroll);
+            const l = await lane('speed');
+            const before = await rangeOk('before a step');
+            await tab.mouse.move(l.x + l.w * f, l.y + l.h / 2);
+            await tab.mouse.wheel({ deltaY: -200 });
+            const after = await rangeOk('a step');
+            const under = (r) => r.min + f * (r.max - r.min);
+            assert.ok(Math.abs(under(after) - under(before)) < (before.max - before.min) / l.w, JSON.stringify([f, before, after]));
+        }
         let speed = await lane('speed');
         await tab.mouse.move(speed.x + speed.w / 2, speed.y + speed.h / 2);
         for (let i = 0; i < 12; i++) await tab.mouse.wheel({ deltaY: -200 });

@@ -847,6 +847,9 @@
         if (lanesWidth === null) lanesWidth = Math.max(300, lanesBox.clientWidth);
         return lanesWidth;
     }
+    window.addEventListener('scroll', () => {
+        plotLeft = null;
+    }, { passive: true });
     function remeasure() {
         lanesWidth = null;
         plotLeft = null;
@@ -1062,10 +1065,11 @@
             setRange(min + d * (max - min), max + d * (max - min));
             return;
         }
-        // Where the plot starts on the page, read once a size: the event's
-        // offsetX would lay the page out again after every step's readout.
-        if (plotLeft === null) plotLeft = u.over.getBoundingClientRect().left + window.scrollX;
-        const at = u.posToVal(e.clientX + window.scrollX - plotLeft, 'x');
+        // Where the plot starts on the screen, read again only after a
+        // scroll or a change of size: the event's offsetX (or the page's
+        // scrollX) would lay the page out again after every step's readout.
+        if (plotLeft === null) plotLeft = u.over.getBoundingClientRect().left;
+        const at = u.posToVal(e.clientX - plotLeft, 'x');
         const factor = e.deltaY < 0 ? 0.8 : 1.25;
         setRange(at - (at - min) * factor, at + (max - at) * factor);
     }
