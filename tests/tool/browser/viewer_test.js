@@ -11,6 +11,7 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { wheelStepTimes } = require('./redraw_timing.js');
 
 const SKIP = 77;
 const env = (name) => {
@@ -595,45 +596,10 @@ const tests = {
     },
 
     // A wheel-zoom step on the whole 1,000 km route: the median time from
-    // the wheel event to the end of the redraw, reported, not asserted. The
-    // redraw ends when its pixels are there: a canvas records what a script
-    // draws and paints it later, so reading a pixel of every canvas makes the
-    // painting part of the time (and, before the step, leaves none of the
-    // last drawing's painting to it). On a busy machine the time on the clock
-    // says more about the other processes than about the page: the time the
-    // page's thread spent on the processor is reported beside it.
+    // the wheel event to the redraw's pixels, and the page thread's time on
+    // the processor (redraw_timing.js), reported, not asserted.
     async redraw_on_the_longest_route(tab) {
-        await tab.evaluate(() => {
-            const target = document.querySelector('#lane-speed .u-over');
-            const r = target.getBoundingClientRect();
-            const paint = () => document.querySelectorAll('canvas').forEach((c) => c.getContext('2d').getImageData(0, 0, 1, 1));
-            window.redrawTest = {
-                whole() {
-                    window.viewer.zoomTo(0, window.viewer.data.route.extent);
-                    paint();
-                },
-                step() {
-                    const t0 = performance.now();
-                    target.dispatchEvent(new WheelEvent('wheel', { deltaY: -100, clientX: r.x + r.width / 2, clientY: r.y + r.height / 2,
-                        bubbles: true, cancelable: true }));
-                    const script = performance.now() - t0;
-                    paint();
-                    return { script, painted: performance.now() - t0 };
-                },
-            };
-        });
-        const session = await tab.target().createCDPSession();
-        await session.send('Performance.enable');
-        const threadMs = async () => (await session.send('Performance.getMetrics')).metrics.find((m) => m.name === 'ThreadTime').value * 1000;
-        const times = { script: [], painted: [], thread: [] };
-        for (let i = 0; i < 21; i++) {
-            await tab.evaluate(() => window.redrawTest.whole());
-            const before = await threadMs();
-            const { script, painted } = await tab.evaluate(() => window.redrawTest.step());
-            times.thread.push((await threadMs()) - before);
-            times.script.push(script);
-            times.painted.push(painted);
-        }
+        const times = await wheelStepTimes(tab, 21);
         const median = (ms) => ms.sort((a, b) => a - b)[Math.floor(ms.length / 2)].toFixed(1);
         const { painted } = times;
         console.log(`wheel-zoom redraw of the whole 1000 km route: median ${median(painted)} ms of ${painted.length} to the pixels ` +
