@@ -334,6 +334,47 @@
         text(ctx, label, left, baseline, 10, COLOURS.faint);
     }
 
+    // A lane's series, drawn here rather than by the charting library,
+    // which rounds every join: zoomed out, a line of thousands of short
+    // segments strokes several times faster with plain joins (square ones
+    // on the steps), which look the same at this width. Points land on
+    // whole pixels, as the library put them.
+    function seriesLine(u, lane) {
+        const [xs, ys] = u.data;
+        const ctx = u.ctx;
+        const line = new Path2D();
+        let first = null;
+        let last = null;
+        for (let i = 0; i < xs.length; i++) {
+            if (ys[i] === null || ys[i] === undefined) continue;
+            const x = Math.round(X(u, xs[i]));
+            const y = Math.round(Y(u, ys[i]));
+            if (last === null) line.moveTo(x, y);
+            else if (lane.stepped) {
+                line.lineTo(x, last[1]);
+                line.lineTo(x, y);
+            } else line.lineTo(x, y);
+            first = first || [x, y];
+            last = [x, y];
+        }
+        if (last === null) return;
+        if (lane.fill) {
+            // Down to the zero line, or to the foot where all lies above it.
+            const area = new Path2D(line);
+            const [low, high] = lane.yRange;
+            const base = Math.round(Y(u, Math.min(Math.max(0, low), high)));
+            area.lineTo(last[0], base);
+            area.lineTo(first[0], base);
+            area.closePath();
+            ctx.fillStyle = lane.fill;
+            ctx.fill(area);
+        }
+        ctx.strokeStyle = lane.stroke;
+        ctx.lineWidth = 1.5 * PX();
+        ctx.lineJoin = lane.stepped ? 'miter' : 'bevel';
+        ctx.stroke(line);
+    }
+
     function mark(lane, item, x, y) {
         lane.marks.push({ id: item.id, x: x / PX(), y: y / PX() });
     }
@@ -383,6 +424,7 @@
             height: 120,
             series: 'elevation',
             stroke: COLOURS.elevation,
+            fill: 'rgba(84, 130, 53, 0.12)',
             hit: ['gradient'],
             draw(u, lane) {
                 stepLabels(u, lane, 'gradient', '', u.bbox.top + 26 * PX());
@@ -953,13 +995,8 @@
             ],
             series: [
                 {},
-                {
-                    stroke: lane.stroke || 'transparent',
-                    width: 1.5,
-                    points: { show: false },
-                    paths: lane.stepped ? uPlot.paths.stepped({ align: 1 }) : undefined,
-                    fill: lane.id === 'elevation' ? 'rgba(84, 130, 53, 0.12)' : undefined,
-                },
+                // Drawn by the lane's own hook (seriesLine), not here.
+                { stroke: 'transparent', points: { show: false }, paths: () => null },
             ],
             hooks: {
                 draw: [
@@ -975,6 +1012,7 @@
                         ctx.beginPath();
                         ctx.rect(u.bbox.left, u.bbox.top, u.bbox.width, u.bbox.height);
                         ctx.clip();
+                        if (lane.series) seriesLine(u, lane);
                         lane.draw(u, lane);
                         ctx.restore();
                     },
