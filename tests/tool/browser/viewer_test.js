@@ -29,7 +29,9 @@ const page = (name) => path.join(pages, name);
 
 function tool(args, expectStatus = 0) {
     try {
-        execFileSync(env('TOOL'), args, { stdio: ['ignore', 'pipe', 'pipe'] });
+        // From the source folder, so the pages name the descriptions as an
+        // author there would (and the README's screenshots show no machine's path).
+        execFileSync(env('TOOL'), args, { stdio: ['ignore', 'pipe', 'pipe'], cwd: env('SOURCE_DIR') });
         assert.equal(0, expectStatus, `scenario-tool ${args.join(' ')} should have failed`);
     } catch (failed) {
         if (failed.status === undefined || failed.status === null) throw failed;
@@ -46,7 +48,7 @@ const INJECTED = '<script>window.injectedRan = (window.injectedRan || []).concat
 function makePages() {
     fs.rmSync(pages, { recursive: true, force: true });
     fs.mkdirSync(pages, { recursive: true });
-    const scenario = path.join(env('SOURCE_DIR'), 'src/description/scenario');
+    const scenario = 'src/description/scenario';
     const descriptions = ['--line', path.join(scenario, 'line.txt'), '--train', path.join(scenario, 'train.txt')];
     tool(['view', ...descriptions, '--title', 'Valcorvina', '--train-code', 'IC 318', '--out', page('described.html')]);
     const compiled = path.join(pages, 'compiled');
