@@ -34,7 +34,7 @@ constexpr int slowdown_count = 18;
 
 }  // namespace
 
-std::string longest_line_description() {
+std::string line_description_in_steps(const LineSteps& steps) {
     std::string text;
     add(text, "[generale]");
     add(text, "lunghezza percorso,    " + n(longest_route));
@@ -46,16 +46,19 @@ std::string longest_line_description() {
     add(text, "sfondo tre,    0");
     add(text, "ripetizione segnali 4 codici,    2100,    990050");
     add(text, "[curve]");
-    // One curve every 2 km, all classes, both hands; the last ends well
-    // before metre 1000000.
-    for (int k = 0; k < 499; ++k) {
-        const long start = 2000L * k + 700;
-        const long length = 300 + 100 * (k % 10);
+    // One curve every step, all classes, both hands, each shorter than the
+    // step; the last ends well before metre 1000000.
+    const long curves = 998000 / steps.curve;
+    for (long k = 0; k < curves; ++k) {
+        const long start = steps.curve * k + 700;
+        const long length = 300 + steps.curve / 20 * (k % 10);
         const std::string keyword = std::string("curva") + (k % 2 == 0 ? "s" : "d") + n(1 + k % 6);
         add(text, keyword + ",  " + n(start) + ",  " + n(length));
     }
     add(text, "[pendenze]");
-    for (long p = 0; p <= 1000000; p += 1000) add(text, "pendenza,  " + n(p) + ",   " + n((p / 1000) % 25 - 12));
+    for (long p = 0; p <= 1000000; p += steps.gradient) {
+        add(text, "pendenza,  " + n(p) + ",   " + n((p / steps.gradient) % 25 - 12));
+    }
     add(text, "[montagne]");
     for (int k = 0; k < 8; ++k) {
         const long start = 120000L * k + 40000;
@@ -73,7 +76,11 @@ std::string longest_line_description() {
     return text;
 }
 
-std::string busiest_train_description() {
+std::string longest_line_description() { return line_description_in_steps({}); }
+
+std::string busiest_train_description() { return train_description_in_steps(20000); }
+
+std::string train_description_in_steps(long speed_step) {
     std::string text;
     add(text, "[generale]");
     add(text, "numero vetture,    13");
@@ -84,13 +91,13 @@ std::string busiest_train_description() {
     for (long p = 0; p < longest_route; p += 50000)
         add(text, "aderenza,  " + n(p) + ",    " + n(75 + (p / 50000) % 22));
     add(text, "[vel_limite]");
-    for (long p = 0; p < longest_route; p += 20000)
-        add(text, "velocita,  " + n(p) + ",    " + n(p == 0 ? 30 : 100 + (p / 20000) % 13 * 5));
+    for (long p = 0; p < longest_route; p += speed_step)
+        add(text, "velocita,  " + n(p) + ",    " + n(p == 0 ? 30 : 100 + (p / speed_step) % 13 * 5));
     add(text, "[stazioni]");
     add(text, "stazione,       0,  8,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  6, 0, 0, Capolinea");
     for (int k = 1; k < station_count; ++k) {
         const long p = 13500L * k + 500;
-        const long seconds = 6 * 3600 + 600L * k;
+        const long seconds = 6L * 3600 + 600L * k;
         add(text, "stazione,  " + n(p) + ", 12,  400,  0, 0, 0,  1,1,0,  4,1,1,   60,  " + n(seconds / 3600) + "," +
                       n(seconds / 60 % 60) + ", 0, Fermata " + n(k));
     }

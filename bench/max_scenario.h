@@ -20,6 +20,15 @@ std::string longest_line_description();
 // Train description for that line: 1000 signals, 75 stations (as many as the
 // records table holds next to the line's 3 signs), 18 slowdowns.
 std::string busiest_train_description();
+// The same scenarios in finer steps: a curve every `curve` metres (each
+// shorter than the step), a gradient every `gradient` metres, and a line
+// speed every `speed_step` metres. The defaults give the two above.
+struct LineSteps {
+    long curve = 2000;
+    long gradient = 1000;
+};
+std::string line_description_in_steps(const LineSteps& steps);
+std::string train_description_in_steps(long speed_step);
 // The least a train description needs: both profiles from position 0.
 std::string minimal_train_description();
 

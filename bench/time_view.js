@@ -1,12 +1,13 @@
 // Times scenario-tool on the largest scenario (a 1000000 m route): compile,
 // view and plot as whole runs (medians), the size of the page, and how long
-// headless Chromium takes from loading the page to its first view (median).
+// headless Chromium takes from loading the page to its first view and to
+// redraw a wheel-zoom step on the whole route (medians).
 //   node bench/time_view.js [build folder] [runs]
 // build folder: a build of the bench preset (default build/bench:
 //   cmake --preset bench && cmake --build --preset bench), holding
 //   scenario-tool and bench/max_scenario_descriptions;
 // runs: timed runs of each (default 11).
-// The first view is measured when puppeteer-core is installed in
+// The page is timed when puppeteer-core is installed in
 // build/test/tests/tool/browser (the test build) and Chromium is at
 // $CHROMIUM or /usr/bin/chromium.
 'use strict';
@@ -29,7 +30,9 @@ function timed(args) {
     return median(times);
 }
 
-async function firstView(page) {
+// The first view and a wheel step's redraw (to its pixels, and the page
+// thread's time on the processor), medians; null without Chromium.
+async function inChromium(page) {
     const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
     let puppeteer;
     try {
@@ -46,7 +49,9 @@ async function firstView(page) {
         args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
             '--disable-component-update', '--disable-sync'],
     });
+    const { wheelStepTimes } = require(path.join(root, 'tests/tool/browser/redraw_timing.js'));
     const times = [];
+    const steps = { painted: [], thread: [] };
     try {
         for (let i = 0; i < Math.min(runs, 7); i++) {
             const tab = await browser.newPage();
@@ -54,13 +59,16 @@ async function firstView(page) {
             await tab.goto('file://' + page, { waitUntil: 'load' });
             await tab.waitForSelector('body[data-ready="true"]', { timeout: 30000 });
             times.push(await tab.evaluate(() => window.viewer.readyAtMs));
+            const step = await wheelStepTimes(tab, 3);
+            steps.painted.push(...step.painted);
+            steps.thread.push(...step.thread);
             await tab.close();
         }
     } finally {
         await browser.close();
         fs.rmSync(profile, { recursive: true, force: true });
     }
-    return median(times);
+    return { firstView: median(times), painted: median(steps.painted), thread: median(steps.thread), steps: steps.painted.length };
 }
 
 (async () => {
@@ -79,15 +87,20 @@ async function firstView(page) {
         const compiledView = timed(['view', '--sim', path.join(out, 'Valcorvina_IC 318.sim'), '--dat',
             path.join(out, 'Valcorvina_IC 318.dat'), '--geometry', path.join(out, 'Valcorvina_linea.dat'), '--out', page + '.c.html']);
         const size = fs.statSync(page).size;
-        const shown = await firstView(page);
+        const shown = await inChromium(page);
         console.log(`longest route, medians of ${runs} runs:`);
         console.log(`  compile                 ${compile.toFixed(1)} ms`);
         console.log(`  view (descriptions)     ${view.toFixed(1)} ms  (${(view / compile).toFixed(2)} x compile)`);
         console.log(`  view (compiled files)   ${compiledView.toFixed(1)} ms`);
         console.log(`  plot                    ${plot.toFixed(1)} ms  (SVG ${(fs.statSync(svg).size / 1e6).toFixed(2)} MB)`);
         console.log(`  page size               ${(size / 1e6).toFixed(2)} MB (${size} bytes)`);
-        console.log(shown === null ? '  first view              not measured (no Chromium or puppeteer-core)'
-            : `  first view in Chromium  ${shown.toFixed(0)} ms after the page began loading`);
+        if (shown === null) {
+            console.log('  first view              not measured (no Chromium or puppeteer-core)');
+        } else {
+            console.log(`  first view in Chromium  ${shown.firstView.toFixed(0)} ms after the page began loading`);
+            console.log(`  wheel step, whole route ${shown.painted.toFixed(1)} ms to the pixels, ${shown.thread.toFixed(1)} ms ` +
+                `of the page's thread on the processor (${shown.steps} steps)`);
+        }
     } finally {
         fs.rmSync(work, { recursive: true, force: true });
     }

@@ -1,12 +1,17 @@
 // The language server's groundwork: the framing of messages, the exact
 // conversion between the editor's positions and the Latin-1 files' columns,
-// incremental changes, file URIs and the pairing of a scenario's files; and
-// the server's answers to requests it must refuse.
+// incremental changes, file URIs and the pairing of a scenario's files; the
+// quick fixes the diagnostics carry; the watching of a pair's files on disk;
+// and the server's answers to requests it must refuse.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "support/description_files.h"
+#include "support/temp_folder.h"
 #include "tool/base/display_text.h"
 #include "tool/lsp/documents.h"
 #include "tool/lsp/framing.h"
@@ -219,6 +224,155 @@ TEST(Pairing, ByTheFolderNames) {
         ASSERT_EQ(p.has_value(), c.pair.has_value()) << c.path;
         if (!p) continue;
         EXPECT_EQ((std::vector<std::string>{p->linePath, p->trainPath, p->title, p->trainCode}), *c.pair) << c.path;
+    }
+}
+
+// Each quick fix comes with the diagnostic the check made, never from its
+// wording: the edit of the field, or none where no mending is certain.
+TEST(Server, OffersTheFixADiagnosticCarries) {
+    using scenario::testing::line_description;
+    using scenario::testing::train_description;
+    const std::vector<std::string> profiles{"velocita,   0,    100", "aderenza,   0,    90"};
+    struct Case {
+        const char* row;
+        enum { general, item, train } where;
+        std::vector<std::string> fixes;  // "title -> new text"
+    } const cases[] = {
+        {"segnalle,  1050,   2, 4, 1,  1, 0,    2,  2,1,1, 0",
+         Case::train,
+         {"Replace `segnalle` with `segnale` -> segnale"}},
+        {"zzzzzz,  1050", Case::train, {}},  // no keyword near enough to name
+        {"velocita,   1000,    127", Case::train, {"Replace `127` with `125` -> 125"}},
+        {"velocita,   1000,    125", Case::train, {}},
+        {"Sfondo uno,    1", Case::general, {"Replace `Sfondo uno` with `sfondo uno` -> sfondo uno"}},
+        {"cartello-indicatore,  1000,   (A)",
+         Case::item,
+         {"Replace `cartello-indicatore` with `cartello_indicatore` -> cartello_indicatore"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        scenario::testing::TempFolder folder;
+        const std::string line_uri = uri_of_path(folder.file("T_linea.txt"));
+        const std::string train_uri = uri_of_path(folder.file("T_C-.txt"));
+        std::vector<std::string> train_rows = profiles;
+        if (c.where == Case::train) train_rows.emplace_back(c.row);
+        const std::vector<std::string> none;
+        const std::vector<std::string> row{c.row};
+        const std::string line =
+            line_description(20000, c.where == Case::item ? row : none, c.where == Case::general ? row : none);
+        std::vector<nlohmann::json> sent;
+        Server server([&sent](const std::string& body) { sent.push_back(nlohmann::json::parse(body)); });
+        const auto receive = [&](const nlohmann::json& message) { server.receive(Frame{message.dump(), {}}); };
+        receive({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", {{"capabilities", {}}}}});
+        for (const auto& [uri, text] :
+             {std::pair(line_uri, line), std::pair(train_uri, train_description(train_rows))}) {
+            receive(
+                {{"jsonrpc", "2.0"},
+                 {"method", "textDocument/didOpen"},
+                 {"params", {{"textDocument", {{"uri", uri}, {"languageId", "x"}, {"version", 1}, {"text", text}}}}}});
+        }
+        sent.clear();
+        const nlohmann::json whole = {{"start", {{"line", 0}, {"character", 0}}},
+                                      {"end", {{"line", 1000}, {"character", 0}}}};
+        receive({{"jsonrpc", "2.0"},
+                 {"id", 2},
+                 {"method", "textDocument/codeAction"},
+                 {"params",
+                  {{"textDocument", {{"uri", c.where == Case::train ? train_uri : line_uri}}},
+                   {"range", whole},
+                   {"context", {{"diagnostics", nlohmann::json::array()}}}}}});
+        std::vector<std::string> fixes;
+        for (const nlohmann::json& message : sent) {
+            if (!message.contains("id")) continue;
+            for (const nlohmann::json& action : message.at("result")) {
+                const nlohmann::json& edits = action.at("edit").at("changes").front();
+                fixes.push_back(action.at("title").get<std::string>() + " -> " +
+                                edits.at(0).at("newText").get<std::string>());
+            }
+        }
+        EXPECT_EQ(fixes, c.fixes);
+    }
+}
+
+// A client that can watch files is asked to tell of the descriptions'
+// changes on disk; one that cannot is asked nothing.
+TEST(Server, AsksToWatchTheDescriptionsWhereTheClientCan) {
+    struct Case {
+        const char* capabilities;
+        std::vector<std::string> sent;
+    } const cases[] = {
+        {R"({"workspace":{"didChangeWatchedFiles":{"dynamicRegistration":true}}})",
+         {R"({"id":"watch-descriptions","jsonrpc":"2.0","method":"client/registerCapability","params":{"registrations":[{"id":"descriptions","method":"workspace/didChangeWatchedFiles","registerOptions":{"watchers":[{"globPattern":"**/*_linea.txt"},{"globPattern":"**/*-.txt"}]}}]}})"}},
+        {R"({"workspace":{"didChangeWatchedFiles":{"dynamicRegistration":false}}})", {}},
+        {R"({"workspace":{"didChangeWatchedFiles":true}})", {}},
+        {"{}", {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> sent;
+        Server server([&sent](const std::string& body) { sent.push_back(body); });
+        server.receive(Frame{R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":)" +
+                                 std::string(c.capabilities) + "}}",
+                             {}});
+        sent.clear();
+        server.receive(Frame{R"({"jsonrpc":"2.0","method":"initialized","params":{}})", {}});
+        EXPECT_EQ(sent, c.sent) << c.capabilities;
+    }
+}
+
+// A partner changed on disk re-checks the pair; the editor's text of an open
+// file still wins, and a change in another folder checks nothing.
+TEST(Server, ChecksThePairAgainWhenAPartnerChangesOnDisk) {
+    using scenario::testing::line_description;
+    using scenario::testing::train_description;
+    const std::string train = train_description({"velocita,   0,    100", "aderenza,   0,    90"});
+    const std::string misspelt = line_description(20000, {"cartelo_indicatore,  1000,   (A)"});
+    const std::string mended = line_description(20000, {"cartello_indicatore,  1000,   (A)"});
+    struct Case {
+        const char* what;
+        const char* changed;                 // the file named in the notification
+        std::string line;                    // the line description on disk after the change
+        std::string train;                   // the train description on disk after the change
+        std::vector<std::string> published;  // "file: codes" after the check, the open one first
+    } const cases[] = {
+        {"the partner mended", "T_linea.txt", mended, train, {"T_C-.txt:", "T_linea.txt:"}},
+        {"a file of another folder", "../T_linea.txt", mended, train, {}},
+        {"the open file's copy on disk",
+         "T_C-.txt",
+         misspelt,
+         train_description({"velocita,   0,    127", "aderenza,   0,    90"}),
+         {"T_C-.txt:", "T_linea.txt: unknown-keyword"}},
+    };
+    for (const Case& c : cases) {
+        scenario::testing::TempFolder folder;
+        scenario::testing::write_file(folder.file("T_linea.txt"), misspelt);
+        scenario::testing::write_file(folder.file("T_C-.txt"), train);
+        std::vector<nlohmann::json> sent;
+        Server server([&sent](const std::string& body) { sent.push_back(nlohmann::json::parse(body)); });
+        const auto receive = [&](const nlohmann::json& message) { server.receive(Frame{message.dump(), {}}); };
+        receive({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", {{"capabilities", {}}}}});
+        receive(
+            {{"jsonrpc", "2.0"},
+             {"method", "textDocument/didOpen"},
+             {"params",
+              {{"textDocument", {{"uri", uri_of_path(folder.file("T_C-.txt"))}, {"version", 1}, {"text", train}}}}}});
+        server.check_changed();
+        scenario::testing::write_file(folder.file("T_linea.txt"), c.line);
+        scenario::testing::write_file(folder.file("T_C-.txt"), c.train);
+        sent.clear();
+        receive({{"jsonrpc", "2.0"},
+                 {"method", "workspace/didChangeWatchedFiles"},
+                 {"params", {{"changes", {{{"uri", uri_of_path(folder.file(c.changed))}, {"type", 2}}}}}}});
+        EXPECT_EQ(server.check_due().has_value(), !c.published.empty()) << c.what;
+        server.check_changed();
+        std::vector<std::string> published;
+        for (const nlohmann::json& message : sent) {
+            std::string codes = *path_of_uri(message.at("params").at("uri").get<std::string>()) + ":";
+            codes = codes.substr(folder.path().string().size() + 1);
+            for (const nlohmann::json& d : message.at("params").at("diagnostics"))
+                codes += " " + d.at("code").get<std::string>();
+            published.push_back(codes);
+        }
+        EXPECT_EQ(published, c.published) << c.what;
     }
 }
 

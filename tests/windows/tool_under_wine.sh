@@ -285,8 +285,9 @@ check "a folder named like one but not marked as one stays" \
     [ -e "$swept/.scenario-tool-4000004-Xy7wQ2/.scenario-tool-owner" ]
 
 echo "-- the language server"
-# initialize answered, and the diagnostic of a misspelt keyword published for
-# a train description opened by a Windows URI.
+# initialize answered, the diagnostic of a misspelt keyword published for a
+# train description opened by a Windows URI, and the line description checked
+# again when it changes on disk.
 if probe_said=$(timeout 180 python3 "$root/tests/windows/lsp_probe.py" --drive Z wine "$windows_tool" lsp 2>&1); then
     pass "lsp: $probe_said"
 else

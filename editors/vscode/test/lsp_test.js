@@ -1,6 +1,7 @@
 // The language server as a client drives it: `scenario-tool lsp` over its
 // standard streams, with the protocol's own packages, on a scenario folder
-// with known mistakes; then malformed input written byte by byte.
+// with known mistakes, one of them mended on disk at the end; then malformed
+// input written byte by byte.
 //   TOOL=.../scenario-tool node lsp_test.js   (NODE_PATH holding the packages)
 'use strict';
 const assert = require('node:assert/strict');
@@ -55,10 +56,17 @@ async function protocol() {
     connection.listen();
     const bothPublished = () => new Promise((resolve) => { published.clear(); waiting = resolve; });
 
-    const init = await connection.sendRequest('initialize', { processId: null, rootUri: null, capabilities: {} });
+    const registered = new Promise((resolve) => connection.onRequest('client/registerCapability', (p) => {
+        resolve(p.registrations);
+        return null;
+    }));
+    const init = await connection.sendRequest('initialize', { processId: null, rootUri: null,
+        capabilities: { workspace: { didChangeWatchedFiles: { dynamicRegistration: true } } } });
     assert.equal(init.capabilities.textDocumentSync.change, 2);
     assert.equal(init.capabilities.hoverProvider, true);
     connection.sendNotification('initialized', {});
+    assert.deepEqual((await registered).map((r) => [r.method, r.registerOptions.watchers.map((w) => w.globPattern)]),
+        [['workspace/didChangeWatchedFiles', ['**/*_linea.txt', '**/*-.txt']]]);
     let diagnostics = bothPublished();
     connection.sendNotification('textDocument/didOpen',
         { textDocument: { uri: trainUri, languageId: 'scenario-train', version: 1, text: train } });
@@ -81,6 +89,23 @@ async function protocol() {
     const lineHints = published.get(lineUri).filter((d) => d.code === 'signal-cell-taken');
     assert.equal(lineHints.length, 1);
     assert.equal(lineHints[0].severity, 4);
+
+    // Each quick fix is the mending its diagnostic carries, for that
+    // diagnostic, at its field.
+    const fixes = [
+        [range('segnalle', 'segnalle'), 'unknown-keyword', 'segnale'],
+        [range('127', '-nota'), 'speed-not-multiple-of-5', '125'],
+    ];
+    for (const [field, code, newText] of fixes) {
+        const actions = await connection.sendRequest('textDocument/codeAction', {
+            textDocument: { uri: trainUri }, range: field, context: { diagnostics: [] },
+        });
+        const title = `Replace \`${lines[field.start.line].slice(field.start.character, field.end.character)}\` ` +
+            `with \`${newText}\``;
+        assert.deepEqual(actions.map((a) => [a.title, a.kind, a.diagnostics.map((d) => d.code)]),
+            [[title, 'quickfix', [code]]], code);
+        assert.deepEqual(actions[0].edit.changes[trainUri], [{ range: field, newText }], code);
+    }
 
     // A change of one keyword: the new set has no unknown keyword.
     diagnostics = bothPublished();
@@ -118,12 +143,13 @@ async function protocol() {
         { textDocument: { uri: trainUri }, position: at('10960', '10960', 1) });
     assert.deepEqual(definition.map((l) => [l.uri, l.range.start.line]), [[lineUri, signRow]]);
 
-    const actions = await connection.sendRequest('textDocument/codeAction', {
-        textDocument: { uri: trainUri }, range: range('127', '-nota'), context: { diagnostics: [] },
-    });
-    assert.equal(actions.length, 1);
-    assert.equal(actions[0].title, 'Replace `127` with `125`');
-    assert.deepEqual(actions[0].edit.changes[trainUri], [{ range: range('127', '-nota'), newText: '125' }]);
+    // The line description changed on disk, outside the editor: the sign
+    // whose cell the signal took is gone, and so is the error.
+    diagnostics = bothPublished();
+    fs.writeFileSync(linePath, line.replace(/^cartello_indicatore,  10950,.*\n/m, ''), 'latin1');
+    connection.sendNotification('workspace/didChangeWatchedFiles', { changes: [{ uri: lineUri, type: 2 }] });
+    await diagnostics;
+    assert.deepEqual(published.get(trainUri).map((d) => d.code), ['speed-not-multiple-of-5']);
 
     await assert.rejects(connection.sendRequest('textDocument/unknownThing', {}), { code: -32601 });
     await assert.rejects(connection.sendRequest('textDocument/hover', { textDocument: {} }), { code: -32602 });

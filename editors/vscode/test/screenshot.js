@@ -5,9 +5,18 @@
 // (Go to Next Problem) saved as a screenshot. Without a diagnostic within the
 // time allowed it still saves what the editor shows, says so and fails.
 //
-//   editors/vscode/test/screenshot/setup.sh DIR     (once: code-server and puppeteer-core)
-//   node editors/vscode/test/screenshot.js --modules DIR/node_modules --vsix FILE.vsix
+//
+// Taken by hand, not in CI, whenever the extension's look changes; the README
+// shows docs/vscode-diagnostic.png, made with (as root for apt-get):
+//   apt-get install g++ make python3 libkrb5-dev ripgrep pngquant
+//   editors/vscode/test/screenshot/setup.sh /work/codeserver   (once: code-server and puppeteer-core)
+//   cmake --build --preset test --target scenario_tool vscode_extension
+//   node editors/vscode/test/screenshot.js --modules /work/codeserver/node_modules
+//        --vsix build/test/editors/vscode/scenario-tool-1.0.0.vsix
 //        --tool build/test/scenario-tool --out shot.png [--timeout SECONDS]
+//   pngquant --quality=70-90 --speed 1 --output docs/vscode-diagnostic.png --force shot.png
+// Look at the picture before committing it: the squiggle under the second
+// sign's metres, the message with its name, and the note below it.
 'use strict';
 const childProcess = require('node:child_process');
 const fs = require('node:fs');
@@ -59,6 +68,12 @@ function userSettings(dataDir, tool) {
         'extensions.autoCheckUpdates': false,
         'extensions.autoUpdate': false,
         'security.workspace.trust.enabled': false,
+        // Room for the whole message and its note on one line each.
+        'editor.minimap.enabled': false,
+        // Nothing drawn over the squiggle or above the rows.
+        'editor.occurrencesHighlight': 'off',
+        'editor.selectionHighlight': false,
+        'editor.stickyScroll.enabled': false,
         'scenarioTool.path': path.resolve(tool),
         // VS Code reads the first description of a window before it applies
         // the extension's default encoding; the user's own setting holds
@@ -146,10 +161,10 @@ async function screenshot(opts, dirs) {
 
     const { server, address } = startCodeServer(codeServer, env, dirs, folder);
     const browser = await puppeteer.launch({ executablePath: opts.chromium ?? '/usr/bin/chromium', headless: true,
-        args: [...chromiumFlags, '--window-size=1600,900'] });
+        args: [...chromiumFlags, '--window-size=1920,720'] });
     try {
         const page = await browser.newPage();
-        await page.setViewport({ width: 1600, height: 900 });
+        await page.setViewport({ width: 1920, height: 720 });
         await page.goto(`${await address}/?folder=${encodeURIComponent(folder)}`, { waitUntil: 'domcontentloaded' });
         await openFile(page, path.basename(lineFile));
         const shown = await waitForAnError(page, Number(opts.timeout));

@@ -57,6 +57,10 @@ struct Diagnostic {
     std::optional<SourcePoint> at;
     std::string message;
     std::vector<Note> notes;
+    // The text that certainly mends the field at `at`, as the file would hold
+    // it, where the fault has one sure mending (a misspelt keyword's nearest
+    // keyword, a speed rounded as it is stored); editors offer it as a fix.
+    std::optional<std::string> replacement;
 };
 
 }  // namespace scenario::tool

@@ -164,9 +164,7 @@ void Recorder::ended(Source source) {
 
 void Recorder::placed(std::int64_t cell, std::uint8_t kind) {
     if (cell < 0) return;
-    const auto at = static_cast<std::size_t>(cell);
-    if (at >= owners_.size()) owners_.resize(at + 1);
-    owners_[at] = CellOwner{current_row(), kind, std::nullopt};
+    owners_[cell] = CellOwner{current_row(), kind, std::nullopt};
     keep_current();
 }
 
@@ -180,9 +178,7 @@ void Recorder::approach_code(std::int64_t cell, std::uint8_t) {
 
 void Recorder::pass_mark(std::int64_t cell, std::int64_t cause) {
     if (cell < 0) return;
-    const auto at = static_cast<std::size_t>(cell);
-    if (at >= owners_.size()) owners_.resize(at + 1);
-    owners_[at] = CellOwner{-1, 12, cause};
+    owners_[cell] = CellOwner{-1, 12, cause};
 }
 
 void Recorder::failed(ErrorCode code, Source source, const ReadField& field, const std::int32_t* position) {
@@ -204,9 +200,8 @@ void Recorder::pass_failed(ErrorCode code, std::int64_t cell, std::int64_t cause
 }
 
 const CellOwner* Recorder::owner(std::int64_t cell) const {
-    if (cell < 0 || static_cast<std::size_t>(cell) >= owners_.size()) return nullptr;
-    const std::optional<CellOwner>& o = owners_[static_cast<std::size_t>(cell)];
-    return o ? &*o : nullptr;
+    const auto o = owners_.find(cell);
+    return o != owners_.end() ? &o->second : nullptr;
 }
 
 std::optional<int> Recorder::approach_owner(std::int64_t cell) const {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "reader/keywords.h"
@@ -172,8 +173,11 @@ private:
     bool row_open_ = false;
     bool keep_ = false;
     RecordedCandidate candidate_;
-    // By cell; a cell is one of the route's, so there are as many as cells.
-    std::vector<std::optional<CellOwner>> owners_;
+    // By cell. Few cells of a route hold an item, so only those are kept: a
+    // table with a place for every cell of a long route cost a check more
+    // time in fresh pages than the whole reading. Approach codes fill whole
+    // stretches, and a row number per cell is small.
+    std::unordered_map<std::int64_t, CellOwner> owners_;
     std::vector<int> approachOwners_;  // -1: none
 };
 

@@ -100,11 +100,13 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
             std::replace(mended.begin(), mended.end(), '-', replacement);
             const Keyword* k = matching(keywords_of(c.part), mended);
             if (k == nullptr) continue;
-            return warning(kind_named("hyphenated-keyword"), at(c.field),
-                           quoted(text) +
-                               " holds a hyphen, so it is passed over as a comment and never read "
-                               "as " +
-                               quoted(k->written) + "; the values after it are ignored");
+            Diagnostic d = warning(kind_named("hyphenated-keyword"), at(c.field),
+                                   quoted(text) +
+                                       " holds a hyphen, so it is passed over as a comment and never read "
+                                       "as " +
+                                       quoted(k->written) + "; the values after it are ignored");
+            d.replacement = mended;
+            return d;
         }
         return std::nullopt;
     }
@@ -116,9 +118,11 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
             Keyword ignoring_case = *k;
             ignoring_case.exactCase = false;
             if (k->exactCase && ignoring_case.matches(text)) {
-                return warning(kind_named("keyword-letter-case"), at(c.field),
-                               quoted(text) + " is not read: in the general section " + quoted(k->written) +
-                                   " must be written in small letters; the values after it are ignored");
+                Diagnostic d = warning(kind_named("keyword-letter-case"), at(c.field),
+                                       quoted(text) + " is not read: in the general section " + quoted(k->written) +
+                                           " must be written in small letters; the values after it are ignored");
+                d.replacement = lower(text);
+                return d;
             }
         }
     }
@@ -162,7 +166,9 @@ std::optional<Diagnostic> candidate_warning(const RecordedCandidate& c) {
         message += "; to keep a name as a note, write it as a comment, whose first field holds a hyphen: " +
                    quoted("- " + text);
     }
-    return warning(kind_named("unknown-keyword"), at(c.field), message);
+    Diagnostic d = warning(kind_named("unknown-keyword"), at(c.field), message);
+    if (nearest != nullptr) d.replacement = nearest->written;
+    return d;
 }
 
 // A field of the general section that an author most likely meant as the
@@ -493,9 +499,13 @@ void RowWarnings::value_rules(const RecordedRow& r) {
         const auto s = number(1);
         const std::optional<std::uint8_t> stored = s ? speed_limit_byte(*s) : std::nullopt;
         if (stored && *s >= 0 && unpack_speed_limit(*stored) != *s) {
-            value_warning(r.source, at(*value_of(r, 1)), kind_named("speed-not-multiple-of-5"), [&] {
-                return "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " +
-                       std::to_string(unpack_speed_limit(*stored)) + " km/h";
+            value_warning(r.source, at(*value_of(r, 1)), kind_named("speed-not-multiple-of-5"), [&](Diagnostic& d) {
+                const std::string seen = std::to_string(unpack_speed_limit(*stored));
+                d.message =
+                    "line speed " + std::to_string(*s) + " km/h is stored in steps of 5 km/h, as " + seen + " km/h";
+                // Only digits are certainly the number read; anything else
+                // is left to the author.
+                if (all_digits(value_of(r, 1)->text)) d.replacement = seen;
             });
         }
     } else if (k == &keyword::adhesion) {

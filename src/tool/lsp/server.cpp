@@ -1,6 +1,9 @@
 #include "tool/lsp/server.h"
 
 #include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "tool/base/os.h"
 #include "tool/lsp/features.h"
@@ -30,10 +33,11 @@ Server::Server(std::function<void(const std::string&)> send) : send_(std::move(s
                  {"textDocument/definition", &Server::definition},
                  {"textDocument/references", &Server::references},
                  {"textDocument/codeAction", &Server::code_action}};
-    notifications_ = {{"initialized", &Server::ignored},
+    notifications_ = {{"initialized", &Server::initialized},
                       {"textDocument/didOpen", &Server::did_open},
                       {"textDocument/didChange", &Server::did_change},
-                      {"textDocument/didClose", &Server::did_close}};
+                      {"textDocument/didClose", &Server::did_close},
+                      {"workspace/didChangeWatchedFiles", &Server::did_change_watched_files}};
 }
 
 void Server::receive(const Frame& frame) {
@@ -58,7 +62,9 @@ void Server::dispatch(const nlohmann::json& message) {
     const auto method = message.is_object() ? message.find("method") : message.end();
     const nlohmann::json id = message.is_object() ? message.value("id", nlohmann::json()) : nlohmann::json();
     if (!message.is_object() || method == message.end() || !method->is_string()) {
-        // A response to a request of ours (there are none) needs no answer.
+        // A response to a request of ours (the registration of watchers)
+        // needs no answer; a client that refuses it only leaves partners
+        // changed outside the editor unchecked until the next change.
         if (message.is_object() && (message.contains("result") || message.contains("error"))) return;
         respond_error(valid_id(id) ? id : nlohmann::json(), error_code::invalid_request, "not a request");
         return;
@@ -113,6 +119,9 @@ void Server::notify(const std::string& method, nlohmann::json params) {
 nlohmann::json Server::initialize(const nlohmann::json& params) {
     if (initialized_) throw ProtocolError{error_code::invalid_request, "initialize was sent already"};
     initialized_ = true;
+    const nlohmann::json capabilities = params.value("capabilities", nlohmann::json::object());
+    const nlohmann::json::json_pointer dynamic("/workspace/didChangeWatchedFiles/dynamicRegistration");
+    mayWatch_ = capabilities.is_object() && capabilities.contains(dynamic) && capabilities.at(dynamic) == true;
     const nlohmann::json options = params.value("initializationOptions", nlohmann::json::object());
     if (options.is_object()) {
         const auto wait = options.value("debounceMilliseconds", static_cast<int>(debounce.count()));
@@ -133,6 +142,44 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
 
 nlohmann::json Server::shutdown(const nlohmann::json&) {
     shutDown_ = true;
+    return nullptr;
+}
+
+nlohmann::json Server::initialized(const nlohmann::json&) {
+    if (!mayWatch_) return nullptr;
+    // The partner of an open file may change on disk, written by another
+    // program or a checkout: the client tells of every description's change
+    // so the pair is checked again.
+    const nlohmann::json watchers = {{{"globPattern", "**/*_linea.txt"}}, {{"globPattern", "**/*-.txt"}}};
+    const nlohmann::json message{{"jsonrpc", "2.0"},
+                                 {"id", "watch-descriptions"},
+                                 {"method", "client/registerCapability"},
+                                 {"params",
+                                  {{"registrations",
+                                    {{{"id", "descriptions"},
+                                      {"method", "workspace/didChangeWatchedFiles"},
+                                      {"registerOptions", {{"watchers", watchers}}}}}}}}};
+    send_(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    return nullptr;
+}
+
+nlohmann::json Server::did_change_watched_files(const nlohmann::json& params) {
+    // Paths compare part by part, so either separator of Windows matches.
+    std::set<std::filesystem::path> folders;
+    for (const nlohmann::json& change : params.at("changes")) {
+        const std::optional<std::string> path = path_of_uri(change.at("uri").get<std::string>());
+        if (path) folders.insert(std::filesystem::path(*path).parent_path());
+    }
+    // Every pair in a folder where a file changed is paired anew (a train
+    // made or removed may change the partner) and checked again; an open
+    // file keeps the editor's text.
+    std::vector<std::string> open;
+    for (const auto& [line_path, state] : pairs_) {
+        if (folders.count(std::filesystem::path(line_path).parent_path()) == 0) continue;
+        const bool line_open = workspace_.open_at(state.pair.linePath) != nullptr;
+        open.push_back(line_open ? state.pair.linePath : state.pair.trainPath);
+    }
+    for (const std::string& path : open) changed(path);
     return nullptr;
 }
 

@@ -75,13 +75,14 @@ private:
     nlohmann::json did_open(const nlohmann::json& params);
     nlohmann::json did_change(const nlohmann::json& params);
     nlohmann::json did_close(const nlohmann::json& params);
+    nlohmann::json initialized(const nlohmann::json& params);
+    nlohmann::json did_change_watched_files(const nlohmann::json& params);
     nlohmann::json hover(const nlohmann::json& params);
     nlohmann::json completion(const nlohmann::json& params);
     nlohmann::json document_symbol(const nlohmann::json& params);
     nlohmann::json definition(const nlohmann::json& params);
     nlohmann::json references(const nlohmann::json& params);
     nlohmann::json code_action(const nlohmann::json& params);
-    nlohmann::json ignored(const nlohmann::json&) { return nullptr; }
 
     // The pair a document belongs to, noted as changed; nothing for a file
     // of another name.
@@ -104,6 +105,7 @@ private:
     std::map<std::string, PairState> pairs_;  // by the line description's path
     std::optional<Clock::time_point> due_;
     bool initialized_ = false;
+    bool mayWatch_ = false;  // the client takes a registration of file watchers
     bool shutDown_ = false;
     bool exited_ = false;
 };

@@ -199,7 +199,18 @@
         orangeText: DARK ? '#f4a06a' : '#a04000',
         leftText: DARK ? '#8fc1ee' : '#1f5a8c',
     };
-    const FONT = (size, bold) => `${bold ? 'bold ' : ''}${Math.round(size * PX())}px "DejaVu Sans", Arial, sans-serif`;
+    // Each font's text made once: a drawing asks for it for every label.
+    const fonts = new Map();
+    function FONT(size, bold) {
+        const pixels = Math.round(size * PX());
+        const key = pixels * 2 + (bold ? 1 : 0);
+        let font = fonts.get(key);
+        if (font === undefined) {
+            font = `${bold ? 'bold ' : ''}${pixels}px "DejaVu Sans", Arial, sans-serif`;
+            fonts.set(key, font);
+        }
+        return font;
+    }
 
     // Boxes already drawn on: a label is written only where it covers none.
     // Kept in columns of the page, so that a label is tested only against
@@ -252,16 +263,19 @@
     }
     // Widths measured once for each text and font: the same labels come
     // back at every redraw.
+    // Kept by font, then by text, so that looking one up builds no key.
     const widths = new Map();
     function textWidth(ctx, s, size, bold) {
         const font = FONT(size, bold);
-        const key = `${font}\u0000${s}`;
-        let w = widths.get(key);
+        let ofFont = widths.get(font);
+        if (ofFont === undefined) widths.set(font, (ofFont = new Map()));
+        let w = ofFont.get(s);
         if (w === undefined) {
-            if (widths.size > 50000) widths.clear();
+            if (ofFont.size > 50000) ofFont.clear();
             ctx.font = font;
+            ctx.fontSet = font;
             w = ctx.measureText(s).width;
-            widths.set(key, w);
+            ofFont.set(s, w);
         }
         return w;
     }
@@ -301,8 +315,64 @@
         ctx.lineTo(u.bbox.left + u.bbox.width, y);
         ctx.stroke();
         ctx.setLineDash([]);
+        // On a halo of the page's colour: the series often runs along the
+        // zero line, through the label's foot.
         const w = textWidth(ctx, label, 10);
-        put(u, lane, label, u.bbox.left + u.bbox.width - 3 * PX() - w, y - 3 * PX(), 10, COLOURS.faint);
+        const left = u.bbox.left + u.bbox.width - 3 * PX() - w;
+        const baseline = y - 3 * PX();
+        if (!lane.boxes.claim(left - PX(), baseline - 10 * PX(), left + w + PX(), baseline + 2 * PX())) return;
+        const font = FONT(10);
+        if (ctx.fontSet !== font) {
+            ctx.font = font;
+            ctx.fontSet = font;
+        }
+        ctx.strokeStyle = DARK ? '#161616' : '#ffffff';
+        ctx.lineWidth = 3 * PX();
+        ctx.lineJoin = 'round';
+        ctx.textAlign = 'left';
+        ctx.strokeText(label, left, baseline);
+        text(ctx, label, left, baseline, 10, COLOURS.faint);
+    }
+
+    // A lane's series, drawn here rather than by the charting library,
+    // which rounds every join: zoomed out, a line of thousands of short
+    // segments strokes several times faster with plain joins (square ones
+    // on the steps), which look the same at this width. Points land on
+    // whole pixels, as the library put them.
+    function seriesLine(u, lane) {
+        const [xs, ys] = u.data;
+        const ctx = u.ctx;
+        const line = new Path2D();
+        let first = null;
+        let last = null;
+        for (let i = 0; i < xs.length; i++) {
+            if (ys[i] === null || ys[i] === undefined) continue;
+            const x = Math.round(X(u, xs[i]));
+            const y = Math.round(Y(u, ys[i]));
+            if (last === null) line.moveTo(x, y);
+            else if (lane.stepped) {
+                line.lineTo(x, last[1]);
+                line.lineTo(x, y);
+            } else line.lineTo(x, y);
+            first = first || [x, y];
+            last = [x, y];
+        }
+        if (last === null) return;
+        if (lane.fill) {
+            // Down to the zero line, or to the foot where all lies above it.
+            const area = new Path2D(line);
+            const [low, high] = lane.yRange;
+            const base = Math.round(Y(u, Math.min(Math.max(0, low), high)));
+            area.lineTo(last[0], base);
+            area.lineTo(first[0], base);
+            area.closePath();
+            ctx.fillStyle = lane.fill;
+            ctx.fill(area);
+        }
+        ctx.strokeStyle = lane.stroke;
+        ctx.lineWidth = 1.5 * PX();
+        ctx.lineJoin = lane.stepped ? 'miter' : 'bevel';
+        ctx.stroke(line);
     }
 
     function mark(lane, item, x, y) {
@@ -310,21 +380,37 @@
     }
 
     // Marks standing on the lane's foot, then their labels beside them, on
-    // as many rows as there is room for.
-    function pointMarks(u, lane, kind, shape, height, colour, rowsCount) {
+    // as many rows as there is room for. The marks are drawn all at once
+    // (`shapes` takes their places along the lane): a path a colour, not a
+    // path a mark.
+    function pointMarks(u, lane, kind, shapes, height, colour, rowsCount) {
         const bottom = u.bbox.top + u.bbox.height;
         const shown = visible(u, kind);
         for (const it of shown) {
             const x = X(u, it.at);
-            shape(u.ctx, x, it);
             lane.boxes.take(x - 3 * PX(), bottom - height * PX(), x + 3 * PX(), bottom);
             mark(lane, it, x, bottom - (height - 4) * PX());
         }
+        const xs = shown.map((it) => X(u, it.at)).sort((a, b) => a - b);
+        shapes(u.ctx, xs);
+        // A label on a row beside its mark's stalk ends before the next
+        // mark along, or has no room there: on a zoomed-out view of a
+        // thousand marks most labels are known not to fit without testing
+        // them against the boxes.
+        const right = u.bbox.left + u.bbox.width;
         for (const it of shown) {
             if (!it.label) continue;
             const x = X(u, it.at) + 5 * PX();
+            const w = textWidth(u.ctx, it.label, 10);
+            // The first mark whose box ends right of the label's start (the
+            // boxes as pointMarks takes them and put claims them).
+            let k = lowerBound(xs, x - 5 * PX());
+            while (k < xs.length && !(xs[k] + 3 * PX() > x - PX())) k++;
+            const clear = k === xs.length || x < u.bbox.left || x + w > right || !(xs[k] - 3 * PX() < x + w + PX());
             for (let r = 0; r < (rowsCount || 1); r++) {
-                if (put(u, lane, it.label, x, bottom - (4 + 11 * r) * PX(), 10, colour)) break;
+                const baseline = bottom - (4 + 11 * r) * PX();
+                if (!clear && baseline + 2 * PX() > bottom - height * PX()) continue;
+                if (put(u, lane, it.label, x, baseline, 10, colour)) break;
             }
         }
     }
@@ -338,6 +424,7 @@
             height: 120,
             series: 'elevation',
             stroke: COLOURS.elevation,
+            fill: 'rgba(84, 130, 53, 0.12)',
             hit: ['gradient'],
             draw(u, lane) {
                 stepLabels(u, lane, 'gradient', '', u.bbox.top + 26 * PX());
@@ -445,8 +532,11 @@
                     restrictions.push([it, x, y]);
                 }
                 // Then the labels, each where it covers no mark and no label.
-                const label = (s, x, baseline, size, colour, bold) => {
+                // Within the plot: a label of a mark near its edge is moved
+                // in, not cut off.
+                const label = (s, at, baseline, size, colour, bold) => {
                     const w = textWidth(ctx, s, size, bold);
+                    const x = Math.min(Math.max(at, u.bbox.left), u.bbox.left + u.bbox.width - w);
                     if (!boxes.claim(x, baseline - size * PX(), x + w, baseline + 2 * PX())) return false;
                     text(ctx, s, x, baseline, size, colour, 'left', bold);
                     return true;
@@ -477,16 +567,21 @@
             hit: ['signal'],
             draw(u, lane) {
                 const bottom = u.bbox.top + u.bbox.height;
-                pointMarks(u, lane, 'signal', (ctx, x) => {
+                pointMarks(u, lane, 'signal', (ctx, xs) => {
                     ctx.strokeStyle = COLOURS.signal;
                     ctx.lineWidth = 1.5 * PX();
                     ctx.beginPath();
-                    ctx.moveTo(x, bottom);
-                    ctx.lineTo(x, bottom - 12 * PX());
+                    for (const x of xs) {
+                        ctx.moveTo(x, bottom);
+                        ctx.lineTo(x, bottom - 12 * PX());
+                    }
                     ctx.stroke();
                     ctx.fillStyle = COLOURS.signal;
                     ctx.beginPath();
-                    ctx.arc(x, bottom - 14 * PX(), 3 * PX(), 0, 2 * Math.PI);
+                    for (const x of xs) {
+                        ctx.moveTo(x + 3 * PX(), bottom - 14 * PX());
+                        ctx.arc(x, bottom - 14 * PX(), 3 * PX(), 0, 2 * Math.PI);
+                    }
                     ctx.fill();
                 }, 17, COLOURS.signal, 2);
             },
@@ -550,10 +645,12 @@
             hit: ['sign'],
             draw(u, lane) {
                 const bottom = u.bbox.top + u.bbox.height;
-                pointMarks(u, lane, 'sign', (ctx, x) => {
+                pointMarks(u, lane, 'sign', (ctx, xs) => {
                     ctx.fillStyle = COLOURS.sign;
-                    ctx.fillRect(x - 3 * PX(), bottom - 12 * PX(), 6 * PX(), 8 * PX());
-                    ctx.fillRect(x - 0.5 * PX(), bottom - 4 * PX(), PX(), 4 * PX());
+                    for (const x of xs) {
+                        ctx.fillRect(x - 3 * PX(), bottom - 12 * PX(), 6 * PX(), 8 * PX());
+                        ctx.fillRect(x - 0.5 * PX(), bottom - 4 * PX(), PX(), 4 * PX());
+                    }
                 }, 12, COLOURS.sign, 3);
             },
         },
@@ -783,8 +880,23 @@
     let addressTimer = null;
     let syncing = false;
 
+    // Sizes read once and again only when the page changes size: reading
+    // one after the page has changed makes the browser lay the page out
+    // there and then, in the middle of a redraw.
+    let lanesWidth = null;
+    let plotLeft = null;
     function chartWidth() {
-        return Math.max(300, lanesBox.clientWidth);
+        if (lanesWidth === null) lanesWidth = Math.max(300, lanesBox.clientWidth);
+        return lanesWidth;
+    }
+    window.addEventListener('scroll', () => {
+        plotLeft = null;
+    }, { passive: true });
+    function remeasure() {
+        lanesWidth = null;
+        plotLeft = null;
+        for (const lane of charts) lane.titleWidth = null;
+        plan.remeasure();
     }
 
     function splits(u, axisIdx, min, max) {
@@ -883,13 +995,8 @@
             ],
             series: [
                 {},
-                {
-                    stroke: lane.stroke || 'transparent',
-                    width: 1.5,
-                    points: { show: false },
-                    paths: lane.stepped ? uPlot.paths.stepped({ align: 1 }) : undefined,
-                    fill: lane.id === 'elevation' ? 'rgba(84, 130, 53, 0.12)' : undefined,
-                },
+                // Drawn by the lane's own hook (seriesLine), not here.
+                { stroke: 'transparent', points: { show: false }, paths: () => null },
             ],
             hooks: {
                 draw: [
@@ -898,12 +1005,14 @@
                         lane.boxes = new Boxes();
                         u.ctx.fontSet = null;
                         // The lane's title lies over the top left of the plot.
-                        lane.boxes.take(0, 0, (56 + title.offsetWidth + 4) * PX(), 17 * PX());
+                        if (!lane.titleWidth) lane.titleWidth = title.offsetWidth;
+                        lane.boxes.take(0, 0, (56 + lane.titleWidth + 4) * PX(), 17 * PX());
                         const ctx = u.ctx;
                         ctx.save();
                         ctx.beginPath();
                         ctx.rect(u.bbox.left, u.bbox.top, u.bbox.width, u.bbox.height);
                         ctx.clip();
+                        if (lane.series) seriesLine(u, lane);
                         lane.draw(u, lane);
                         ctx.restore();
                     },
@@ -994,7 +1103,11 @@
             setRange(min + d * (max - min), max + d * (max - min));
             return;
         }
-        const at = u.posToVal(e.offsetX, 'x');
+        // Where the plot starts on the screen, read again only after a
+        // scroll or a change of size: the event's offsetX (or the page's
+        // scrollX) would lay the page out again after every step's readout.
+        if (plotLeft === null) plotLeft = u.over.getBoundingClientRect().left;
+        const at = u.posToVal(e.clientX - plotLeft, 'x');
         const factor = e.deltaY < 0 ? 0.8 : 1.25;
         setRange(at - (at - min) * factor, at + (max - at) * factor);
     }
@@ -1093,6 +1206,8 @@
         let view = null; // page pixels per plan metre, and the plan point at the centre
         let follow = true;
         let pointer = null; // the route metre under the pointer on the profile or here
+        let measured = null; // the canvas's size on the page
+        const size = () => measured || (measured = [canvas.clientWidth, canvas.clientHeight]);
 
         function pointAt(metre) {
             if (!n) return null;
@@ -1105,25 +1220,49 @@
             return [P.x[i - 1] + t * (P.x[i] - P.x[i - 1]), P.y[i - 1] + t * (P.y[i] - P.y[i - 1])];
         }
 
+        // The least and greatest x and y of each block of plan points, so
+        // that fitting a stretch reads blocks, not every point.
+        const BLOCK = 64;
+        const blocks = [];
+        for (let b = 0; b * BLOCK < n; b++) {
+            const box = [Infinity, -Infinity, Infinity, -Infinity];
+            for (let i = b * BLOCK; i < Math.min(n, (b + 1) * BLOCK); i++) {
+                box[0] = Math.min(box[0], P.x[i]);
+                box[1] = Math.max(box[1], P.x[i]);
+                box[2] = Math.min(box[2], P.y[i]);
+                box[3] = Math.max(box[3], P.y[i]);
+            }
+            blocks.push(box);
+        }
         function bounds(from, to) {
-            let x0 = Infinity, x1 = -Infinity, y0 = Infinity, y1 = -Infinity;
+            const box = [Infinity, -Infinity, Infinity, -Infinity];
+            const take = (x0, x1, y0, y1) => {
+                box[0] = Math.min(box[0], x0);
+                box[1] = Math.max(box[1], x1);
+                box[2] = Math.min(box[2], y0);
+                box[3] = Math.max(box[3], y1);
+            };
             const lo = Math.max(0, lowerBound(P.metre, from) - 1);
             const hi = Math.min(n - 1, lowerBound(P.metre, to));
-            const take = (x, y) => {
-                x0 = Math.min(x0, x); x1 = Math.max(x1, x); y0 = Math.min(y0, y); y1 = Math.max(y1, y);
-            };
-            for (let i = lo; i <= hi; i++) take(P.x[i], P.y[i]);
+            for (let i = lo; i <= hi; ) {
+                if (i % BLOCK === 0 && i + BLOCK - 1 <= hi) {
+                    take(...blocks[i / BLOCK]);
+                    i += BLOCK;
+                } else {
+                    take(P.x[i], P.x[i], P.y[i], P.y[i]);
+                    i++;
+                }
+            }
             for (const m of [from, to]) {
                 const p = pointAt(m);
-                if (p) take(p[0], p[1]);
+                if (p) take(p[0], p[0], p[1], p[1]);
             }
-            return [x0, x1, y0, y1];
+            return box;
         }
 
         function fit(from, to) {
             const [x0, x1, y0, y1] = bounds(from, to);
-            const w = canvas.clientWidth;
-            const h = canvas.clientHeight;
+            const [w, h] = size();
             const scale = Math.min((w - 40) / Math.max(x1 - x0, 50), (h - 40) / Math.max(y1 - y0, 50));
             view = { scale, cx: (x0 + x1) / 2, cy: (y0 + y1) / 2 };
         }
@@ -1132,41 +1271,133 @@
         // page).
         const toPage = (x, y) => [(x - view.cx) * view.scale * PX() + canvas.width / 2, canvas.height / 2 - (y - view.cy) * view.scale * PX()];
 
-        function draw() {
-            const w = canvas.clientWidth;
-            const h = canvas.clientHeight;
-            if (canvas.width !== Math.round(w * PX()) || canvas.height !== Math.round(h * PX())) {
-                canvas.width = Math.round(w * PX());
-                canvas.height = Math.round(h * PX());
+        // The plan's points on the canvas, projected once for each view and
+        // not again for every stretch drawn over them.
+        const projected = { xs: new Float64Array(n), ys: new Float64Array(n), key: [] };
+        function project() {
+            const key = [view.scale, view.cx, view.cy, canvas.width, canvas.height, PX()];
+            if (key.every((v, i) => v === projected.key[i])) return projected;
+            const k = view.scale * PX();
+            const ox = canvas.width / 2 - view.cx * k;
+            const oy = canvas.height / 2 + view.cy * k;
+            const { xs, ys } = projected;
+            for (let i = 0; i < n; i++) {
+                xs[i] = P.x[i] * k + ox;
+                ys[i] = oy - P.y[i] * k;
             }
-            const ctx = canvas.getContext('2d');
-            ctx.fontSet = null;
-            ctx.clearRect(0, 0, canvas.width, canvas.height);
-            if (n < 2) {
-                text(ctx, 'no plan geometry in this scenario', 10 * PX(), 40 * PX(), 12, COLOURS.faint);
-                return;
+            projected.key = key;
+            return projected;
+        }
+
+        // The plan's points that a line of a given tolerance (in plan metres)
+        // needs: a point is passed over while the segment from the last point
+        // kept to the next one stays within the tolerance of it. Each point
+        // seen narrows the directions the segment may take (a sleeve of the
+        // tolerance around every point); the point before the one that leaves
+        // them is kept and starts the next segment. A zoomed-out plan is
+        // thousands of points on curves that draw as well through a few
+        // hundred, and stroking each costs more than the rest of the view.
+        function simplified(tolerance) {
+            const kept = [0];
+            let a = 0;
+            let base = null, lo = 0, hi = 0, far = 0;
+            for (let i = 1; i < n; i++) {
+                const d = Math.hypot(P.x[i] - P.x[a], P.y[i] - P.y[a]);
+                if (d <= tolerance) continue;
+                const angle = Math.atan2(P.y[i] - P.y[a], P.x[i] - P.x[a]);
+                if (base === null) {
+                    base = angle;
+                    lo = -Math.PI;
+                    hi = Math.PI;
+                }
+                let off = angle - base;
+                if (off > Math.PI) off -= 2 * Math.PI;
+                else if (off < -Math.PI) off += 2 * Math.PI;
+                // Out of the sleeve, or turning back towards the last point kept.
+                if (i - 1 > a && (off < lo || off > hi || d < far - tolerance)) {
+                    a = i - 1;
+                    kept.push(a);
+                    base = null;
+                    far = 0;
+                    i--;
+                    continue;
+                }
+                const w = Math.asin(Math.min(1, tolerance / d));
+                lo = Math.max(lo, off - w);
+                hi = Math.min(hi, off + w);
+                far = Math.max(far, d);
             }
-            if (!view) fit(0, EXTENT);
-            // The stretch shown on the profile, drawn bold.
-            const line = (from, to, colour, width) => {
-                const lo = Math.max(0, lowerBound(P.metre, from));
-                const hi = Math.min(n - 1, lowerBound(P.metre, to) - 1);
-                ctx.strokeStyle = colour;
-                ctx.lineWidth = width * PX();
-                ctx.lineJoin = 'round';
-                ctx.beginPath();
-                const first = pointAt(from);
-                ctx.moveTo(...toPage(first[0], first[1]));
-                for (let i = lo; i <= hi; i++) ctx.lineTo(...toPage(P.x[i], P.y[i]));
-                const last = pointAt(to);
-                ctx.lineTo(...toPage(last[0], last[1]));
-                ctx.stroke();
-            };
-            line(0, Math.min(EXTENT, P.metre[n - 1]), '#9db3cc', 2);
-            line(range.min, range.max, COLOURS.line, 3);
-            for (const c of curves) {
-                if (c.to < range.min || c.from > range.max) continue;
-                line(Math.max(c.from, range.min), Math.min(c.to, range.max), c.side < 0 ? COLOURS.left : COLOURS.right, 4);
+            if (kept[kept.length - 1] !== n - 1) kept.push(n - 1);
+            return Int32Array.from(kept);
+        }
+        // The points for the view's scale: those of the coarsest tolerance (a
+        // power of two metres) under a third of a pixel, made once for each.
+        const levels = new Map();
+        let everyPoint = false; // for comparing the two, in the page's tests
+        function keptPoints() {
+            const k = Math.floor(Math.log2(1 / (3 * view.scale * PX())));
+            if (everyPoint || !(k >= -4)) return null;
+            if (!levels.has(k)) levels.set(k, simplified(2 ** k));
+            return levels.get(k);
+        }
+
+        // The line from one route metre to another, added to a path.
+        function trace(path, from, to) {
+            const { xs, ys } = project();
+            const kept = keptPoints();
+            let lo = Math.max(0, lowerBound(P.metre, from));
+            let hi = Math.min(n - 1, lowerBound(P.metre, to) - 1);
+            path.moveTo(...toPage(...pointAt(from)));
+            if (kept) {
+                lo = lowerBound(kept, lo);
+                hi = lowerBound(kept, hi + 1) - 1;
+                for (let j = lo; j <= hi; j++) path.lineTo(xs[kept[j]], ys[kept[j]]);
+            } else {
+                for (let i = lo; i <= hi; i++) path.lineTo(xs[i], ys[i]);
+            }
+            path.lineTo(...toPage(...pointAt(to)));
+        }
+        // Bevelled joins: at these widths they look as round ones do, and a
+        // zoomed-out plan of a thousand short segments strokes four times
+        // faster with them.
+        function stroke(ctx, colour, width, traced) {
+            ctx.strokeStyle = colour;
+            ctx.lineWidth = width * PX();
+            ctx.lineJoin = 'bevel';
+            ctx.beginPath();
+            traced();
+            ctx.stroke();
+        }
+
+        // The line, its stations, posts and scale, drawn again only when the
+        // view or the stretch changes: the pointer's dot moves over a copy.
+        const base = document.createElement('canvas');
+        let baseKey = null;
+        function drawBase() {
+            const ctx = base.getContext('2d');
+            if (base.width !== canvas.width || base.height !== canvas.height) {
+                base.width = canvas.width;
+                base.height = canvas.height;
+                ctx.fontSet = null;
+            }
+            ctx.clearRect(0, 0, base.width, base.height);
+            const traced = (from, to) => () => trace(ctx, from, to);
+            // The route outside the stretch; the stretch over it would hide
+            // the rest.
+            const end = Math.min(EXTENT, P.metre[n - 1]);
+            stroke(ctx, '#9db3cc', 2, () => {
+                if (range.min > 0) trace(ctx, 0, Math.min(range.min, end));
+                if (range.max < end) trace(ctx, range.max, end);
+            });
+            stroke(ctx, COLOURS.line, 3, traced(range.min, Math.min(range.max, end)));
+            // The curves of the stretch, one path a side.
+            for (const side of [-1, 1]) {
+                stroke(ctx, side < 0 ? COLOURS.left : COLOURS.right, 4, () => {
+                    for (const c of curves) {
+                        if (c.to < range.min || c.from > range.max || (c.side < 0) !== (side < 0)) continue;
+                        trace(ctx, Math.max(c.from, range.min), Math.min(c.to, range.max));
+                    }
+                });
             }
             const boxes = new Boxes();
             const label = (s, x, y, size, colour) => {
@@ -1179,7 +1410,7 @@
             for (const st of kindItems('station')) {
                 const p = pointAt(st.at);
                 const [x, y] = toPage(p[0], p[1]);
-                if (x < -20 || y < -20 || x > canvas.width + 20 || y > canvas.height + 20) continue;
+                if (x < -20 || y < -20 || x > base.width + 20 || y > base.height + 20) continue;
                 ctx.fillStyle = st.value ? COLOURS.station : '#ffffff';
                 ctx.strokeStyle = COLOURS.station;
                 ctx.lineWidth = 2 * PX();
@@ -1196,10 +1427,32 @@
             ctx.strokeStyle = '#404040';
             ctx.lineWidth = 2 * PX();
             ctx.beginPath();
-            ctx.moveTo(10 * PX(), canvas.height - 12 * PX());
-            ctx.lineTo((10 + bar * view.scale) * PX(), canvas.height - 12 * PX());
+            ctx.moveTo(10 * PX(), base.height - 12 * PX());
+            ctx.lineTo((10 + bar * view.scale) * PX(), base.height - 12 * PX());
             ctx.stroke();
-            text(ctx, bar >= 1000 ? `${bar / 1000} km` : `${bar} m`, (16 + bar * view.scale) * PX(), canvas.height - 8 * PX(), 11, COLOURS.text);
+            text(ctx, bar >= 1000 ? `${bar / 1000} km` : `${bar} m`, (16 + bar * view.scale) * PX(), base.height - 8 * PX(), 11, COLOURS.text);
+        }
+
+        function draw() {
+            const [w, h] = size();
+            if (canvas.width !== Math.round(w * PX()) || canvas.height !== Math.round(h * PX())) {
+                canvas.width = Math.round(w * PX());
+                canvas.height = Math.round(h * PX());
+            }
+            const ctx = canvas.getContext('2d');
+            ctx.fontSet = null;
+            ctx.clearRect(0, 0, canvas.width, canvas.height);
+            if (n < 2) {
+                text(ctx, 'no plan geometry in this scenario', 10 * PX(), 40 * PX(), 12, COLOURS.faint);
+                return;
+            }
+            if (!view) fit(0, EXTENT);
+            const key = `${view.scale} ${view.cx} ${view.cy} ${canvas.width} ${canvas.height} ${range.min} ${range.max}`;
+            if (key !== baseKey) {
+                drawBase();
+                baseKey = key;
+            }
+            ctx.drawImage(base, 0, 0);
             if (pointer !== null) {
                 const [x, y] = dotAt();
                 ctx.fillStyle = '#ff00aa';
@@ -1222,14 +1475,16 @@
         function metreNear(cx, cy) {
             let best = null;
             let bestD = 12;
+            const { xs, ys } = project();
+            const r = PX();
             for (let i = 0; i + 1 < n; i++) {
-                const [x0, y0] = toPage(P.x[i], P.y[i]);
-                const [x1, y1] = toPage(P.x[i + 1], P.y[i + 1]);
-                const dx = (x1 - x0) / PX();
-                const dy = (y1 - y0) / PX();
+                const x0 = xs[i] / r;
+                const y0 = ys[i] / r;
+                const dx = xs[i + 1] / r - x0;
+                const dy = ys[i + 1] / r - y0;
                 const len = dx * dx + dy * dy;
-                const t = len ? Math.max(0, Math.min(1, ((cx - x0 / PX()) * dx + (cy - y0 / PX()) * dy) / len)) : 0;
-                const d = Math.hypot(x0 / PX() + t * dx - cx, y0 / PX() + t * dy - cy);
+                const t = len ? Math.max(0, Math.min(1, ((cx - x0) * dx + (cy - y0) * dy) / len)) : 0;
+                const d = Math.hypot(x0 + t * dx - cx, y0 + t * dy - cy);
                 if (d < bestD) {
                     bestD = d;
                     best = P.metre[i] + t * (P.metre[i + 1] - P.metre[i]);
@@ -1335,6 +1590,19 @@
             },
             reset() {
                 follow = true;
+            },
+            remeasure() {
+                measured = null;
+            },
+            // The plan's pixels as drawn through every point or through
+            // those kept for the scale.
+            pixels(throughEvery) {
+                if (n < 2) return null;
+                everyPoint = throughEvery;
+                drawBase();
+                everyPoint = false;
+                baseKey = null;
+                return base.getContext('2d').getImageData(0, 0, base.width, base.height).data;
             },
         };
     })();
@@ -1462,6 +1730,7 @@
         }
         plan.reset();
         setRange(asked.from, asked.to);
+        say(asked.said || '');
     }
     window.addEventListener('hashchange', rangeFromAddress);
     document.getElementById('whole-route').addEventListener('click', () => {
@@ -1583,6 +1852,7 @@
     const PRINT_WIDTH = 1060;
     const PRINT_HEIGHT = 0.6;
     function laneSize(width, height) {
+        remeasure();
         for (const lane of charts) {
             lane.u.setSize({ width, height: Math.round(lane.height * height) + (lane.axis ? 30 : 0) });
         }
@@ -1599,6 +1869,7 @@
     window.addEventListener('resize', () => {
         clearTimeout(resizing);
         resizing = setTimeout(() => {
+            remeasure();
             for (const lane of charts) lane.u.setSize({ width: chartWidth(), height: lane.u.height });
             setRange(range.min, range.max);
         }, 100);
@@ -1644,6 +1915,7 @@
         pinned: () => pinned,
         // Where the dot of the pointer stands on the plan, in the page.
         planDot: () => plan.dot(),
+        planPixels: (throughEvery) => plan.pixels(throughEvery),
         picture: () => viewPicture().toDataURL('image/png'),
         // How many points a lane's series holds on screen, and its width.
         points(id) {
