@@ -307,6 +307,12 @@ TEST(Diagnostics, EachRuleAtItsCause) {
          "LINE:2:24: error: route length `20` is read as 20 m, so 20 of the 23 items lie beyond the route, the "
          "furthest at 19000 m: the route length is in metres: 20 km is 20000 [route-too-short]",
          1},
+        // This one blamed the first curve past the plan geometry.
+        {"a route length in kilometres, a curve past the geometry",
+         line_description(20, {"curvad1,  6200,  1290", "pendenza,  9000,   5"}), plain_train,
+         "LINE:2:24: error: route length `20` is read as 20 m, so all 2 items lie beyond the route, the furthest at "
+         "9000 m: the route length is in metres: 20 km is 20000 [route-too-short]",
+         1},
         {"a negative route length", line_description(-20, many(20, every_km)), plain_train,
          "LINE:2:24: error: route length `-20` is read as -20 m, so all 22 items lie beyond the route, the "
          "furthest at 19000 m: write the route length in metres, above 0 [route-too-short]",

@@ -105,8 +105,10 @@ std::string explanation_text(const DiagnosticKind& kind) {
     text += " [" + std::string(kind.name) + "]: " + std::string(kind.summary) + "\n";
     text += "reported by: " + std::string(stage_of(kind)) + "\n\n";
     text += std::string(kind.explanation) + "\n";
+    // Appended piece by piece: "\n" + std::string(...) trips a false
+    // -Wrestrict of GCC 12 at -O3.
     if (!kind.wrong.empty())
-        text += "\n" + std::string(example_words(kind.wrong)) + "\n" + rows_block(kind.wrong, "    ");
+        text.append("\n").append(example_words(kind.wrong)).append("\n").append(rows_block(kind.wrong, "    "));
     if (!kind.right.empty()) {
         text += (kind.wrong.empty() ? "\nWritten right:\n" : "\nwritten right:\n") + rows_block(kind.right, "    ");
     }
@@ -132,7 +134,7 @@ std::string reference_page() {
         page += "**, reported by " + std::string(stage_of(kind)) + ": " + std::string(kind.summary) + ".\n\n";
         page += std::string(kind.explanation) + "\n";
         if (!kind.wrong.empty()) {
-            page += "\n" + std::string(example_words(kind.wrong)) + "\n\n" + rows_block(kind.wrong, "    ");
+            page.append("\n").append(example_words(kind.wrong)).append("\n\n").append(rows_block(kind.wrong, "    "));
         }
         if (!kind.right.empty()) {
             page +=

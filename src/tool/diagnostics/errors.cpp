@@ -84,7 +84,7 @@ private:
         std::int64_t firstPosition = 0;
     };
     Beyond items_beyond(std::int64_t route) const;
-    std::optional<Diagnostic> route_too_short(const RecordedFailure& f) const;
+    std::optional<Diagnostic> route_too_short(Source source, const RecordedField& stop, const char* why) const;
     // The rows of `keywords` from the line of `row` on, in its file; each
     // line is folded into the error when it is the reading's.
     std::int64_t rows_from(const RecordedRow& row, std::span<const Keyword* const> keywords) const;
@@ -322,7 +322,8 @@ Describer::Beyond Describer::items_beyond(std::int64_t route) const {
 // Items beyond the route because of the route length: more than one, or a
 // route length that reads like kilometres. One item beyond a route of a
 // likely length is that item's mistake.
-std::optional<Diagnostic> Describer::route_too_short(const RecordedFailure& f) const {
+std::optional<Diagnostic> Describer::route_too_short(Source source, const RecordedField& stopped,
+                                                     const char* why) const {
     if (!r_.routeLength) return std::nullopt;
     const RecordedRow& length = *r_.routeLength;
     const std::optional<std::int64_t> route = number_of(length, 0);
@@ -347,15 +348,18 @@ std::optional<Diagnostic> Describer::route_too_short(const RecordedFailure& f) c
         d.notes.push_back(
             {b.first, "the first item beyond the route: " + quoted(b.firstKeyword) + " at " + metres(b.firstPosition)});
     }
-    const SourcePoint stop = files_.point(f.source, f.field);
+    const SourcePoint stop = files_.point(source, stopped);
     if (!b.first || b.first->line != stop.line || b.first->file != stop.file) {
-        d.notes.push_back({stop, "the reading stops here, at the first item beyond the last route cell"});
+        d.notes.push_back({stop, std::string("the reading stops here, at ") + why});
     }
     return d;
 }
 
 Diagnostic Describer::beyond_route(const RecordedFailure& f) const {
-    if (std::optional<Diagnostic> cause = route_too_short(f)) return std::move(*cause);
+    if (std::optional<Diagnostic> cause =
+            route_too_short(f.source, f.field, "the first item beyond the last route cell")) {
+        return std::move(*cause);
+    }
     const RecordedRow* r = row(f.row);
     const bool station = r != nullptr && r->keyword == &keyword::station;
     const std::int64_t p = f.position.value_or(0);
@@ -670,10 +674,20 @@ Diagnostic Describer::fault(const RecordedFault& f) const {
                 kind_named("negative-route-length"), at,
                 "route length " + shown_text(f.field.text) + " m leaves no route cells: write it in metres, above 0");
         case Fault::cell_outside_route:
+            if (std::optional<Diagnostic> cause =
+                    route_too_short(f.source, f.field, "the first item beyond the last route cell")) {
+                return std::move(*cause);
+            }
             return make(
                 kind_named("item-outside-cells"), r != nullptr ? at_row(*r) : at,
                 (r != nullptr ? item_words(*r) + " reaches beyond the last route cell: " : std::string()) + what);
         case Fault::metre_outside_geometry: {
+            // A curve past the plan geometry of a route length written in
+            // kilometres is the route length's mistake, not the curve's.
+            if (std::optional<Diagnostic> cause =
+                    route_too_short(f.source, f.field, "the first curve beyond the plan geometry")) {
+                return std::move(*cause);
+            }
             if (r != nullptr) {
                 const std::int64_t start = number_of(*r, 0).value_or(0);
                 const std::int64_t length = number_of(*r, 1).value_or(0);
