@@ -10,6 +10,7 @@
 #include "description/field_stream.h"
 #include "model/read_fault.h"
 #include "tool/base/display_text.h"
+#include "tool/base/wording.h"
 #include "tool/diagnostics/report.h"
 #include "tool/diagnostics/rows.h"
 
@@ -183,15 +184,6 @@ std::vector<std::string> drawn_rows_after(const AuthorFiles& files, Source sourc
     return kinds;
 }
 
-std::string listed(const std::vector<std::string>& words) {
-    std::string text;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (i > 0) text += i + 1 == words.size() ? " and " : ", ";
-        text += words[i];
-    }
-    return text;
-}
-
 }  // namespace
 
 Json diagnostics_data(const Analysis& analysis, const Recorder& recorder, const AuthorFiles& files) {
@@ -221,15 +213,15 @@ Json reading_end(const Recorder& recorder, const AuthorFiles& files) {
         line_read && !train_read && !drawn_rows_after(files, Source::train_description, 0).empty();
 
     std::vector<std::string> pieces;
-    if (!line_rows.empty()) pieces.push_back(listed(line_rows) + " after line row " + std::to_string(line_end));
-    if (!train_rows.empty()) pieces.push_back(listed(train_rows) + " after train row " + std::to_string(train_end));
+    if (!line_rows.empty()) pieces.push_back(listing(line_rows) + " after line row " + std::to_string(line_end));
+    if (!train_rows.empty()) pieces.push_back(listing(train_rows) + " after train row " + std::to_string(train_end));
     std::string message;
     if (train_unread && pieces.empty()) {
         message = "the train description is not shown: the reading ended at line row " + std::to_string(line_end);
     } else if (train_unread) {
         message = pieces[0] + ", and the whole train description, are not shown: the reading ended there";
     } else if (!pieces.empty()) {
-        message = listed(pieces) + " are not shown: the reading ended there";
+        message = listing(pieces) + " are not shown: the reading ended there";
     } else {
         return nullptr;
     }

@@ -1676,9 +1676,8 @@
         if (!(b.to > a.from)) return { error: `the end (${toText.trim()}) must lie after the start (${fromText.trim()}) along the route` };
         return { from: a.from, to: b.to, said: [a.said, b.said].filter((x) => x).join('; ') };
     }
-    document.getElementById('range-box').addEventListener('submit', (e) => {
-        e.preventDefault();
-        const asked = rangeAsked(document.getElementById('range-from').value, document.getElementById('range-to').value);
+    // Shows the range the box or the address asked for, or says what is wrong with it.
+    function showAsked(asked) {
         if (asked.error) {
             say(asked.error, true);
             return;
@@ -1686,6 +1685,10 @@
         plan.reset();
         setRange(asked.from, asked.to);
         say(asked.said || '');
+    }
+    document.getElementById('range-box').addEventListener('submit', (e) => {
+        e.preventDefault();
+        showAsked(rangeAsked(document.getElementById('range-from').value, document.getElementById('range-to').value));
     });
     const names = document.getElementById('station-names');
     for (const st of STATIONS) {
@@ -1694,8 +1697,6 @@
         names.appendChild(option);
     }
 
-    // The range in the address (#km=184.5-185.5), so that a link opens the
-    // same view.
     // A place as the range box and the address give it: its kilometre
     // reading, or its place along the route ("route 181") where the reading
     // would be taken as an earlier place (readings that come again after a
@@ -1707,6 +1708,8 @@
         return taken !== undefined && Math.abs(taken - m) < 1 ? String(reading / 1000) : `route ${Math.round(m) / 1000}`;
     }
     const kmText = (m) => String(Math.round(readingAt(m)) / 1000);
+    // The range in the address (#km=184.5-185.5), so that a link opens the
+    // same view.
     function keepInAddress() {
         const end = (m, after) => endText(m, after).replace('route ', 'r');
         const hash = `#km=${end(range.min)}-${end(range.max, range.min)}`;
@@ -1723,14 +1726,7 @@
             if (location.hash) say(`the address asks for ${location.hash}, not a range such as #km=184.5-185.5`, true);
             return;
         }
-        const asked = rangeAsked(m[1], m[2]);
-        if (asked.error) {
-            say(asked.error, true);
-            return;
-        }
-        plan.reset();
-        setRange(asked.from, asked.to);
-        say(asked.said || '');
+        showAsked(rangeAsked(m[1], m[2]));
     }
     window.addEventListener('hashchange', rangeFromAddress);
     document.getElementById('whole-route').addEventListener('click', () => {
