@@ -1,7 +1,8 @@
 # What the bench scripts share; sourced by them, not run.
 
-# The wall clock in microseconds.
-microseconds() { echo "${EPOCHREALTIME/./}"; }
+# The wall clock in microseconds is "${EPOCHREALTIME/./}", read in place: a
+# function called as $(...) runs in a forked subshell, and on a small
+# machine two forks around each run cost more than the copy being timed.
 
 # The median of the numbers on standard input, one per line.
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

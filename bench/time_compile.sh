@@ -40,9 +40,9 @@ TIMEFORMAT='%3U %3S'
 timed() {
     local into="$1" start end
     shift
-    start=$(microseconds)
+    start=${EPOCHREALTIME/./}
     { time "$@" >/dev/null; } 2>"$work/cpu"
-    end=$(microseconds)
+    end=${EPOCHREALTIME/./}
     echo "$((end - start)) $(tail -n 1 "$work/cpu" | awk '{ printf "%d", ($1 + $2) * 1000000 }')" >>"$into"
 }
 

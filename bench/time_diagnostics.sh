@@ -39,18 +39,18 @@ broken_times=()
 for i in $(seq 1 "$runs"); do
     target="$work/run$i"
     mkdir "$target" "$target/copy" "$target/compile"
-    start=$(microseconds)
+    start=${EPOCHREALTIME/./}
     cp "$work/written/"* "$target/copy/"
-    copy_times+=($(($(microseconds) - start)))
-    start=$(microseconds)
+    copy_times+=($((${EPOCHREALTIME/./} - start)))
+    start=${EPOCHREALTIME/./}
     "$tool" compile --line "$line" --train "$train" --title Max --train-code "T 1" --out "$target/compile" >/dev/null
-    compile_times+=($(($(microseconds) - start)))
-    start=$(microseconds)
+    compile_times+=($((${EPOCHREALTIME/./} - start)))
+    start=${EPOCHREALTIME/./}
     "$tool" check --line "$line" --train "$train" >/dev/null
-    check_times+=($(($(microseconds) - start)))
-    start=$(microseconds)
+    check_times+=($((${EPOCHREALTIME/./} - start)))
+    start=${EPOCHREALTIME/./}
     "$tool" check --line "$line" --train "$broken" >/dev/null 2>&1 || true
-    broken_times+=($(($(microseconds) - start)))
+    broken_times+=($((${EPOCHREALTIME/./} - start)))
     rm -rf "$target"
 done
 

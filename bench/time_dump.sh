@@ -31,9 +31,9 @@ measure() {
     local times=() peaks=()
     for ((i = 0; i < runs; ++i)); do
         local start end
-        start=$(microseconds)
+        start=${EPOCHREALTIME/./}
         /usr/bin/time -f '%M' -o "$work/peak" "$tool" dump "$@" >/dev/null
-        end=$(microseconds)
+        end=${EPOCHREALTIME/./}
         times+=($((end - start)))
         peaks+=("$(tail -n 1 "$work/peak")")
     done

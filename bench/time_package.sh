@@ -41,9 +41,9 @@ done
 timed() {
     local into="$1" start end
     shift
-    start=$(microseconds)
+    start=${EPOCHREALTIME/./}
     "$@" >/dev/null
-    end=$(microseconds)
+    end=${EPOCHREALTIME/./}
     echo "$((end - start))" >>"$into"
 }
 

@@ -53,9 +53,9 @@ for ((i = 0; i < runs; ++i)); do
     # only the run itself and the cp itself are inside the timing.
     fresh_program_folder "$work/run"
     cd "$work/run"
-    start=$(microseconds)
+    start=${EPOCHREALTIME/./}
     "./$name" >/dev/null
-    end=$(microseconds)
+    end=${EPOCHREALTIME/./}
     cd - >/dev/null
     program_times+=($((end - start)))
     if [ "$(find "$work/run" -maxdepth 1 -type f | wc -l)" -ne 7 ]; then
@@ -65,9 +65,9 @@ for ((i = 0; i < runs; ++i)); do
 
     rm -rf "$work/copy"
     mkdir "$work/copy"
-    start=$(microseconds)
+    start=${EPOCHREALTIME/./}
     cp "${outputs[@]}" "$work/copy/"
-    end=$(microseconds)
+    end=${EPOCHREALTIME/./}
     copy_times+=($((end - start)))
 done
 

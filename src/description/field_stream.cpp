@@ -145,7 +145,8 @@ FieldLocation FieldStream::location_of(std::size_t offset) {
     // a line end that closes the text.
     for (; counted_ < offset; ++counted_) {
         const char c = text_[counted_];
-        if (c != '\n' && c != '\r') continue;
+        // Most characters lie above both line-end characters.
+        if (static_cast<unsigned char>(c) > '\r' || (c != '\n' && c != '\r')) continue;
         const bool line_end = c == '\n' || counted_ + 1 >= text_.size() || text_[counted_ + 1] != '\n';
         if (line_end && counted_ + 1 < text_.size()) {
             ++line_;
@@ -167,9 +168,18 @@ std::string_view FieldStream::line_of(const FieldSpan& field) const {
 
 bool contains_ignoring_case(std::string_view field, std::string_view needle) {
     if (needle.empty()) return true;
-    auto it = std::search(field.begin(), field.end(), needle.begin(), needle.end(),
-                          [](char a, char b) { return ascii_lower(a) == ascii_lower(b); });
-    return it != field.end();
+    if (needle.size() > field.size()) return false;
+    // Every field is tested against every keyword of its section, so the
+    // first letter is found before the rest is compared.
+    const char first = ascii_lower(needle[0]);
+    const std::size_t last_start = field.size() - needle.size();
+    for (std::size_t i = 0; i <= last_start; ++i) {
+        if (ascii_lower(field[i]) != first) continue;
+        std::size_t j = 1;
+        while (j < needle.size() && ascii_lower(field[i + j]) == ascii_lower(needle[j])) ++j;
+        if (j == needle.size()) return true;
+    }
+    return false;
 }
 
 bool contains_exact(std::string_view field, std::string_view needle) {

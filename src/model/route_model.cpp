@@ -4,17 +4,12 @@
 
 namespace scenario {
 
-RouteCell& RouteModel::cell(std::int64_t index) {
+void RouteModel::refuse_cell(std::int64_t index) const {
     if (cells.empty())
         throw ReadFault(Fault::no_route_length, "the route cells do not exist yet (no route length was read)");
-    if (index < 0 || index >= static_cast<std::int64_t>(cells.size())) {
-        throw ReadFault(Fault::cell_outside_route, "route cell " + std::to_string(index) + " is outside cells 0 to " +
-                                                       std::to_string(cells.size() - 1));
-    }
-    return cells[static_cast<std::size_t>(index)];
+    throw ReadFault(Fault::cell_outside_route, "route cell " + std::to_string(index) + " is outside cells 0 to " +
+                                                   std::to_string(cells.size() - 1));
 }
-
-const RouteCell& RouteModel::cell(std::int64_t index) const { return const_cast<RouteModel*>(this)->cell(index); }
 
 ScenarioRecord& RouteModel::record(std::int64_t index) {
     if (index < 0 || index >= record_count) {

@@ -118,13 +118,19 @@ struct RouteModel {
     bool has_cells() const { return !cells.empty(); }
 
     // Checked access: an index outside the table is a ReadFault, never an
-    // access outside memory.
-    RouteCell& cell(std::int64_t index);
-    const RouteCell& cell(std::int64_t index) const;
+    // access outside memory. Inline, as the readers fill running properties
+    // cell by cell along the whole route.
+    RouteCell& cell(std::int64_t index) {
+        if (index < 0 || index >= static_cast<std::int64_t>(cells.size())) refuse_cell(index);
+        return cells[static_cast<std::size_t>(index)];
+    }
+    const RouteCell& cell(std::int64_t index) const { return const_cast<RouteModel*>(this)->cell(index); }
     ScenarioRecord& record(std::int64_t index);
     // Stores a text read from a description into a record; a text too long
     // for the records file is a ReadFault.
     static void store_text(ScenarioRecord& record, const std::string& text);
+    // The ReadFault of cell(index) for an index outside the table.
+    [[noreturn]] void refuse_cell(std::int64_t index) const;
 
     // Creates the cells 0 to cellCount, all fields 0, discarding any earlier
     // table.

@@ -23,12 +23,15 @@ bool ends_general_section(const std::string& field) {
     return contains_exact(field, "[") && contains_exact(field, "]") && (field.empty() || field.front() != '-');
 }
 
-void store_gradient(RouteCell& cell, std::int32_t pending) { cell.gradient = pack_gradient(pending); }
+std::uint8_t gradient_byte(std::int32_t per_mille) { return pack_gradient(per_mille); }
 
 class LineReader {
 public:
     explicit LineReader(Reading& reading)
-        : r_(reading), m_(reading.model), builder_(reading.model.track), gradients_(reading.model, store_gradient) {}
+        : r_(reading),
+          m_(reading.model),
+          builder_(reading.model.track),
+          gradients_(reading.model, gradient_byte, &RouteCell::gradient) {}
 
     std::optional<std::int32_t> run();
 

@@ -16,8 +16,7 @@ namespace scenario {
 
 namespace {
 
-void store_speed(RouteCell& cell, std::int32_t pending) { cell.speedLimit = pack_speed_limit(pending); }
-void store_adhesion(RouteCell& cell, std::int32_t pending) { cell.adhesion = pack_adhesion(pending); }
+std::uint8_t adhesion_byte(std::int32_t value) { return pack_adhesion(value); }
 
 class TrainReader {
 public:
@@ -25,8 +24,8 @@ public:
         : r_(reading),
           m_(reading.model),
           next_sign_(next_sign),
-          speeds_(reading.model, store_speed, reading.model.cellCount),
-          adhesions_(reading.model, store_adhesion) {}
+          speeds_(reading.model, pack_speed_limit, &RouteCell::speedLimit, reading.model.cellCount),
+          adhesions_(reading.model, adhesion_byte, &RouteCell::adhesion) {}
 
     void run();
 

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/route_model.h"
 
@@ -193,6 +194,31 @@ TEST(Keywords, ContainsIgnoringCaseOrExactly) {
     EXPECT_TRUE(contains_exact("progressiva chilometrica uno", "uno"));
     EXPECT_FALSE(contains_exact("Progressiva chilometrica uno", "progressiva"));
     EXPECT_TRUE(contains_ignoring_case("Lunghezza Percorso", "percorso"));
+}
+
+// Where the text may stand in the field, and the near misses around it.
+TEST(Keywords, ContainsIgnoringCaseAnywhereInTheField) {
+    struct Case {
+        std::string_view field;
+        std::string_view needle;
+        bool contains;
+    } const cases[] = {
+        {"", "", true},
+        {"abc", "", true},
+        {"", "a", false},
+        {"sabbia", "sabbia", true},
+        {"xSABBIA", "sabbia", true},                      // at the very end
+        {"SaBbIa, 3", "sabbia", true},                    // at the start
+        {"sabbi", "sabbia", false},                       // the field is shorter
+        {"sasabbia", "sabbia", true},                     // after a false start
+        {"sabbiX sabbiY", "sabbia", false},               // only false starts
+        {"pendenza\xC3\xA0", "pendenza", true},           // bytes above ASCII after it
+        {"\xC3\x80pendenza", "\xC3\xA0pendenza", false},  // only ASCII letters fold
+        {"[GENERALE]", "[generale]", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(contains_ignoring_case(c.field, c.needle), c.contains) << c.field << " / " << c.needle;
+    }
 }
 
 }  // namespace

@@ -20,7 +20,11 @@ std::string gradients(const RouteModel& model) {
     return out;
 }
 
-void store(RouteCell& cell, std::int32_t pending) { cell.gradient = static_cast<std::uint8_t>(pending); }
+// Stores a value as its own byte; 'x' does not fit.
+std::uint8_t byte(std::int32_t value) {
+    if (value == 'x') throw ReadFault(Fault::value_out_of_range, "x does not fit");
+    return static_cast<std::uint8_t>(value);
+}
 
 // One row as the readers take it: the value pending so far fills up to the
 // row's cell (excluded), then the row's value becomes pending.
@@ -47,7 +51,7 @@ TEST(RunningProperty, EachRowFillsUpToItsCellThenTheRestFollows) {
         RouteModel model;
         model.create_cells(10);
         model.cellCount = 10;
-        RunningProperty property(model, store, c.last_fillable);
+        RunningProperty property(model, byte, &RouteCell::gradient, c.last_fillable);
         property.set_pending('s');
         for (const Row& row : c.rows) {
             property.fill_up_to(row.at);
@@ -62,7 +66,7 @@ TEST(RunningProperty, AFillBeyondTheTableIsAFaultNotAWrite) {
     RouteModel model;
     model.create_cells(4);
     model.cellCount = 4;
-    RunningProperty property(model, store);
+    RunningProperty property(model, byte, &RouteCell::gradient);
     property.set_pending('a');
     try {
         property.fill_up_to(9);
@@ -76,12 +80,54 @@ TEST(RunningProperty, AFillBeyondTheTableIsAFaultNotAWrite) {
 
 TEST(RunningProperty, BeforeAnyRouteLengthNothingIsWritten) {
     RouteModel model;
-    RunningProperty property(model, store);
+    RunningProperty property(model, byte, &RouteCell::gradient);
     try {
         property.fill_up_to(3);
         FAIL() << "wrote cells that do not exist";
     } catch (const ReadFault& e) {
         EXPECT_EQ(e.kind(), Fault::no_route_length);
+    }
+}
+
+// A value that does not fit fails where it is first written, once the cell
+// is found: nothing is written, and with no cells the missing route length
+// is told first.
+TEST(RunningProperty, AValueThatDoesNotFitFailsAtItsFirstCell) {
+    struct Case {
+        const char* what;
+        int cells;  // -1: no route length read
+        bool rest;  // fill_rest() rather than fill_up_to(3)
+        Fault fault;
+        const char* written;
+    } const cases[] = {
+        {"row by row", 4, false, Fault::value_out_of_range, "sa..."},
+        {"the rest", 4, true, Fault::value_out_of_range, "sa..."},
+        {"before any route length", -1, false, Fault::no_route_length, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RouteModel model;
+        if (c.cells >= 0) {
+            model.create_cells(c.cells);
+            model.cellCount = c.cells;
+        }
+        RunningProperty property(model, byte, &RouteCell::gradient);
+        property.set_pending('s');
+        if (c.cells >= 0) property.fill_up_to(1);
+        property.set_pending('a');
+        if (c.cells >= 0) property.fill_up_to(2);
+        property.set_pending('x');
+        try {
+            if (c.rest) {
+                property.fill_rest();
+            } else {
+                property.fill_up_to(3);
+            }
+            FAIL() << "stored a value that does not fit";
+        } catch (const ReadFault& e) {
+            EXPECT_EQ(e.kind(), c.fault);
+        }
+        EXPECT_EQ(gradients(model), c.written);
     }
 }
 

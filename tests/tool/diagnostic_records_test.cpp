@@ -42,6 +42,40 @@ TEST(DiagnosticRecords, ALineIsFoundInAFileOfAnyShape) {
     EXPECT_EQ(files.line(Source::train_description, 1), "");
 }
 
+// Line ends where the blocks of the line index meet: the line after each is
+// found whatever ends the lines before it.
+TEST(DiagnosticRecords, LinesAreCountedAlikeWhateverEndsThem) {
+    struct Case {
+        const char* what;
+        const char* end;     // what ends every line
+        std::size_t filler;  // the length of each line before its end
+    } const cases[] = {
+        {"LF, a line end at each block's last byte", "\n", 4095},
+        {"LF, a line end at each block's first byte", "\n", 4096},
+        {"CR LF, split by a block's end", "\r\n", 4095},
+        {"a bare CR", "\r", 4095},
+        {"short LF lines", "\n", 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string text;
+        for (int i = 1; i <= 5; ++i) {
+            const std::string row = "row " + std::to_string(i);
+            text += row + std::string(c.filler - row.size(), '.') + c.end;
+        }
+        TempFolder folder;
+        write_file(folder.file("line.txt"), text + "last" + c.end);
+        const AuthorFiles files(folder.file("line.txt"), folder.file("missing.txt"));
+        for (int number = 1; number <= 5; ++number) {
+            const std::string row = "row " + std::to_string(number);
+            EXPECT_EQ(files.line(Source::line_description, number), row + std::string(c.filler - row.size(), '.'));
+        }
+        EXPECT_EQ(files.line(Source::line_description, 6), "last");
+        // The line end that closes the text begins no line.
+        EXPECT_EQ(files.line(Source::line_description, 7), "");
+    }
+}
+
 TEST(DiagnosticRecords, AFieldKeptPastItsRowIsShownAsTheWholeField) {
     const std::string long_ascii(3000, 'a');
     // A two-byte letter across the place where a kept text is cut.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "tool/base/display_text.h"
 #include "tool/base/wording.h"
@@ -52,6 +53,14 @@ void RecordedField::keep(const RecordedField& field) {
     cut = field.cut || field.text.size() > keptText;
     utf8 = field.cut ? field.utf8 : !cut || is_valid_utf8(field.text);
     text.assign(field.text, 0, keptText);
+}
+
+void RecordedField::cut_for_keeping() {
+    if (cut || text.size() <= keptText) return;
+    utf8 = is_valid_utf8(text);
+    cut = true;
+    text.resize(keptText);
+    text.shrink_to_fit();
 }
 
 void keep_row(RecordedRow& kept, const RecordedRow& row, std::size_t values) {
@@ -152,7 +161,14 @@ void Recorder::end_row(bool ended) {
         keep_row(lastBreaks[*index].emplace(), current_);
     }
     if (current_.keyword == &keyword::route_length) keep_row(routeLength.emplace(), current_);
-    if (keep_) keep_row(rows.emplace_back(), current_);
+    if (keep_) {
+        // Nothing reads the row again: its fields move into the kept rows,
+        // rather than being copied one by one.
+        RecordedRow& kept = rows.emplace_back(std::move(current_));
+        kept.keywordField.cut_for_keeping();
+        for (RecordedField& value : kept.values) value.cut_for_keeping();
+        current_ = RecordedRow{};
+    }
     row_open_ = false;
     keep_ = false;
 }

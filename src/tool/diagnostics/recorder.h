@@ -45,6 +45,8 @@ struct RecordedField {
     void assign(const ReadField& field);
     // Takes `field` with a long text cut (reusing this field's storage).
     void keep(const RecordedField& field);
+    // Cuts this field's own text as keep() would.
+    void cut_for_keeping();
 };
 
 struct RecordedRow {
