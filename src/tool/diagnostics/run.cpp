@@ -37,13 +37,12 @@ std::string read_description(const char* what, const std::string& path) {
 }
 
 // A line begins after each line end (LF, CR LF or a bare CR) but one that
-// closes the text, as the reader counts them.
-bool ends_a_line(std::string_view text, std::size_t i) {
+// closes the text, as the reader counts them; `closing` also takes that one.
+bool ends_a_line(std::string_view text, std::size_t i, bool closing = false) {
     const char c = text[i];
-    // Most characters lie above both line-end characters.
-    if (static_cast<unsigned char>(c) > '\r' || (c != '\n' && c != '\r')) return false;
+    if (c != '\n' && c != '\r') return false;
     const bool line_end = c == '\n' || i + 1 >= text.size() || text[i + 1] != '\n';
-    return line_end && i + 1 < text.size();
+    return line_end && (closing || i + 1 < text.size());
 }
 
 constexpr std::size_t lines_indexed_every = 4096;
@@ -72,15 +71,16 @@ void AuthorFiles::index_lines(File& f) {
     int line = 1;
     for (std::size_t block = 0; block < text.size(); block += lines_indexed_every) {
         f.lineAt.push_back(line);
+        // Every LF ends a line, and so does a CR that no LF follows; they
+        // are counted at once rather than byte by byte.
         const std::string_view piece = text.substr(block, lines_indexed_every);
-        if (piece.find('\r') == std::string_view::npos) {
-            // Line ends of LF only, the most common, are counted at once;
-            // an LF that closes the text begins no line.
-            line += static_cast<int>(std::count(piece.begin(), piece.end(), '\n'));
-            if (block + piece.size() == text.size() && piece.back() == '\n') --line;
-            continue;
+        line += static_cast<int>(std::count(piece.begin(), piece.end(), '\n'));
+        for (std::size_t cr = piece.find('\r'); cr != std::string_view::npos; cr = piece.find('\r', cr + 1)) {
+            const std::size_t i = block + cr;
+            if (i + 1 >= text.size() || text[i + 1] != '\n') ++line;
         }
-        for (std::size_t i = block; i < block + piece.size(); ++i) line += ends_a_line(text, i) ? 1 : 0;
+        // A line end that closes the text begins no line.
+        if (block + piece.size() == text.size() && ends_a_line(text, text.size() - 1, true)) --line;
     }
 }
 
