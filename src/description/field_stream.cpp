@@ -145,8 +145,7 @@ FieldLocation FieldStream::location_of(std::size_t offset) {
     // a line end that closes the text.
     for (; counted_ < offset; ++counted_) {
         const char c = text_[counted_];
-        // Most characters lie above both line-end characters.
-        if (static_cast<unsigned char>(c) > '\r' || (c != '\n' && c != '\r')) continue;
+        if (c != '\n' && c != '\r') continue;
         const bool line_end = c == '\n' || counted_ + 1 >= text_.size() || text_[counted_ + 1] != '\n';
         if (line_end && counted_ + 1 < text_.size()) {
             ++line_;
